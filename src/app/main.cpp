@@ -1,0 +1,2 @@
+// Placeholder entry point; replaced by the real frame loop.
+int main() { return 0; }

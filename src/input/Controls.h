@@ -1,0 +1,30 @@
+#pragma once
+// The camera: mouse look and W/A/S/D, arrows, Space, Left Shift, plus a scripted flight
+// (a glide towards the centre, then an orbit) that J switches off and on. Writes the view
+// and projection matrices every frame.
+
+#include <GLFW/glfw3.h>
+#include <glm/glm.hpp>
+
+namespace vantor {
+
+class Controls {
+public:
+    Controls();
+    virtual ~Controls() = default;
+
+    void update(float deltaTime, GLFWwindow* window, int width, int height, glm::mat4& view,
+                glm::mat4& projection);
+
+    glm::vec3 position{6.0f, 1.0f, 6.0f};
+    bool cameraFlight = true;
+    float startTime = 0.0f;
+    float lastFlightTime = 0.0f;
+    float orbitAngle = 0.0f;
+    float horizontalAngle = 3.912f;
+    float verticalAngle = -0.006f;
+    float speed = 1.0f;
+    float mouseSpeed = 0.001f;
+};
+
+} // namespace vantor
