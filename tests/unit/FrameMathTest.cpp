@@ -34,8 +34,8 @@ TEST(LevelCopyTransform, MatchesTheTableAndMapsTheReferencePoints) {
     expectVecNear(transformPoint(m, {0, 0, 0}), {0, 0.5f, 0}, 1e-6f);
     expectVecNear(transformPoint(m, {0, 5, 0}), {0, 0, 0}, 1e-6f);
     expectVecNear(transformPoint(m, {10, 5, 0}), {-0.707107f, 0, -0.707107f}, 1e-5f);
-    // Upside down: the copy mirrors, so its determinant is negative.
-    EXPECT_LT(glm::determinant(m), 0.0f);
+    // Upside down by a half turn, not a mirror: a pure rotation scaled by 0.1.
+    EXPECT_NEAR(glm::determinant(m), 0.001f, 1e-7f);
 }
 
 TEST(ShadowProjection, IsTheSquareNinetyDegreePerspective) {
@@ -46,12 +46,14 @@ TEST(ShadowProjection, IsTheSquareNinetyDegreePerspective) {
     EXPECT_NEAR(p[2][2], -(f + n) / (f - n), 1e-6f);
     EXPECT_NEAR(p[2][3], -1.0f, 1e-6f);
     EXPECT_NEAR(p[3][2], -(2.0f * f * n) / (f - n), 1e-6f);
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < 4; ++c) {
         for (int r = 0; r < 4; ++r) {
             const bool used = (c == r && c < 3) || (c == 2 && r == 3) || (c == 3 && r == 2);
-            if (!used)
+            if (!used) {
                 EXPECT_EQ(p[c][r], 0.0f) << c << "," << r;
+            }
         }
+    }
 }
 
 TEST(ShadowFaceMatrices, EachFaceSeesItsOwnDirectionWithGlOrientation) {
