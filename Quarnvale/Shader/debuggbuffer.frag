@@ -38,12 +38,12 @@ uniform vec2 near_far;
 out vec4 fragColor;
 layout(location = 1) out vec4 brightColor;
 
-const float lightRadius = 0.7;
+const float lightRadius = 0.6;
 const float invLightRadius2 = 1.0 / (lightRadius * lightRadius);
 const float lightIntensity = 1.6;
 const vec3 centreLightColor = vec3(1.0, 0.88, 0.72);
-const float centreLightIntensity = 1.5;
-const float centreFalloff = 1.2;
+const float centreLightIntensity = 1.0;
+const float centreFalloff = 1.5;
 const vec3 ambient = vec3(0.07, 0.07, 0.09);
 
 // Depth bias along the face axis and offset along the normal, in world units: they cover
@@ -191,5 +191,5 @@ void main() {
     vec3 color = toneMap(lit) * covered;
     float luminance = dot(color, vec3(0.2126, 0.7152, 0.0722));
     fragColor = vec4(color, 1.0);
-    brightColor = vec4(color * smoothstep(0.55, 0.9, luminance), 1.0);
+    brightColor = vec4(color * smoothstep(0.7, 1.0, luminance), 1.0);
 }
