@@ -8,7 +8,7 @@
 #include <string>
 
 class Shader {
-  public:
+public:
     Shader(const std::string& vertexPath, const std::string& fragmentPath);
     Shader(const std::string& vertexPath, const std::string& geometryPath, const std::string& fragmentPath);
     ~Shader();
@@ -23,7 +23,7 @@ class Shader {
     GLuint fragmentShader = 0;
     bool hasGeometryShader = false;
 
-  private:
+private:
     void loadShader(const std::string& path, GLenum type, GLuint& shader);
     void link();
 };

@@ -6,7 +6,7 @@
 #include <string>
 
 class Texture {
-  public:
+public:
     explicit Texture(const std::string& path);
     ~Texture();
     Texture(const Texture&) = delete;
