@@ -4,9 +4,17 @@
 
 #include <fstream>
 #include <iostream>
-#include <iterator>
 
 namespace {
+
+// Reads through the stream's own read, which turns a failing file (a directory, say) into
+// badbit instead of letting the buffer's exception escape.
+bool readAll(std::ifstream& file, std::string& text) {
+    char chunk[4096];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
+        text.append(chunk, size_t(file.gcount()));
+    return !file.bad();
+}
 
 // The log length GL reports includes the terminating zero; a length of 0 (no log) must still
 // give a valid, empty text, so the buffer is never read past what GL wrote.
@@ -67,9 +75,9 @@ void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
     std::ifstream shaderFile(path);
     if (!shaderFile.good())
         fatalExit("Failed to open shader file: " + path, -1);
-    std::string code{std::istreambuf_iterator<char>(shaderFile), std::istreambuf_iterator<char>()};
-    // A path that opens but cannot be read (a directory, say) counts as one that cannot be opened.
-    if (shaderFile.bad())
+    std::string code;
+    // A path that opens but cannot be read counts as one that cannot be opened.
+    if (!readAll(shaderFile, code))
         fatalExit("Failed to open shader file: " + path, -1);
     shaderFile.close();
 
