@@ -44,7 +44,7 @@ BrickLook brickLook(int course, int column) {
         {{0.70, 0.37, 0.23}, 0.15}, // orange
         {{0.34, 0.16, 0.12}, 0.10}, // dark, over-fired
         {{0.42, 0.21, 0.21}, 0.08}, // burnt purple
-        {{0.72, 0.50, 0.36}, 0.10}, // light, sandy
+        {{0.66, 0.45, 0.32}, 0.10}, // light, sandy
     };
     double pick = rng.uniform();
     glm::dvec3 colour = swatches[0].colour;
@@ -103,13 +103,13 @@ void makeBrickMaps(int size, Image& diffuse, Image& normal, Image& height) {
 
             // Chips: strong noise eats into the edges; fine noise roughens every edge.
             double chipNoise = periodicFbm(u, v, 24, 3, 11);
-            d -= std::max(0.0, chipNoise - 0.55) * 30.0 * px;
+            d -= std::max(0.0, chipNoise - 0.58) * 22.0 * px;
             d += (periodicFbm(u, v, 128, 2, 12) - 0.5) * 2.0 * px;
 
             double brick = smoothstep(-0.5 * px, 5.0 * px, d);
             double faceNoise = periodicFbm(u, v, 8, 5, 21);
             double grain = periodicFbm(u, v, 128, 2, 22);
-            double pits = std::max(0.0, periodicFbm(u, v, 64, 3, 23) - 0.62) * 2.5;
+            double pits = std::max(0.0, periodicFbm(u, v, 64, 3, 23) - 0.66) * 2.5;
             double across = (lx - centre.x) / brickWidth;
             double brickHeight =
                 0.80 + 0.14 * (faceNoise - 0.5) + 0.04 * (grain - 0.5) + look.tilt * across - 0.35 * pits;
@@ -119,7 +119,7 @@ void makeBrickMaps(int size, Image& diffuse, Image& normal, Image& height) {
             field[size_t(row) * size + x] = h;
 
             double colourNoise = periodicFbm(u, v, 16, 5, 41);
-            double speck = smoothstep(0.70, 0.78, periodicFbm(u, v, 96, 2, 42));
+            double speck = smoothstep(0.72, 0.80, periodicFbm(u, v, 128, 2, 42));
             glm::dvec3 brickColour = look.colour * (1.0 + 0.36 * (colourNoise - 0.5)) *
                                      (1.0 + 2.0 * look.flash * across) *
                                      (0.86 + 0.14 * smoothstep(0.0, 10.0 * px, d)) * (1.0 - 0.30 * speck) *
