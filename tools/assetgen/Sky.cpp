@@ -13,7 +13,9 @@ namespace assetgen {
 namespace {
 
 // Direction of the texel at (s, t) in [-1, 1] on cube face `face` (GL's cube-map layout,
-// t growing with the texture's row index, which the renderer uploads bottom row first).
+// t growing with the texture's row index). The renderer uploads the rows as FreeImage keeps
+// them, bottom row first, so on the side faces the zenith lies at the bottom of the image
+// as a viewer shows it: the faces look upside down in a viewer and right way up in the demo.
 glm::dvec3 cubeDirection(int face, double sc, double tc) {
     switch (face) {
     case 0:
@@ -54,7 +56,7 @@ glm::dvec3 skyColour(glm::dvec3 d) {
             for (int dx = -1; dx <= 1; ++dx) {
                 glm::ivec3 c = base + glm::ivec3(dx, dy, dz);
                 uint32_t h = hash3(c.x * 7919 + 13, c.y * 104729 + 7, c.z * 1299709 + 3);
-                if ((h & 1023u) > 300u)
+                if ((h & 1023u) > 110u)
                     continue;
                 glm::dvec3 jitter(hashUnit(c.x, c.y, c.z + 1000), hashUnit(c.x + 1000, c.y, c.z),
                                   hashUnit(c.x, c.y + 1000, c.z));
