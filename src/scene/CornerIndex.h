@@ -20,7 +20,7 @@
 namespace vantor::scene {
 
 class CornerIndex {
-  public:
+public:
     // The index reads the corners from these lists; they must outlive it, and only corners
     // handed to `add` are searched.
     CornerIndex(const std::vector<glm::vec3>& vertices, const std::vector<glm::vec2>& uvs,
@@ -33,7 +33,7 @@ class CornerIndex {
     bool find(const glm::vec3& vertex, const glm::vec2& uv, const glm::vec3& normal,
               unsigned int& result) const;
 
-  private:
+private:
     struct Cell {
         std::int64_t x, y, z;
         bool operator==(const Cell& o) const { return x == o.x && y == o.y && z == o.z; }

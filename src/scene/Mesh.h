@@ -17,7 +17,7 @@
 namespace vantor::scene {
 
 class Mesh : public SceneObject {
-  public:
+public:
     // Reads `name` + ".obj"; the three paths are the diffuse, normal and height maps.
     Mesh(const glm::mat4& modelMatrix, std::string name, const std::string& diffusePath,
          const std::string& normalPath, const std::string& heightPath);
@@ -54,13 +54,13 @@ class Mesh : public SceneObject {
 
 // The level, with the brick textures.
 class World : public Mesh {
-  public:
+public:
     World(const glm::mat4& modelMatrix, std::string name);
 };
 
 // The sphere drawn at every light, with its own textures.
 class Ball : public Mesh {
-  public:
+public:
     Ball(const glm::mat4& modelMatrix, std::string name);
 };
 

@@ -8,7 +8,7 @@
 namespace vantor::scene {
 
 class Object {
-  public:
+public:
     Object();
     virtual ~Object() = default;
 

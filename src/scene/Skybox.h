@@ -8,7 +8,7 @@
 #include <vector>
 
 class Skybox {
-  public:
+public:
     Skybox();
     ~Skybox();
     Skybox(const Skybox&) = delete;
