@@ -22,8 +22,8 @@ public:
     // Reads the v/vt/vn/"f a/b/c a/b/c a/b/c" subset into an unindexed triangle list,
     // appending to the three lists. False, with the lists untouched, when the file cannot
     // be opened or holds something outside the subset.
-    virtual bool readObj(std::string path, std::vector<glm::vec3>& outVertices, std::vector<glm::vec2>& outUvs,
-                         std::vector<glm::vec3>& outNormals);
+    virtual bool readObj(std::string path, std::vector<glm::vec3>& outVertices,
+                         std::vector<glm::vec2>& outUvs, std::vector<glm::vec3>& outNormals);
     virtual bool readObjPositions(std::string path, std::vector<glm::vec3>& outVertices);
     virtual bool readVertexPositions(std::string path, std::vector<glm::vec3>& outVertices);
     virtual void indexUnmerged(const std::vector<glm::vec3>& inVertices, const std::vector<glm::vec2>& inUvs,

@@ -14,7 +14,7 @@
 namespace scenetest {
 
 class PlainObject : public vantor::scene::SceneObject {
-  public:
+public:
     PlainObject() : SceneObject(glm::mat4(1.0f)) {}
     void update() override {}
     void draw() override {}
@@ -22,7 +22,7 @@ class PlainObject : public vantor::scene::SceneObject {
 
 // A directory of its own per test process, removed with the object.
 class ScratchDir {
-  public:
+public:
     ScratchDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         path = std::filesystem::temp_directory_path() /
