@@ -312,8 +312,4 @@ bool SceneObject::findSimilarVertex(const glm::vec3& vertex, const glm::vec2& uv
     return false;
 }
 
-bool SceneObject::isNear(float a, float b) {
-    return std::fabs(a - b) < 0.01f;
-}
-
 } // namespace vantor::scene

@@ -90,7 +90,7 @@ void expectVec3Near(const glm::vec3& actual, const glm::vec3& expected) {
     EXPECT_NEAR(actual.z, expected.z, 1e-6f);
 }
 
-// Values that sit on, just off and across the hash's cell borders (multiples of 0.02)
+// Values that sit on, just off and across the hash's cell borders (multiples of 0.08)
 // and the merge distance, plus values no corner can be near.
 std::vector<float> awkwardValues() {
     std::vector<float> values;
@@ -105,8 +105,8 @@ std::vector<float> awkwardValues() {
                             0.0199f,
                             0.02f};
     for (int k = -3; k <= 3; ++k) {
-        for (float base : {k * 0.02f, k * 0.01f, std::nextafter(k * 0.02f, -1.0f),
-                           std::nextafter(k * 0.02f, 1.0f), 100.0f + k * 0.02f, -1000.5f + k * 0.02f}) {
+        for (float base : {k * 0.02f, k * 0.01f, k * 0.08f, std::nextafter(k * 0.08f, -1.0f),
+                           std::nextafter(k * 0.08f, 1.0f), 100.0f + k * 0.02f, -1000.5f + k * 0.08f}) {
             for (float d : deltas) {
                 values.push_back(base + d);
                 values.push_back(base - d);
