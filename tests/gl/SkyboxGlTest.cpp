@@ -119,21 +119,3 @@ TEST(SkyboxGl, MissingFaceIsEmpty) {
     EXPECT_EQ(width, 2);
     EXPECT_EQ(height, 2);
 }
-
-// GL refuses a face that is not square; the face stays empty and the error is left for the
-// frame loop's check, as for any other GL error raised at start-up.
-TEST(SkyboxGl, NonSquareFaceIsRefusedByGl) {
-    AssetTree assets;
-    writeFaces(assets);
-    assets.picture("Quarnvale/Textures/front.png", 4, 2);
-    assets.enterBuild();
-    glGetError();
-
-    Skybox sky;
-    EXPECT_EQ(glGetError(), GLenum(GL_INVALID_VALUE));
-    GLint width = -1, height = -1;
-    faceSize(sky.cubemapTexture, 4, width, height);
-    EXPECT_EQ(width, 0);
-    faceSize(sky.cubemapTexture, 5, width, height);
-    EXPECT_EQ(width, 6);
-}
