@@ -38,13 +38,13 @@ uniform vec2 near_far;
 out vec4 fragColor;
 layout(location = 1) out vec4 brightColor;
 
-const float lightRadius = 0.6;
+const float lightRadius = 0.75;
 const float invLightRadius2 = 1.0 / (lightRadius * lightRadius);
 const float lightIntensity = 1.6;
 const vec3 centreLightColor = vec3(1.0, 0.88, 0.72);
-const float centreLightIntensity = 1.0;
-const float centreFalloff = 1.5;
-const vec3 ambient = vec3(0.07, 0.07, 0.09);
+const float centreLightIntensity = 0.8;
+const float centreFalloff = 2.0;
+const vec3 ambient = vec3(0.06, 0.06, 0.075);
 
 // Depth bias along the face axis and offset along the normal, in world units: they cover
 // the cube texel size and the half-float precision of the stored positions.
@@ -174,7 +174,7 @@ void main() {
         vec3 h = safeNormalize(l + toEye);
         float diffuseTerm = max(dot(normal, l), 0.0);
         float specularTerm = specularPower(max(dot(normal, h), 0.0)) * specular;
-        lit += lights[index].Color * ((albedo * diffuseTerm + specularTerm) * (window * window * lightIntensity));
+        lit += lights[index].Color * ((albedo * diffuseTerm + specularTerm) * (window * window * window * lightIntensity));
     }
 
     // The centre light: warm, soft distance falloff, shadowed through the cube map.

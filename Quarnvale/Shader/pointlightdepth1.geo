@@ -2,15 +2,27 @@
 // Shadow cube map, geometry stage: sends every world-space triangle to the cube faces that
 // can see it (layer i projected with cm_mat[i]). Triangles wholly outside one clip plane of
 // a face are not emitted there, which spares the rasteriser most of the six copies.
-// In: world-space triangle corners; uniform "cm_mat" (world to clip space of face 0..5,
-// faces +X, -X, +Y, -Y, +Z, -Z).
+// Triangles lying wholly within engulfRadius of the light are dropped: the coloured light
+// spheres spiral through the axis at the shadow light's resting height, and a sphere that
+// swallows the light would otherwise put the whole scene in shadow.
+// In: world-space triangle corners; uniforms "cm_mat" (world to clip space of face 0..5,
+// faces +X, -X, +Y, -Y, +Z, -Z), "l_pos" (world-space light position).
 
 layout(triangles) in;
 layout(triangle_strip, max_vertices = 18) out;
 
 uniform mat4 cm_mat[6];
+uniform vec4 l_pos;
+
+// A light sphere is 0.05 in radius: one that contains the light lies wholly within 0.1.
+const float engulfRadius = 0.11;
 
 void main() {
+    vec3 d0 = gl_in[0].gl_Position.xyz - l_pos.xyz;
+    vec3 d1 = gl_in[1].gl_Position.xyz - l_pos.xyz;
+    vec3 d2 = gl_in[2].gl_Position.xyz - l_pos.xyz;
+    if (max(max(dot(d0, d0), dot(d1, d1)), dot(d2, d2)) < engulfRadius * engulfRadius)
+        return;
     for (int face = 0; face < 6; ++face) {
         vec4 c0 = cm_mat[face] * gl_in[0].gl_Position;
         vec4 c1 = cm_mat[face] * gl_in[1].gl_Position;

@@ -18,7 +18,7 @@
 #include <vector>
 
 class Game {
-  public:
+public:
     // Makes no GL call; `init` builds everything.
     Game(GLFWwindow* window, int screenWidth, int screenHeight);
     Game(const Game&) = delete;

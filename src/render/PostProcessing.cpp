@@ -1,20 +1,10 @@
 #include "render/PostProcessing.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <iostream>
-#include <unistd.h>
+#include "gpu/Fatal.h"
 
 namespace {
 
 const int blurPasses = 3;
-
-[[noreturn]] void fatal(const char* message) {
-    std::cout << message << std::endl;
-    if (isatty(STDIN_FILENO))
-        std::system("PAUSE");
-    std::exit(-1);
-}
 
 void allocateRGBA8(int width, int height) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -56,7 +46,7 @@ PostProcessing::PostProcessing(int width, int height) : width(width), height(hei
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, brightTexture, 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboId);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-        fatal("Fehler bei FBO anlegen");
+        fatalExit("Fehler bei FBO anlegen", -1);
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glBindVertexArray(0);

@@ -8,7 +8,7 @@
 #include <GL/glew.h>
 
 class PostProcessing {
-  public:
+public:
     PostProcessing(int width, int height);
     PostProcessing(const PostProcessing&) = delete;
     PostProcessing& operator=(const PostProcessing&) = delete;
@@ -36,6 +36,6 @@ class PostProcessing {
     GLuint pingpongColorbuffers[2] = {0, 0};
     bool horizontal = true;
 
-  private:
+private:
     void drawQuad();
 };
