@@ -2,6 +2,7 @@
 
 #include "render/FrameMath.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -20,6 +21,11 @@ void setVec3(Shader* shader, const char* name, float x, float y, float z) {
 
 glm::vec3 positionOf(const vantor::scene::Object* object) {
     return glm::vec3(object->x, object->y, object->z);
+}
+
+// objectCount is public and may be changed after set-up; never walk past the list.
+int visitedLights(int objectCount, const std::vector<vantor::scene::Object*>& objects) {
+    return std::max(0, std::min(objectCount, static_cast<int>(objects.size())));
 }
 
 } // namespace
@@ -80,7 +86,7 @@ void Game::destroy() {
 
 void Game::update() {
     controls->update(static_cast<float>(deltaTime), window, screenWidth, screenHeight, view, projection);
-    for (int i = 0; i < objectCount; ++i)
+    for (int i = 0; i < visitedLights(objectCount, objects); ++i)
         objects[i]->update(static_cast<float>(deltaTime));
 
     lightPos.x = 0.0f;
@@ -167,7 +173,7 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     setMatrix(depthShader, "M", transPosition);
     world->draw();
 
-    for (int j = 0; j < objectCount; ++j) {
+    for (int j = 0; j < visitedLights(objectCount, objects); ++j) {
         ball->setupVertexArray(depthShader, true, false, false, false, false);
         setMatrix(depthShader, "M", framemath::placedAt(ball->modelMatrix, positionOf(objects[j])));
         ball->draw();
@@ -264,7 +270,7 @@ void Game::forwardPass() {
     setMatrix(defaultShader, "V", view);
     setMatrix(defaultShader, "P", projection);
 
-    for (int i = 0; i < objectCount; ++i) {
+    for (int i = 0; i < visitedLights(objectCount, objects); ++i) {
         const vantor::scene::Object* object = objects[i];
         ball->setupVertexArray(defaultShader, true, false, false, false, false);
         const glm::mat4 position = framemath::placedAt(ball->modelMatrix, positionOf(object));
