@@ -2,7 +2,9 @@
 // Shadow cube map, geometry stage: sends every world-space triangle to the cube faces that
 // can see it (layer i projected with cm_mat[i]). Triangles wholly outside one clip plane of
 // a face are not emitted there, which spares the rasteriser most of the six copies.
-// Triangles lying wholly within engulfRadius of the light are dropped: the coloured light
+// Only triangles facing the light are kept (the meshes are closed solids wound
+// counter-clockwise seen from outside, so a back face always hides behind a front face);
+// this halves what the six faces rasterise. Triangles lying wholly within engulfRadius of the light are dropped: the coloured light
 // spheres spiral through the axis at the shadow light's resting height, and a sphere that
 // swallows the light would otherwise put the whole scene in shadow.
 // In: world-space triangle corners; uniforms "cm_mat" (world to clip space of face 0..5,
@@ -22,6 +24,9 @@ void main() {
     vec3 d1 = gl_in[1].gl_Position.xyz - l_pos.xyz;
     vec3 d2 = gl_in[2].gl_Position.xyz - l_pos.xyz;
     if (max(max(dot(d0, d0), dot(d1, d1)), dot(d2, d2)) < engulfRadius * engulfRadius)
+        return;
+    // Only the sides facing the light can be the nearest surface of a closed solid.
+    if (dot(cross(d1 - d0, d2 - d0), d0) >= 0.0)
         return;
     for (int face = 0; face < 6; ++face) {
         vec4 c0 = cm_mat[face] * gl_in[0].gl_Position;
