@@ -55,10 +55,9 @@ vec3 safeNormalize(vec3 v) {
     return v * inversesqrt(max(dot(v, v), 1e-20));
 }
 
-// n^32 by repeated squaring.
-float specularPower(float n) {
-    float s = n * n;
-    s *= s;
+// x^16 by repeated squaring.
+float specularPower(float x) {
+    float s = x * x;
     s *= s;
     s *= s;
     return s * s;
@@ -97,6 +96,8 @@ void main() {
     float covered = dot(normal, normal) > 0.25 ? 1.0 : 0.0;
     normal = safeNormalize(normal);
     vec3 toEye = safeNormalize(viewPos - position);
+    // Phong with the mirrored view direction, computed once: per light only one dot product.
+    vec3 reflected = reflect(-toEye, normal);
 
     // Which coloured lights can reach this pixel, judged in x/z alone.
     vec2 surface = position.xz;
@@ -169,21 +170,19 @@ void main() {
 
         vec3 toLight = lights[index].Position - position;
         float distance2 = dot(toLight, toLight);
-        vec3 l = toLight * inversesqrt(max(distance2, 1e-12));
-        float window = clamp(1.0 - distance2 * invLightRadius2, 0.0, 1.0);
-        vec3 h = safeNormalize(l + toEye);
-        float diffuseTerm = max(dot(normal, l), 0.0);
-        float specularTerm = specularPower(max(dot(normal, h), 0.0)) * specular;
+        float invDistance = inversesqrt(max(distance2, 1e-12));
+        float window = max(1.0 - distance2 * invLightRadius2, 0.0);
+        float diffuseTerm = max(dot(normal, toLight), 0.0) * invDistance;
+        float specularTerm = specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * specular;
         lit += lights[index].Color * ((albedo * diffuseTerm + specularTerm) * (window * window * window * lightIntensity));
     }
 
     // The centre light: warm, soft distance falloff, shadowed through the cube map.
     vec3 toCentre = WS_pos_light.xyz - position;
     float centreDistance2 = dot(toCentre, toCentre);
-    vec3 lc = toCentre * inversesqrt(max(centreDistance2, 1e-12));
-    vec3 hc = safeNormalize(lc + toEye);
-    float centreDiffuse = max(dot(normal, lc), 0.0);
-    float centreSpecular = specularPower(max(dot(normal, hc), 0.0)) * specular;
+    float invCentreDistance = inversesqrt(max(centreDistance2, 1e-12));
+    float centreDiffuse = max(dot(normal, toCentre), 0.0) * invCentreDistance;
+    float centreSpecular = specularPower(max(dot(reflected, toCentre), 0.0) * invCentreDistance) * specular;
     float centreAttenuation = centreLightIntensity / (1.0 + centreFalloff * centreDistance2);
     float visible = centreLightVisibility(position, normal);
     lit += centreLightColor * ((albedo * centreDiffuse + centreSpecular) * (centreAttenuation * visible));

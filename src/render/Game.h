@@ -82,4 +82,6 @@ public:
     float farPlane;
     glm::mat4 shadowProj;
     std::vector<GLint> shadowMatrixLocations;
+    // Filtering of the level's maps during the geometry pass (made by createGBuffer).
+    GLuint gBufferSampler = 0;
 };
