@@ -13,5 +13,5 @@ layout(location = 1) out vec4 brightColor;
 void main() {
     vec3 core = colorOfObject * (0.55 + 0.6 * facing);
     fragColor = vec4(min(core, vec3(1.0)), 1.0);
-    brightColor = vec4(colorOfObject * 0.8, 1.0);
+    brightColor = vec4(colorOfObject, 1.0);
 }

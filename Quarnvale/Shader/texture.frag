@@ -11,7 +11,7 @@ uniform sampler2D gaussianTexture;
 
 out vec4 fragColor;
 
-const float bloomStrength = 1.0;
+const float bloomStrength = 1.4;
 
 void main() {
     vec3 scene = texture(renderedTexture, texCoord).rgb;
