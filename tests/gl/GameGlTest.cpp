@@ -184,6 +184,18 @@ TEST(GameSetUp, InitBuildsTheSceneAndDestroyReleasesItsFourObjects) {
     EXPECT_NE(glIsFramebuffer(game.postProcessing->getFramebuffer()), GL_FALSE);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
+    // The frame update: the shadow light rests at 0.25, six face matrices every frame.
+    game.lightPos.y = 0.3f;
+    game.deltaTime = 2.0;
+    game.update();
+    EXPECT_EQ(game.lightPos, glm::vec3(0.0f, 0.25f, 0.0f));
+    game.deltaTime = 0.0;
+    for (int frame = 0; frame < 3; ++frame)
+        game.update();
+    EXPECT_EQ(game.shadowTransforms.size(), 6u);
+    EXPECT_EQ(game.shadowTransforms[3], framemath::shadowFaceMatrices(game.shadowProj, game.lightPos)[3]);
+    game.lightPos.y = 1.0f;
+
     Shader* const kept[] = {game.depthShader,   game.finalShader,   game.defaultShader, game.gaussShader,
                             game.textureShader, game.gBufferShader, game.lightingShader};
     vantor::scene::Ball* const ball = game.ball;
