@@ -291,6 +291,11 @@ void Game::forwardPass() {
         ball->draw();
     }
 
+    // The marker reuses the last ball's set-up; without balls nothing has recorded the
+    // sphere's attributes (or its element buffer) for this program yet.
+    if (visitedLights(objectCount, objects) == 0)
+        ball->setupVertexArray(defaultShader, true, false, false, false, false);
+
     // The marker: the sphere's raw geometry at a fixed scale, not the mesh's own matrix.
     glm::mat4 markerScale(0.0f);
     markerScale[0][0] = markerScale[1][1] = markerScale[2][2] = 0.2f;

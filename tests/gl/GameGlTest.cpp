@@ -309,13 +309,15 @@ TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
         }
     };
 
+    // Lightless from the first frame: no ball has been set up for any program yet.
     size_t changed = 0, coloured = 0;
-    forwardChanges(changed, coloured);
-    EXPECT_GT(coloured, 0u) << "with the lights, coloured balls are drawn";
-
     game->objectCount = 0;
     forwardChanges(changed, coloured);
     EXPECT_GT(changed, 100u) << "the marker is drawn";
     EXPECT_EQ(coloured, 0u) << "and nothing else";
+
+    game->objectCount = 50;
+    forwardChanges(changed, coloured);
+    EXPECT_GT(coloured, 0u) << "with the lights, coloured balls are drawn";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
