@@ -4,9 +4,9 @@
 // a face are not emitted there, which spares the rasteriser most of the six copies.
 // Only triangles facing the light are kept (the meshes are closed solids wound
 // counter-clockwise seen from outside, so a back face always hides behind a front face);
-// this halves what the six faces rasterise. Triangles lying wholly within engulfRadius of the light are dropped: the coloured light
-// spheres spiral through the axis at the shadow light's resting height, and a sphere that
-// swallows the light would otherwise put the whole scene in shadow.
+// this halves what the six faces rasterise. It also keeps a light sphere that swallows the
+// light (they spiral through the axis at the shadow light's resting height) from putting
+// the whole scene in shadow: seen from inside, all of its faces face away.
 // In: world-space triangle corners; uniforms "cm_mat" (world to clip space of face 0..5,
 // faces +X, -X, +Y, -Y, +Z, -Z), "l_pos" (world-space light position).
 
@@ -16,15 +16,10 @@ layout(triangle_strip, max_vertices = 18) out;
 uniform mat4 cm_mat[6];
 uniform vec4 l_pos;
 
-// A light sphere is 0.05 in radius: one that contains the light lies wholly within 0.1.
-const float engulfRadius = 0.11;
-
 void main() {
     vec3 d0 = gl_in[0].gl_Position.xyz - l_pos.xyz;
     vec3 d1 = gl_in[1].gl_Position.xyz - l_pos.xyz;
     vec3 d2 = gl_in[2].gl_Position.xyz - l_pos.xyz;
-    if (max(max(dot(d0, d0), dot(d1, d1)), dot(d2, d2)) < engulfRadius * engulfRadius)
-        return;
     // Only the sides facing the light can be the nearest surface of a closed solid.
     if (dot(cross(d1 - d0, d2 - d0), d0) >= 0.0)
         return;
