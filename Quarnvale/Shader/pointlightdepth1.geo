@@ -1,0 +1,49 @@
+#version 330 core
+// Shadow cube map, geometry stage: sends every world-space triangle to the cube faces that
+// can see it (layer i projected with cm_mat[i]). Triangles wholly outside one clip plane of
+// a face are not emitted there, which spares the rasteriser most of the six copies.
+// Only triangles facing the light are kept (the meshes are closed solids wound
+// counter-clockwise seen from outside, so a back face always hides behind a front face);
+// this halves what the six faces rasterise. It also keeps a light sphere that swallows the
+// light (they spiral through the axis at the shadow light's resting height) from putting
+// the whole scene in shadow: seen from inside, all of its faces face away.
+// In: world-space triangle corners; uniforms "cm_mat" (world to clip space of face 0..5,
+// faces +X, -X, +Y, -Y, +Z, -Z), "l_pos" (world-space light position).
+
+layout(triangles) in;
+layout(triangle_strip, max_vertices = 18) out;
+
+uniform mat4 cm_mat[6];
+uniform vec4 l_pos;
+
+void main() {
+    vec3 d0 = gl_in[0].gl_Position.xyz - l_pos.xyz;
+    vec3 d1 = gl_in[1].gl_Position.xyz - l_pos.xyz;
+    vec3 d2 = gl_in[2].gl_Position.xyz - l_pos.xyz;
+    // Only the sides facing the light can be the nearest surface of a closed solid.
+    if (dot(cross(d1 - d0, d2 - d0), d0) >= 0.0)
+        return;
+    for (int face = 0; face < 6; ++face) {
+        vec4 c0 = cm_mat[face] * gl_in[0].gl_Position;
+        vec4 c1 = cm_mat[face] * gl_in[1].gl_Position;
+        vec4 c2 = cm_mat[face] * gl_in[2].gl_Position;
+        vec3 x = vec3(c0.x, c1.x, c2.x);
+        vec3 y = vec3(c0.y, c1.y, c2.y);
+        vec3 z = vec3(c0.z, c1.z, c2.z);
+        vec3 w = vec3(c0.w, c1.w, c2.w);
+        bool outside = all(lessThan(x, -w)) || all(greaterThan(x, w)) || all(lessThan(y, -w)) ||
+                       all(greaterThan(y, w)) || all(lessThan(z, -w)) || all(greaterThan(z, w));
+        if (outside)
+            continue;
+        gl_Layer = face;
+        gl_Position = c0;
+        EmitVertex();
+        gl_Layer = face;
+        gl_Position = c1;
+        EmitVertex();
+        gl_Layer = face;
+        gl_Position = c2;
+        EmitVertex();
+        EndPrimitive();
+    }
+}

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Runs the real demo from a scratch copy of the asset tree: every missing shader file ends
+# start-up with its own line and status 255, in the order the renderer builds its programs;
+# a missing image or model is reported and the demo runs on; a normal run of several
+# seconds raises no GL error and no debug-output line. Needs an X display (DISPLAY).
+set -uo pipefail
+build="$(cd "$1" && pwd)"
+source_dir="$(cd "$2" && pwd)"
+root="$(mktemp -d)"
+trap 'rm -rf "$root"' EXIT
+cp -r "$source_dir/Quarnvale" "$root/Quarnvale"
+mkdir "$root/build"
+cd "$root/build"
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# The programs' files in the order set-up builds them (texture.vert serves two programs).
+shaders=(pointlightdepth1.vert pointlightdepth1.geo pointlightdepth1.frag SkyBox.vert SkyBox.frag
+  final.vert final.frag default.vert default.frag gBuffer.vert gBuffer.frag debuggbuffer.vert
+  debuggbuffer.frag texture.vert texture.frag gauss.frag)
+
+# Hiding the files from the last one backwards: each run must stop at the earliest missing one.
+mkdir "$root/hidden"
+for ((k = ${#shaders[@]} - 1; k >= 0; k--)); do
+  file="${shaders[$k]}"
+  mv "$root/Quarnvale/Shader/$file" "$root/hidden/"
+  timeout 60 "$build/demo" </dev/null >"$root/stdout"
+  status=$?
+  expected="Failed to open shader file: ../Quarnvale/Shader/$file"
+  [ "$status" -eq 255 ] || fail "without $file and later files: status $status, expected 255"
+  [ "$(cat "$root/stdout")" == "$expected" ] || fail "without $file: printed [$(cat "$root/stdout")]"
+done
+mv "$root/hidden/"* "$root/Quarnvale/Shader/"
+
+# Each file alone, too: the message names exactly that file.
+for file in "${shaders[@]}"; do
+  mv "$root/Quarnvale/Shader/$file" "$root/hidden/"
+  timeout 60 "$build/demo" </dev/null >"$root/stdout"
+  status=$?
+  [ "$status" -eq 255 ] || fail "without only $file: status $status"
+  [ "$(cat "$root/stdout")" == "Failed to open shader file: ../Quarnvale/Shader/$file" ] ||
+    fail "without only $file: printed [$(cat "$root/stdout")]"
+  mv "$root/hidden/$file" "$root/Quarnvale/Shader/"
+done
+
+# Starts the demo, lets it run `seconds`, checks it is still running, then taps Escape and
+# expects status 0. Standard output is left in $root/stdout.
+run_for() {
+  local seconds="$1" what="$2"
+  "$build/demo" </dev/null >"$root/stdout" &
+  local pid=$! id="" i
+  for i in $(seq 600); do
+    id="$(xdotool search --pid "$pid" --name '^Demo$' 2>/dev/null | head -n 1)"
+    [ -n "$id" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$id" ]; then
+    fail "$what: no window"
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return
+  fi
+  sleep "$seconds"
+  if ! kill -0 "$pid" 2>/dev/null; then
+    wait "$pid"
+    fail "$what: ended by itself with status $?"
+    return
+  fi
+  xdotool key --window "$id" Escape 2>/dev/null
+  local status=""
+  for i in $(seq 600); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      status=$?
+      break
+    fi
+    sleep 0.1
+  done
+  if [ -z "$status" ]; then
+    fail "$what: still running 60 s after Escape"
+    kill "$pid"
+    wait "$pid" 2>/dev/null
+    return
+  fi
+  [ "$status" -eq 0 ] || fail "$what: Escape gave status $status"
+}
+
+# A normal run: no GL error, no debug message.
+run_for 8 "normal run"
+grep -q "GL ERROR DETECTED!!!" "$root/stdout" && fail "normal run: GL error [$(cat "$root/stdout")]"
+grep -q "OpenGL Error:" "$root/stdout" && fail "normal run: debug output [$(cat "$root/stdout")]"
+[ -s "$root/stdout" ] && fail "normal run printed [$(cat "$root/stdout")]"
+
+# A missing model is reported by the reader (path without a line break) and the demo runs on.
+for model in scene2 sphere; do
+  mv "$root/Quarnvale/Objects/$model.obj" "$root/hidden/"
+  run_for 3 "without $model.obj"
+  expected="Impossible to open the file !"$'\n'"../Quarnvale/Objects/$model.obj"
+  [ "$(head -c ${#expected} "$root/stdout")" == "$expected" ] ||
+    fail "without $model.obj: printed [$(cat "$root/stdout")]"
+  grep -q "OpenGL Error:" "$root/stdout" && fail "without $model.obj: debug output [$(cat "$root/stdout")]"
+  mv "$root/hidden/$model.obj" "$root/Quarnvale/Objects/"
+done
+
+# A missing image leaves an empty texture: no message of its own, at most the one GL error
+# the empty upload leaves for the first frame's check; the demo runs on.
+for image in bricks3.png bricks_height.png right.png; do
+  mv "$root/Quarnvale/Textures/$image" "$root/hidden/"
+  run_for 3 "without $image"
+  grep -v -x "GL ERROR DETECTED!!!" "$root/stdout" | grep -q . &&
+    fail "without $image: printed [$(cat "$root/stdout")]"
+  [ "$(grep -c "GL ERROR DETECTED!!!" "$root/stdout")" -le 1 ] ||
+    fail "without $image: more than one GL error [$(cat "$root/stdout")]"
+  mv "$root/hidden/$image" "$root/Quarnvale/Textures/"
+done
+
+[ "$failures" -eq 0 ] || exit 1
+echo "start-up with missing assets: all cases passed"

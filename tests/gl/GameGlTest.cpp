@@ -1,0 +1,323 @@
+// The frame renderer against the real GL: set-up and teardown, and whole frames of the real
+// hall at fixed points of the camera flight, read back and judged by what they must show.
+
+#include "GlTestContext.h"
+#include "render/FrameMath.h"
+#include "render/Game.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <glm/gtc/matrix_transform.hpp>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The shared test window's size.
+const int width = 640;
+const int height = 384;
+const size_t pixelCount = size_t(width) * height;
+
+using Image = std::vector<float>; // RGBA floats, rows bottom-up
+
+Image readTexture(GLuint texture) {
+    Image pixels(pixelCount * 4);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
+    return pixels;
+}
+
+Image readWindow() {
+    Image pixels(pixelCount * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, pixels.data());
+    return pixels;
+}
+
+glm::vec3 rgb(const Image& image, size_t i) {
+    return {image[4 * i], image[4 * i + 1], image[4 * i + 2]};
+}
+float luminance(const glm::vec3& c) {
+    return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
+}
+
+size_t countNonFinite(const Image& image) {
+    return size_t(std::count_if(image.begin(), image.end(), [](float v) { return !std::isfinite(v); }));
+}
+
+std::unique_ptr<Game> makeGame() {
+    auto game = std::make_unique<Game>(glTestWindow(), width, height);
+    game->init();
+    // The flight's clock starts at 0 so every test sees the same camera path.
+    game->controls->startTime = 0.0f;
+    game->controls->lastFlightTime = 0.0f;
+    glfwSetTime(0.0);
+    return game;
+}
+
+// Updates as the frame loop would, in steps of `step` seconds, until `seconds`.
+void advanceTo(Game& game, double seconds, double step = 0.5) {
+    for (double now = step; now <= seconds + 1e-9; now += step) {
+        glfwSetTime(now);
+        game.deltaTime = step;
+        game.update();
+    }
+}
+
+// Lights the current G-buffer again into the lit-scene target and reads the lit level back.
+Image relight(Game& game) {
+    game.prepareLightingTarget();
+    game.lightingPass();
+    glFinish();
+    return readTexture(game.postProcessing->renderedTexture);
+}
+
+// One rendered frame and the images it is judged by.
+struct Frame {
+    Image window, rendered, bright, position, normal;
+    Image lit;        // lighting pass alone: the level without the spheres
+    Image noColoured; // the same with the coloured lights off
+    Image noShadow;   // the same with an empty shadow map
+    std::vector<bool> covered;
+    size_t coveredCount = 0;
+};
+
+Frame renderAndDissect(Game& game) {
+    Frame f;
+    game.render();
+    glFinish();
+    f.window = readWindow();
+    f.rendered = readTexture(game.postProcessing->renderedTexture);
+    f.bright = readTexture(game.postProcessing->brightTexture);
+    f.position = readTexture(game.gPosition);
+    f.normal = readTexture(game.gNormal);
+    f.covered.resize(pixelCount);
+    for (size_t i = 0; i < pixelCount; ++i) {
+        f.covered[i] = glm::length(rgb(f.normal, i)) > 0.5f;
+        f.coveredCount += f.covered[i];
+    }
+
+    f.lit = relight(game);
+    const int lights = game.objectCount;
+    game.objectCount = 0;
+    f.noColoured = relight(game);
+    game.objectCount = lights;
+    glBindFramebuffer(GL_FRAMEBUFFER, game.depthMapFBO);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    f.noShadow = relight(game);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    return f;
+}
+
+// What every frame of the flight must show.
+void expectLitShadowedBloomedFrame(const Frame& f, const char* when) {
+    SCOPED_TRACE(when);
+    EXPECT_EQ(countNonFinite(f.position), 0u);
+    EXPECT_EQ(countNonFinite(f.normal), 0u);
+    EXPECT_EQ(countNonFinite(f.window), 0u);
+    ASSERT_GT(f.coveredCount, pixelCount / 2) << "the hall fills most of the view";
+
+    // Neither black nor flat.
+    double sum = 0, sumSq = 0;
+    for (size_t i = 0; i < pixelCount; ++i) {
+        const double l = luminance(rgb(f.window, i));
+        sum += l;
+        sumSq += l * l;
+    }
+    const double mean = sum / pixelCount;
+    const double deviation = std::sqrt(std::max(0.0, sumSq / pixelCount - mean * mean));
+    EXPECT_GT(mean, 0.04);
+    EXPECT_LT(mean, 0.75) << "washed out";
+    EXPECT_GT(deviation, 0.05);
+
+    // Coloured pools: the coloured lights change part of the level, and their reach ends.
+    size_t pooled = 0, untouched = 0, shadowed = 0, unshadowed = 0, saturated = 0;
+    for (size_t i = 0; i < pixelCount; ++i) {
+        if (!f.covered[i])
+            continue;
+        const glm::vec3 pool = rgb(f.lit, i) - rgb(f.noColoured, i);
+        const float poolMax = std::max({std::abs(pool.r), std::abs(pool.g), std::abs(pool.b)});
+        pooled += poolMax > 0.06f;
+        untouched += poolMax < 0.004f;
+        const float shadow = luminance(rgb(f.noShadow, i)) - luminance(rgb(f.lit, i));
+        shadowed += shadow > 0.05f;
+        unshadowed += std::abs(shadow) < 0.004f;
+        const glm::vec3 c = rgb(f.lit, i);
+        saturated += std::min({c.r, c.g, c.b}) > 0.98f;
+    }
+    EXPECT_GT(pooled, f.coveredCount / 100) << "coloured light pools";
+    EXPECT_GT(untouched, f.coveredCount / 20) << "a coloured light's reach is bounded";
+    EXPECT_GT(shadowed, f.coveredCount / 100) << "the centre light casts shadows";
+    EXPECT_GT(unshadowed, f.coveredCount / 100) << "not everything is in shadow";
+    EXPECT_LT(saturated, f.coveredCount / 100) << "lit bricks blown out to white";
+
+    // Bloom: the glow spreads beyond what the lit image holds.
+    size_t glowing = 0, bright = 0;
+    for (size_t i = 0; i < pixelCount; ++i) {
+        const glm::vec3 d = rgb(f.window, i) - rgb(f.rendered, i);
+        glowing += std::max({d.r, d.g, d.b}) > 0.03f;
+        bright += luminance(rgb(f.bright, i)) > 0.1f;
+    }
+    EXPECT_GT(bright, 0u);
+    EXPECT_GT(glowing, pixelCount / 200) << "bloom around the spheres and highlights";
+}
+
+} // namespace
+
+TEST(GameSetUp, InitBuildsTheSceneAndDestroyReleasesItsFourObjects) {
+    Game game(glTestWindow(), width, height);
+    EXPECT_EQ(game.objectCount, 50);
+    EXPECT_EQ(game.lightPos, glm::vec3(0.0f));
+    game.init();
+    EXPECT_EQ(game.lightPos, glm::vec3(0.0f, 1.0f, 0.0f));
+    EXPECT_EQ(game.objects.size(), 50u);
+    ASSERT_EQ(game.shadowMatrixLocations.size(), 6u);
+    for (GLint location : game.shadowMatrixLocations)
+        EXPECT_NE(location, -1);
+    EXPECT_NE(glIsFramebuffer(game.depthMapFBO), GL_FALSE);
+    EXPECT_NE(glIsFramebuffer(game.gBuffer), GL_FALSE);
+    EXPECT_NE(glIsFramebuffer(game.postProcessing->getFramebuffer()), GL_FALSE);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    // The frame update: the shadow light rests at 0.25, six face matrices every frame.
+    game.lightPos.y = 0.3f;
+    game.deltaTime = 2.0;
+    game.update();
+    EXPECT_EQ(game.lightPos, glm::vec3(0.0f, 0.25f, 0.0f));
+    game.deltaTime = 0.0;
+    for (int frame = 0; frame < 3; ++frame)
+        game.update();
+    EXPECT_EQ(game.shadowTransforms.size(), 6u);
+    EXPECT_EQ(game.shadowTransforms[3], framemath::shadowFaceMatrices(game.shadowProj, game.lightPos)[3]);
+    game.lightPos.y = 1.0f;
+
+    Shader* const kept[] = {game.depthShader,   game.finalShader,   game.defaultShader, game.gaussShader,
+                            game.textureShader, game.gBufferShader, game.lightingShader};
+    vantor::scene::Ball* const ball = game.ball;
+    PostProcessing* const postProcessing = game.postProcessing;
+    const GLuint gBuffer = game.gBuffer;
+    game.destroy();
+    EXPECT_EQ(game.world, nullptr);
+    EXPECT_EQ(game.controls, nullptr);
+    EXPECT_EQ(game.skybox, nullptr);
+    EXPECT_EQ(game.skyboxShader, nullptr);
+    const Shader* const after[] = {game.depthShader,   game.finalShader,   game.defaultShader,
+                                   game.gaussShader,   game.textureShader, game.gBufferShader,
+                                   game.lightingShader};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(after[i], kept[i]);
+    EXPECT_EQ(game.ball, ball);
+    EXPECT_EQ(game.postProcessing, postProcessing);
+    EXPECT_EQ(game.gBuffer, gBuffer);
+    EXPECT_EQ(game.objects.size(), 50u);
+    EXPECT_EQ(game.lightPos, glm::vec3(0.0f, 1.0f, 0.0f));
+    game.destroy(); // a second call finds nothing left to release
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST(GameFrame, GlideShowsPoolsShadowsAndBloom) {
+    auto game = makeGame();
+    advanceTo(*game, 9.0);
+    expectLitShadowedBloomedFrame(renderAndDissect(*game), "glide");
+}
+
+TEST(GameFrame, OrbitShowsPoolsShadowsAndBloom) {
+    auto game = makeGame();
+    advanceTo(*game, 21.0);
+    expectLitShadowedBloomedFrame(renderAndDissect(*game), "orbit");
+}
+
+TEST(GameFrame, CameraOnTheAxisStillGivesFiniteBuffers) {
+    auto game = makeGame();
+    advanceTo(*game, 60.0);
+    Frame f = renderAndDissect(*game);
+    EXPECT_EQ(countNonFinite(f.position), 0u);
+    EXPECT_EQ(countNonFinite(f.normal), 0u);
+    EXPECT_EQ(countNonFinite(f.window), 0u);
+    double sum = 0;
+    for (size_t i = 0; i < pixelCount; ++i)
+        sum += luminance(rgb(f.window, i));
+    EXPECT_GT(sum / pixelCount, 0.02);
+}
+
+TEST(GameFrame, GBufferHoldsTheLevelTwiceAndNeverASphere) {
+    auto game = makeGame();
+    advanceTo(*game, 12.0);
+    Frame f = renderAndDissect(*game);
+
+    // Balls and marker moved far away leave every G-buffer texture exactly as it was.
+    const Image colorSpec = readTexture(game->gColorSpec);
+    for (vantor::scene::Object* object : game->objects)
+        object->x += 1000.0f;
+    game->lightPos.x += 1000.0f;
+    game->render();
+    glFinish();
+    EXPECT_TRUE(readTexture(game->gPosition) == f.position);
+    EXPECT_TRUE(readTexture(game->gNormal) == f.normal);
+    EXPECT_TRUE(readTexture(game->gColorSpec) == colorSpec);
+
+    // The level stays below height 0.25; the upside-down copy supplies everything above.
+    auto countAbove = [](const Image& position, const std::vector<bool>& covered) {
+        size_t n = 0;
+        for (size_t i = 0; i < pixelCount; ++i)
+            n += covered[i] && position[4 * i + 1] > 0.26f;
+        return n;
+    };
+    size_t below = 0;
+    for (size_t i = 0; i < pixelCount; ++i)
+        below += f.covered[i] && f.position[4 * i + 1] < 0.24f;
+    EXPECT_GT(below, pixelCount / 10);
+    EXPECT_GT(countAbove(f.position, f.covered), pixelCount / 10);
+
+    // Moving the copy out of sight removes exactly that upper half.
+    game->geometryPass(glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 100.0f, 0.0f)) *
+                       framemath::levelCopyTransform());
+    glFinish();
+    const Image moved = readTexture(game->gPosition);
+    const Image movedNormal = readTexture(game->gNormal);
+    std::vector<bool> movedCovered(pixelCount);
+    for (size_t i = 0; i < pixelCount; ++i)
+        movedCovered[i] = glm::length(rgb(movedNormal, i)) > 0.5f;
+    EXPECT_EQ(countAbove(moved, movedCovered), 0u);
+}
+
+TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
+    auto game = makeGame();
+    advanceTo(*game, 20.0); // the orbit looks at the axis, where the marker hangs
+    const glm::mat4 transPosition = framemath::levelCopyTransform();
+
+    // Pixels the forward pass changes, and whether any of them is coloured.
+    auto forwardChanges = [&](size_t& changed, size_t& coloured) {
+        game->shadowPass(transPosition);
+        game->geometryPass(transPosition);
+        const Image before = relight(*game);
+        game->depthHandOver();
+        glFinish();
+        const Image after = readTexture(game->postProcessing->renderedTexture);
+        changed = coloured = 0;
+        for (size_t i = 0; i < pixelCount; ++i) {
+            const glm::vec3 a = rgb(after, i);
+            if (glm::length(a - rgb(before, i)) < 1e-3f)
+                continue;
+            ++changed;
+            coloured += std::max({a.r, a.g, a.b}) - std::min({a.r, a.g, a.b}) > 0.02f;
+        }
+    };
+
+    // Lightless from the first frame: no ball has been set up for any program yet.
+    size_t changed = 0, coloured = 0;
+    game->objectCount = 0;
+    forwardChanges(changed, coloured);
+    EXPECT_GT(changed, 100u) << "the marker is drawn";
+    EXPECT_EQ(coloured, 0u) << "and nothing else";
+
+    game->objectCount = 50;
+    forwardChanges(changed, coloured);
+    EXPECT_GT(coloured, 0u) << "with the lights, coloured balls are drawn";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
