@@ -1,2 +1,92 @@
-// Placeholder entry point; replaced by the real frame loop.
-int main() { return 0; }
+// Process entry: command line, window and GL context, the Game, the frame loop.
+
+#include <GL/glew.h>
+
+#include <GLFW/glfw3.h>
+
+#include "app/CommandLine.h"
+#include "app/DebugOutput.h"
+#include "gpu/Fatal.h"
+#include "render/Game.h"
+
+#include <iostream>
+
+int screenWidth = 1280;
+int screenHeight = 768;
+Game* game = nullptr;
+
+namespace {
+
+GLFWwindow* openWindow(bool fullscreen) {
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    GLFWmonitor* monitor = nullptr;
+    if (fullscreen) {
+        monitor = glfwGetPrimaryMonitor();
+        glfwWindowHint(GLFW_REFRESH_RATE, 60);
+    }
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+    // GLFW asserts on a size below 1 instead of failing, so such a size never reaches it.
+    if (screenWidth < 1 || screenHeight < 1)
+        return nullptr;
+    return glfwCreateWindow(screenWidth, screenHeight, "Demo", monitor, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    if (!commandLine.startLine.empty())
+        std::cout << commandLine.startLine << std::endl;
+    if (!commandLine.failure.empty())
+        fatalExit(commandLine.failure, 1);
+    screenWidth = commandLine.screenWidth;
+    screenHeight = commandLine.screenHeight;
+
+    if (!glfwInit())
+        fatalExit("Failed to init glfw", -1);
+    GLFWwindow* window = openWindow(commandLine.fullscreen);
+    if (!window) {
+        glfwTerminate();
+        fatalExit("Failed to open window", -1);
+    }
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+    // A tap of Escape shorter than one frame still shows up at the next poll.
+    glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);
+
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK)
+        fatalExit("Failed to initialize glew", -1);
+
+    double lastTime = glfwGetTime();
+    glClearColor(0, 0, 0, 0);
+    glViewport(0, 0, screenWidth, screenHeight);
+
+    game = new Game(window, screenWidth, screenHeight);
+    game->init();
+    installDebugOutput();
+
+    while (!glfwWindowShouldClose(window)) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        const double currentTime = glfwGetTime();
+        game->deltaTime = currentTime - lastTime;
+        lastTime = currentTime;
+
+        glfwPollEvents();
+        if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS)
+            glfwSetWindowShouldClose(window, GLFW_TRUE);
+
+        game->update();
+        game->render();
+        glfwSwapBuffers(window);
+
+        if (glGetError() != GL_NO_ERROR)
+            std::cout << "GL ERROR DETECTED!!!" << std::endl;
+    }
+
+    game->destroy();
+    glfwTerminate();
+    return 0;
+}

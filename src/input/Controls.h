@@ -3,18 +3,34 @@
 // (a glide towards the centre, then an orbit) that J switches off and on. Writes the view
 // and projection matrices every frame.
 
+#include "input/CameraMath.h"
+
 #include <GLFW/glfw3.h>
 #include <glm/glm.hpp>
 
 namespace vantor {
 
+// Everything one update polls from the window, gathered before any of it is used.
+struct ControlsInput {
+    glm::dvec2 cursor{0.0, 0.0}; // before re-centring
+    camera::MoveKeys keys;
+    bool toggleFlight = false;   // J
+    bool printDirection = false; // M
+    double time = 0.0;           // glfwGetTime()
+};
+
 class Controls {
-public:
-    Controls();
+  public:
+    Controls(); // the flight's clock starts now (glfwGetTime)
+    explicit Controls(float startTime);
     virtual ~Controls() = default;
 
     void update(float deltaTime, GLFWwindow* window, int width, int height, glm::mat4& view,
                 glm::mat4& projection);
+
+    // The update without the window: turns, moves, flies and writes both matrices from `input`.
+    void step(const ControlsInput& input, float deltaTime, int width, int height, glm::mat4& view,
+              glm::mat4& projection);
 
     glm::vec3 position{6.0f, 1.0f, 6.0f};
     bool cameraFlight = true;

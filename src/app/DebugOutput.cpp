@@ -1,0 +1,111 @@
+#include "app/DebugOutput.h"
+
+#include <GLFW/glfw3.h>
+
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+// The AMD category values sit beside the debug-output sources and types, because the AMD
+// path passes its category as both.
+const char* sourceText(GLenum source) {
+    switch (source) {
+    case GL_DEBUG_SOURCE_API:
+    case GL_DEBUG_CATEGORY_API_ERROR_AMD:
+        return "API";
+    case GL_DEBUG_SOURCE_WINDOW_SYSTEM:
+    case GL_DEBUG_CATEGORY_WINDOW_SYSTEM_AMD:
+        return "Window System";
+    case GL_DEBUG_SOURCE_SHADER_COMPILER:
+    case GL_DEBUG_CATEGORY_SHADER_COMPILER_AMD:
+        return "Shader Compiler";
+    case GL_DEBUG_SOURCE_THIRD_PARTY:
+        return "Third Party";
+    case GL_DEBUG_SOURCE_APPLICATION:
+    case GL_DEBUG_CATEGORY_APPLICATION_AMD:
+        return "Application";
+    case GL_DEBUG_SOURCE_OTHER:
+    case GL_DEBUG_CATEGORY_OTHER_AMD:
+        return "Other";
+    default:
+        return "Unknown";
+    }
+}
+
+const char* typeText(GLenum type) {
+    switch (type) {
+    case GL_DEBUG_TYPE_ERROR:
+        return "Error";
+    case GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR:
+    case GL_DEBUG_CATEGORY_DEPRECATION_AMD:
+        return "Deprecated Behavior";
+    case GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR:
+    case GL_DEBUG_CATEGORY_UNDEFINED_BEHAVIOR_AMD:
+        return "Undefined Behavior";
+    case GL_DEBUG_TYPE_PORTABILITY:
+        return "Portability";
+    case GL_DEBUG_TYPE_PERFORMANCE:
+    case GL_DEBUG_CATEGORY_PERFORMANCE_AMD:
+        return "Performance";
+    case GL_DEBUG_TYPE_OTHER:
+    case GL_DEBUG_CATEGORY_OTHER_AMD:
+        return "Other";
+    default:
+        return "Unknown";
+    }
+}
+
+const char* severityText(GLenum severity) {
+    switch (severity) {
+    case GL_DEBUG_SEVERITY_HIGH:
+        return "High";
+    case GL_DEBUG_SEVERITY_MEDIUM:
+        return "Medium";
+    case GL_DEBUG_SEVERITY_LOW:
+        return "Low";
+    default:
+        return "Unknown";
+    }
+}
+
+} // namespace
+
+std::string formatDebugMessage(GLenum source, GLenum type, GLuint id, GLenum severity, const char* message) {
+    const std::string sourceString = sourceText(source);
+    const std::string typeString = typeText(type);
+    const std::string severityString = severityText(severity);
+    std::stringstream stringStream;
+    stringStream << "OpenGL Error: " << (message ? message : "") << " [Source = " << sourceString
+                 << ", Type = " << typeString << ", Severity = " << severityString << ", ID = " << id << "]";
+    return stringStream.str();
+}
+
+void GLAPIENTRY debugCallback(GLenum source, GLenum type, GLuint id, GLenum severity, GLsizei /*length*/,
+                              const GLchar* message, const void* /*userParam*/) {
+    const std::string error = formatDebugMessage(source, type, id, severity, message);
+    std::cout << error << std::endl;
+}
+
+void GLAPIENTRY debugCallbackAMD(GLuint id, GLenum category, GLenum severity, GLsizei /*length*/,
+                                 const GLchar* message, void* /*userParam*/) {
+    const std::string error = formatDebugMessage(category, category, id, severity, message);
+    std::cout << error << std::endl;
+}
+
+void installDebugOutput() {
+    const auto core =
+        reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKPROC>(glfwGetProcAddress("glDebugMessageCallback"));
+    const auto arb =
+        reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKARBPROC>(glfwGetProcAddress("glDebugMessageCallbackARB"));
+    const auto amd =
+        reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKAMDPROC>(glfwGetProcAddress("glDebugMessageCallbackAMD"));
+    if (core)
+        core(debugCallback, nullptr);
+    else if (arb)
+        arb(debugCallback, nullptr);
+    else if (amd)
+        amd(debugCallbackAMD, nullptr);
+    if (core || arb)
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Turns every GL debug message into one line on standard output.
+
+#include <GL/glew.h>
+
+#include <string>
+
+// "OpenGL Error: <message> [Source = <source>, Type = <type>, Severity = <severity>, ID = <id>]"
+// Values missing from the tables read "Unknown".
+std::string formatDebugMessage(GLenum source, GLenum type, GLuint id, GLenum severity, const char* message);
+
+void GLAPIENTRY debugCallback(GLenum source, GLenum type, GLuint id, GLenum severity, GLsizei length,
+                              const GLchar* message, const void* userParam);
+
+// The AMD callback has a category instead of a source and a type; it fills both fields.
+void GLAPIENTRY debugCallbackAMD(GLuint id, GLenum category, GLenum severity, GLsizei length,
+                                 const GLchar* message, void* userParam);
+
+// Installs the callback through the first of the core, ARB and AMD entry points the driver
+// offers. Needs the context current; does nothing when there is none of the three.
+void installDebugOutput();

@@ -1,0 +1,117 @@
+#include "gpu/Shader.h"
+
+#include "gpu/Fatal.h"
+
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+// Reads through the stream's own read, which turns a failing file (a directory, say) into
+// badbit instead of letting the buffer's exception escape.
+bool readAll(std::ifstream& file, std::string& text) {
+    char chunk[4096];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
+        text.append(chunk, size_t(file.gcount()));
+    return !file.bad();
+}
+
+// The log length GL reports includes the terminating zero; a length of 0 (no log) must still
+// give a valid, empty text, so the buffer is never read past what GL wrote.
+std::string shaderInfoLog(GLuint shader) {
+    GLint logSize = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &logSize);
+    std::string log(logSize > 0 ? logSize : 0, '\0');
+    if (logSize > 0)
+        glGetShaderInfoLog(shader, logSize, nullptr, log.data());
+    return log.c_str();
+}
+
+std::string programInfoLog(GLuint program) {
+    GLint logSize = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &logSize);
+    std::string log(logSize > 0 ? logSize : 0, '\0');
+    if (logSize > 0)
+        glGetProgramInfoLog(program, logSize, nullptr, log.data());
+    return log.c_str();
+}
+
+} // namespace
+
+Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
+    program = glCreateProgram();
+    if (program == 0)
+        fatalExit("ERROR: Could not create Program, ", 1, false);
+    loadShader(vertexPath, GL_VERTEX_SHADER, vertexShader);
+    loadShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
+    link();
+}
+
+Shader::Shader(const std::string& vertexPath, const std::string& geometryPath,
+               const std::string& fragmentPath) {
+    hasGeometryShader = true;
+    program = glCreateProgram();
+    if (program == 0)
+        fatalExit("ERROR: Could not create Program, ", 1, false);
+    loadShader(vertexPath, GL_VERTEX_SHADER, vertexShader);
+    loadShader(geometryPath, GL_GEOMETRY_SHADER, geometryShader);
+    loadShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
+    link();
+}
+
+Shader::~Shader() {
+    glDeleteProgram(program);
+    glDeleteShader(vertexShader);
+    if (hasGeometryShader)
+        glDeleteShader(geometryShader);
+    glDeleteShader(fragmentShader);
+}
+
+void Shader::use() {
+    glUseProgram(program);
+}
+
+void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
+    std::ifstream shaderFile(path);
+    if (!shaderFile.good())
+        fatalExit("Failed to open shader file: " + path, -1);
+    std::string code;
+    // A path that opens but cannot be read counts as one that cannot be opened.
+    if (!readAll(shaderFile, code))
+        fatalExit("Failed to open shader file: " + path, -1);
+    shaderFile.close();
+
+    shader = glCreateShader(type);
+    if (shader == 0)
+        fatalExit("Failed to create shader", -1);
+
+    const GLchar* codePtr = code.c_str();
+    glShaderSource(shader, 1, &codePtr, nullptr);
+    glCompileShader(shader);
+
+    GLint succeded = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &succeded);
+    if (succeded == 0 || glIsShader(shader) == GL_FALSE) {
+        const std::string log = shaderInfoLog(shader);
+        std::cout << "Failed to compile shader" << std::endl;
+        fatalExit(log, -1);
+    }
+}
+
+void Shader::link() {
+    glAttachShader(program, vertexShader);
+    if (hasGeometryShader)
+        glAttachShader(program, geometryShader);
+    glAttachShader(program, fragmentShader);
+
+    glBindFragDataLocation(program, 0, "fragColor");
+    glLinkProgram(program);
+
+    GLint succeded = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &succeded);
+    if (succeded == 0) {
+        const std::string log = programInfoLog(program);
+        std::cout << "Failed to link shader program" << std::endl;
+        fatalExit(log, -1);
+    }
+}

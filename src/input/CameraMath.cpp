@@ -1,0 +1,121 @@
+#include "input/CameraMath.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <cmath>
+
+namespace vantor::camera {
+
+glm::dvec2 cursorCentre(int width, int height) {
+    return {double(width / 2), double(height / 2)};
+}
+
+void turnByCursor(float& horizontalAngle, float& verticalAngle, float mouseSpeed, glm::dvec2 cursor,
+                  glm::dvec2 centre) {
+    // The offset is rounded to float before scaling; the vertical scale is a double quotient.
+    horizontalAngle += mouseSpeed * float(centre.x - cursor.x);
+    verticalAngle = float(verticalAngle + mouseSpeed / 1.5 * float(centre.y - cursor.y));
+}
+
+glm::vec3 viewDirection(float horizontalAngle, float verticalAngle) {
+    return {std::cos(verticalAngle) * std::sin(horizontalAngle), std::sin(verticalAngle),
+            std::cos(verticalAngle) * std::cos(horizontalAngle)};
+}
+
+// 1.57 rather than pi/2 keeps the strafe axis where the camera has always had it.
+glm::vec3 rightDirection(float horizontalAngle) {
+    return {std::sin(horizontalAngle - 1.57f), 0.0f, std::cos(horizontalAngle - 1.57f)};
+}
+
+glm::vec3 moveByKeys(glm::vec3 position, glm::vec3 direction, glm::vec3 right, const MoveKeys& keys,
+                     float deltaTime, float speed) {
+    if (keys.forward)
+        position += direction * deltaTime * speed;
+    if (keys.back)
+        position -= direction * deltaTime * speed;
+    if (keys.right)
+        position += right * deltaTime * speed;
+    if (keys.left)
+        position -= right * deltaTime * speed;
+    if (keys.rise)
+        position.y += speed * deltaTime;
+    if (keys.sink)
+        position.y -= speed * deltaTime;
+    return position;
+}
+
+FlightView fly(glm::vec3& position, float& orbitAngle, float& lastFlightTime, float startTime, double now,
+               float deltaTime, float speed) {
+    FlightView result{glm::vec3(0.0f, 0.2f, 0.0f) - position, glm::vec3(0.0f, 1.0f, 0.0f), 0.0f, false};
+    const float elapsed = float(now) - startTime;
+
+    if (elapsed < kGlideSeconds) {
+        // A fixed fraction of the remaining way per second: an exponential approach.
+        position += result.direction * deltaTime * speed / 6.0f;
+        result.fieldOfView = kGlideFieldOfView;
+    } else {
+        result.fieldOfView = 90.0f;
+        result.orbiting = true;
+        // Measured from the last flown update, so time spent with the flight off is caught up at once.
+        const float flightStep = float(now - double(lastFlightTime));
+        float extra = 0.0f;
+        if (elapsed > 45.0f)
+            extra = (elapsed - 45.0f) * (elapsed - 45.0f) / 100.0f;
+        // `extra` is per update, not per second: the orbit speeds up with the frame rate too.
+        orbitAngle = float(orbitAngle + (0.005 * flightStep * 100 + extra));
+        float radius = float(std::sin(orbitAngle) / 4 + 0.5 - 1.5 * extra);
+        if (radius < 0.0f)
+            radius = 0.0f;
+        float lift = (elapsed - 40.0f) / 2.0f;
+        if (lift < 0.0f)
+            lift = 0.0f;
+        const float camX = std::cos(orbitAngle) * radius;
+        const float camZ = std::sin(orbitAngle) * radius;
+        // Aimed from where the camera was, then moved: the view trails the orbit by one update.
+        result.direction = glm::vec3(0.0f, 0.2f + lift, 0.0f) - position;
+        result.up = glm::vec3(0.0f, 1.0f, 0.0f);
+        position = glm::vec3(camX, 0.2f, camZ);
+    }
+
+    lastFlightTime = float(now);
+    return result;
+}
+
+glm::mat4 cameraProjection(float fieldOfViewDegrees) {
+    // The aspect is fixed, whatever the window: a non-16:9 window shows the scene stretched.
+    return glm::perspective(glm::radians(fieldOfViewDegrees), 16.0f / 9.0f, 0.1f, 10.0f);
+}
+
+glm::mat4 cameraView(glm::vec3 position, glm::vec3 direction, glm::vec3 up, glm::vec3 heading) {
+    const glm::vec3 centre = position + direction;
+    // What lookAt would normalise: the sum can swallow a tiny direction, so test after it.
+    glm::vec3 forward = centre - position;
+    const float length = glm::length(forward);
+    const bool noDirection = !(length > 1e-12f) || !std::isfinite(length);
+    forward = noDirection ? heading : forward / length;
+
+    // Within ~0.06 degrees of the up axis the side vector cross(forward, up) is noise or zero.
+    const bool alongUp = glm::length(glm::cross(forward, up)) < 1e-3f * glm::length(up);
+    if (!noDirection && !alongUp)
+        return glm::lookAt(position, centre, up);
+
+    // Looking up, the screen's top is the way the camera faces turned back (and forward when
+    // looking down): the limit of the ordinary view as the direction tilts onto the axis.
+    const glm::vec3 safeUp = alongUp ? -std::copysign(1.0f, glm::dot(forward, up)) * heading : up;
+    return glm::lookAt(glm::vec3(0.0f), forward, safeUp) * glm::translate(glm::mat4(1.0f), -position);
+}
+
+glm::vec3 orbitHeading(float orbitAngle) {
+    return {-std::cos(orbitAngle), 0.0f, -std::sin(orbitAngle)};
+}
+
+glm::vec3 yawHeading(float horizontalAngle) {
+    return {std::sin(horizontalAngle), 0.0f, std::cos(horizontalAngle)};
+}
+
+void writeDirectionLine(std::ostream& out, glm::vec3 direction, float horizontalAngle, float verticalAngle) {
+    out << direction.x << "  " << direction.y << "  " << direction.z << "  " << horizontalAngle << "   "
+        << verticalAngle;
+}
+
+} // namespace vantor::camera
