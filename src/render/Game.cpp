@@ -1,7 +1,337 @@
 #include "render/Game.h"
 
-Game::Game(GLFWwindow*, int, int) {}
-void Game::init() {}
-void Game::update() {}
-void Game::render() {}
-void Game::destroy() {}
+#include "render/FrameMath.h"
+
+#include <iostream>
+#include <string>
+
+namespace {
+
+const std::string assetRoot = "../";
+const std::string shaderDir = assetRoot + "Quarnvale/Shader/";
+
+void setMatrix(Shader* shader, const char* name, const glm::mat4& matrix) {
+    glUniformMatrix4fv(glGetUniformLocation(shader->program, name), 1, GL_FALSE, &matrix[0][0]);
+}
+
+void setVec3(Shader* shader, const char* name, float x, float y, float z) {
+    glUniform3f(glGetUniformLocation(shader->program, name), x, y, z);
+}
+
+glm::vec3 positionOf(const vantor::scene::Object* object) {
+    return glm::vec3(object->x, object->y, object->z);
+}
+
+} // namespace
+
+Game::Game(GLFWwindow* window, int screenWidth, int screenHeight)
+    : deltaTime(0.0), window(window), screenWidth(screenWidth), screenHeight(screenHeight), shadowWidth(1024),
+      shadowHeight(1024), objectCount(50), view(1.0f), projection(1.0f), lightPos(0.0f, 0.0f, 0.0f),
+      nearPlane(0.01f), farPlane(3.0f), shadowProj(framemath::shadowProjection(nearPlane, farPlane)) {}
+
+void Game::init() {
+    glfwSetWindowTitle(window, "Demo");
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    lightPos.y = 1.0f;
+
+    createShadowMap();
+    depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
+                             shaderDir + "pointlightdepth1.frag");
+    cacheShadowMatrixLocations();
+
+    skybox = new Skybox();
+    skyboxShader = new Shader(shaderDir + "SkyBox.vert", shaderDir + "SkyBox.frag");
+    finalShader = new Shader(shaderDir + "final.vert", shaderDir + "final.frag");
+    defaultShader = new Shader(shaderDir + "default.vert", shaderDir + "default.frag");
+
+    createGBuffer();
+    gBufferShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag");
+    lightingShader = new Shader(shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag");
+
+    postProcessing = new PostProcessing(screenWidth, screenHeight);
+    textureShader = new Shader(shaderDir + "texture.vert", shaderDir + "texture.frag");
+    gaussShader = new Shader(shaderDir + "texture.vert", shaderDir + "gauss.frag");
+
+    controls = new vantor::Controls();
+
+    glm::mat4 spawnPoint(0.0f);
+    spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.1f;
+    spawnPoint[3][3] = 1.0f;
+    world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
+
+    spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.05f;
+    ball = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere");
+
+    for (int i = 0; i < objectCount; ++i)
+        objects.push_back(new vantor::scene::Object());
+}
+
+void Game::destroy() {
+    delete world;
+    world = nullptr;
+    delete controls;
+    controls = nullptr;
+    delete skybox;
+    skybox = nullptr;
+    delete skyboxShader;
+    skyboxShader = nullptr;
+}
+
+void Game::update() {
+    controls->update(static_cast<float>(deltaTime), window, screenWidth, screenHeight, view, projection);
+    for (int i = 0; i < objectCount; ++i)
+        objects[i]->update(static_cast<float>(deltaTime));
+
+    lightPos.x = 0.0f;
+    lightPos.y = framemath::sunkShadowLightHeight(lightPos.y, deltaTime);
+    lightPos.z = 0.0f;
+
+    buildShadowTransforms();
+}
+
+void Game::render() {
+    const glm::mat4 transPosition = framemath::levelCopyTransform();
+
+    shadowPass(transPosition);
+    geometryPass(transPosition);
+    prepareLightingTarget();
+    lightingPass();
+    depthHandOver();
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    postProcessing->blur(gaussShader);
+    glEnable(GL_BLEND);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    postProcessing->composite(textureShader);
+}
+
+// ---- Shadow cube map -------------------------------------------------------------------
+
+void Game::createShadowMap() {
+    glGenTextures(1, &depthCubemap);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, depthCubemap);
+    for (GLenum face = 0; face < 6; ++face)
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, shadowWidth,
+                     shadowHeight, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+
+    glGenFramebuffers(1, &depthMapFBO);
+    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, depthCubemap, 0);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        std::cout << "Framebuffer not complete!" << std::endl;
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+}
+
+void Game::cacheShadowMatrixLocations() {
+    glUseProgram(depthShader->program);
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = "cm_mat[" + std::to_string(i) + "]";
+        shadowMatrixLocations.push_back(glGetUniformLocation(depthShader->program, name.c_str()));
+    }
+}
+
+void Game::buildShadowTransforms() {
+    shadowTransforms.clear();
+    for (const glm::mat4& face : framemath::shadowFaceMatrices(shadowProj, lightPos))
+        shadowTransforms.push_back(face);
+}
+
+void Game::shadowPass(const glm::mat4& transPosition) {
+    depthShader->use();
+    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+    glViewport(0, 0, shadowWidth, shadowHeight);
+    glClear(GL_DEPTH_BUFFER_BIT);
+
+    world->setupVertexArray(depthShader, true, false, false, false, false);
+    glUniform2f(glGetUniformLocation(depthShader->program, "near_far"), nearPlane, farPlane);
+    glUniform4f(glGetUniformLocation(depthShader->program, "l_pos"), lightPos.x, lightPos.y, lightPos.z,
+                1.0f);
+    glUseProgram(depthShader->program);
+    for (int i = 0; i < 6; ++i) {
+        const glm::mat4 pointLightView = shadowTransforms[i];
+        glUniformMatrix4fv(shadowMatrixLocations[i], 1, GL_FALSE, &pointLightView[0][0]);
+    }
+
+    const glm::mat4 position = world->modelMatrix;
+    setMatrix(depthShader, "M", position);
+    world->draw();
+    setMatrix(depthShader, "M", transPosition);
+    world->draw();
+
+    for (int j = 0; j < objectCount; ++j) {
+        ball->setupVertexArray(depthShader, true, false, false, false, false);
+        setMatrix(depthShader, "M", framemath::placedAt(ball->modelMatrix, positionOf(objects[j])));
+        ball->draw();
+    }
+}
+
+// ---- G-buffer and forward pass ---------------------------------------------------------
+
+void Game::createGBuffer() {
+    glGenFramebuffers(1, &gBuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
+
+    struct Attachment {
+        GLuint* texture;
+        GLint internalFormat;
+        GLenum format;
+        GLenum type;
+    };
+    const Attachment layout[3] = {
+        {&gPosition, GL_RGB16F, GL_RGB, GL_FLOAT},
+        {&gNormal, GL_RGB16F, GL_RGB, GL_FLOAT},
+        {&gColorSpec, GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE},
+    };
+    for (int i = 0; i < 3; ++i) {
+        glGenTextures(1, layout[i].texture);
+        glBindTexture(GL_TEXTURE_2D, *layout[i].texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, layout[i].internalFormat, screenWidth, screenHeight, 0,
+                     layout[i].format, layout[i].type, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, *layout[i].texture,
+                               0);
+    }
+    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    glDrawBuffers(3, attachments);
+
+    GLuint rboDepth = 0;
+    glGenRenderbuffers(1, &rboDepth);
+    glBindRenderbuffer(GL_RENDERBUFFER, rboDepth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, screenWidth, screenHeight);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboDepth);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        std::cout << "Framebuffer not complete!" << std::endl;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    // x, y, z, u, v per corner; drawn as a four-vertex strip.
+    const GLfloat quadVertices[20] = {
+        -1.0f, 1.0f, 0.0f, 0.0f, 1.0f, -1.0f, -1.0f, 0.0f, 0.0f, 0.0f,
+        1.0f,  1.0f, 0.0f, 1.0f, 1.0f, 1.0f,  -1.0f, 0.0f, 1.0f, 0.0f,
+    };
+    GLuint quadVBO = 0;
+    glGenVertexArrays(1, &quadVAO);
+    glGenBuffers(1, &quadVBO);
+    glBindVertexArray(quadVAO);
+    glBindBuffer(GL_ARRAY_BUFFER, quadVBO);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(quadVertices), quadVertices, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 5 * sizeof(GLfloat), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 5 * sizeof(GLfloat),
+                          reinterpret_cast<const void*>(3 * sizeof(GLfloat)));
+}
+
+void Game::geometryPass(const glm::mat4& transPosition) {
+    glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
+    glViewport(0, 0, screenWidth, screenHeight);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    gBufferShader->use();
+    setMatrix(gBufferShader, "V", view);
+    setMatrix(gBufferShader, "P", projection);
+    setMatrix(gBufferShader, "M", world->modelMatrix);
+    setVec3(gBufferShader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
+    setVec3(gBufferShader, "colorOfObject", 0.0f, 0.0f, 0.0f);
+
+    world->setupVertexArray(gBufferShader, true, true, true, true, true);
+    world->draw();
+    setMatrix(gBufferShader, "M", transPosition);
+    world->draw();
+}
+
+void Game::depthHandOver() {
+    const GLuint sceneFBO = postProcessing->getFramebuffer();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gBuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFBO);
+    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_DEPTH_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
+    forwardPass();
+}
+
+void Game::forwardPass() {
+    defaultShader->use();
+    setMatrix(defaultShader, "V", view);
+    setMatrix(defaultShader, "P", projection);
+
+    for (int i = 0; i < objectCount; ++i) {
+        const vantor::scene::Object* object = objects[i];
+        ball->setupVertexArray(defaultShader, true, false, false, false, false);
+        const glm::mat4 position = framemath::placedAt(ball->modelMatrix, positionOf(object));
+        setMatrix(defaultShader, "M", position);
+        setVec3(defaultShader, "colorOfObject", object->color[0], object->color[1], object->color[2]);
+        ball->draw();
+    }
+
+    // The marker: the sphere's raw geometry at a fixed scale, not the mesh's own matrix.
+    glm::mat4 markerScale(0.0f);
+    markerScale[0][0] = markerScale[1][1] = markerScale[2][2] = 0.2f;
+    markerScale[3][3] = 1.0f;
+    const glm::mat4 position_pointlight = framemath::placedAt(markerScale, lightPos);
+    setMatrix(defaultShader, "M", position_pointlight);
+    setVec3(defaultShader, "colorOfObject", 1.0f, 1.0f, 1.0f);
+    ball->draw();
+}
+
+// ---- Deferred lighting -----------------------------------------------------------------
+
+void Game::prepareLightingTarget() {
+    const GLuint sceneFBO = postProcessing->getFramebuffer();
+    for (GLenum attachment : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1}) {
+        glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
+        glViewport(0, 0, screenWidth, screenHeight);
+        glDrawBuffer(attachment);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
+    glViewport(0, 0, screenWidth, screenHeight);
+    const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
+    glDrawBuffers(2, buffers);
+}
+
+void Game::lightingPass() {
+    lightingShader->use();
+    const GLuint textures[3] = {gPosition, gNormal, gColorSpec};
+    const char* samplers[3] = {"gPosition", "gNormal", "gColorSpec"};
+    for (int unit = 0; unit < 3; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glUniform1i(glGetUniformLocation(lightingShader->program, samplers[unit]), unit);
+        glBindTexture(GL_TEXTURE_2D, textures[unit]);
+    }
+    setLightingUniforms(lightingShader);
+
+    glBindVertexArray(quadVAO);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
+}
+
+void Game::setLightingUniforms(Shader* shader) {
+    for (unsigned int i = 0; i < objects.size(); ++i) {
+        const vantor::scene::Object* object = objects[i];
+        const std::string prefix = "lights[" + std::to_string(i) + "]";
+        glUniform3f(glGetUniformLocation(shader->program, (prefix + ".Position").c_str()), object->x,
+                    object->y, object->z);
+        glUniform3f(glGetUniformLocation(shader->program, (prefix + ".Color").c_str()), object->color[0],
+                    object->color[1], object->color[2]);
+    }
+    // These do not depend on the light; set once after the array.
+    setVec3(shader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
+    glUniform1i(glGetUniformLocation(shader->program, "NR_LIGHTS"), objectCount);
+    glUniform4f(glGetUniformLocation(shader->program, "WS_pos_light"), lightPos.x, lightPos.y, lightPos.z,
+                1.0f);
+    glUniform2f(glGetUniformLocation(shader->program, "near_far"), nearPlane, farPlane);
+    glActiveTexture(GL_TEXTURE3);
+    glUniform1i(glGetUniformLocation(shader->program, "cubemap_tex"), 3);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, depthCubemap);
+}

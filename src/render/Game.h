@@ -1,16 +1,85 @@
 #pragma once
-// Stand-in for the renderer so the entry point links and runs; replaced by the real Game.
+// The frame renderer: owns every program, target and piece of content, advances the scene
+// each frame and draws it through its passes: shadow cube map, G-buffer geometry, deferred
+// lighting, forward-drawn light spheres, bloom and composite. Each pass is a public
+// operation of its own so a tool can run and time them one at a time.
 
-struct GLFWwindow;
+#include "gpu/Shader.h"
+#include "input/Controls.h"
+#include "render/PostProcessing.h"
+#include "scene/Mesh.h"
+#include "scene/Object.h"
+#include "scene/Skybox.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <glm/glm.hpp>
+
+#include <vector>
 
 class Game {
   public:
+    // Makes no GL call; `init` builds everything.
     Game(GLFWwindow* window, int screenWidth, int screenHeight);
-
-    double deltaTime = 0;
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
 
     void init();
     void update();
     void render();
+    // Releases the level, the camera, the sky box and its program; safe to repeat.
     void destroy();
+
+    // Set-up steps.
+    void createShadowMap();
+    void cacheShadowMatrixLocations();
+    void createGBuffer();
+
+    // Per-frame steps, in the order `update` and `render` run them.
+    void buildShadowTransforms();
+    void shadowPass(const glm::mat4& transPosition);
+    void geometryPass(const glm::mat4& transPosition);
+    void prepareLightingTarget();
+    void lightingPass();
+    void setLightingUniforms(Shader* shader);
+    // Copies the G-buffer depth into the lit-scene target, then runs `forwardPass` there.
+    void depthHandOver();
+    void forwardPass();
+
+    double deltaTime;
+    GLFWwindow* window;
+    int screenWidth;
+    int screenHeight;
+    int shadowWidth;
+    int shadowHeight;
+    GLuint depthMapFBO = 0;
+    Shader* depthShader = nullptr;
+    GLuint depthCubemap = 0;
+    vantor::scene::World* world = nullptr;
+    vantor::scene::Ball* ball = nullptr;
+    std::vector<vantor::scene::Object*> objects;
+    int objectCount;
+    vantor::Controls* controls = nullptr;
+    Skybox* skybox = nullptr;
+    Shader* skyboxShader = nullptr;
+    Shader* finalShader = nullptr;
+    Shader* defaultShader = nullptr;
+    PostProcessing* postProcessing = nullptr;
+    Shader* gaussShader = nullptr;
+    Shader* textureShader = nullptr;
+    GLuint gBuffer = 0;
+    GLuint gPosition = 0;
+    GLuint gNormal = 0;
+    GLuint gColorSpec = 0;
+    GLuint quadVAO = 0;
+    Shader* gBufferShader = nullptr;
+    Shader* lightingShader = nullptr;
+    glm::mat4 view;
+    glm::mat4 projection;
+    glm::vec3 lightPos;
+    std::vector<glm::mat4> shadowTransforms;
+    float nearPlane;
+    float farPlane;
+    glm::mat4 shadowProj;
+    std::vector<GLint> shadowMatrixLocations;
 };

@@ -6,6 +6,8 @@
 
 #include <glm/glm.hpp>
 
+#include <cmath>
+
 #include <string>
 #include <vector>
 
@@ -22,8 +24,8 @@ public:
     // Reads the v/vt/vn/"f a/b/c a/b/c a/b/c" subset into an unindexed triangle list,
     // appending to the three lists. False, with the lists untouched, when the file cannot
     // be opened or holds something outside the subset.
-    virtual bool readObj(std::string path, std::vector<glm::vec3>& outVertices, std::vector<glm::vec2>& outUvs,
-                         std::vector<glm::vec3>& outNormals);
+    virtual bool readObj(std::string path, std::vector<glm::vec3>& outVertices,
+                         std::vector<glm::vec2>& outUvs, std::vector<glm::vec3>& outNormals);
     virtual bool readObjPositions(std::string path, std::vector<glm::vec3>& outVertices);
     virtual bool readVertexPositions(std::string path, std::vector<glm::vec3>& outVertices);
     virtual void indexUnmerged(const std::vector<glm::vec3>& inVertices, const std::vector<glm::vec2>& inUvs,
@@ -44,13 +46,24 @@ public:
                            std::vector<glm::vec3>& outNormals, std::vector<glm::vec3>& outTangents,
                            std::vector<glm::vec3>& outBitangents);
 
+    // The same merge with the literal linear scan of findSimilarVertex: quadratic, kept as
+    // the reference the hashed merge above is checked against.
+    void indexWithTangentsLinear(const std::vector<glm::vec3>& inVertices,
+                                 const std::vector<glm::vec2>& inUvs, const std::vector<glm::vec3>& inNormals,
+                                 const std::vector<glm::vec3>& inTangents,
+                                 const std::vector<glm::vec3>& inBitangents,
+                                 std::vector<unsigned int>& outIndices, std::vector<glm::vec3>& outVertices,
+                                 std::vector<glm::vec2>& outUvs, std::vector<glm::vec3>& outNormals,
+                                 std::vector<glm::vec3>& outTangents, std::vector<glm::vec3>& outBitangents);
+
     // The literal linear scan over the corners merged so far; kept as the reference the
     // fast merge is checked against.
     bool findSimilarVertex(const glm::vec3& vertex, const glm::vec2& uv, const glm::vec3& normal,
                            const std::vector<glm::vec3>& outVertices, const std::vector<glm::vec2>& outUvs,
                            const std::vector<glm::vec3>& outNormals, unsigned int& result);
 
-    static bool isNear(float a, float b);
+    // Inline: the merge calls it for every candidate corner.
+    static bool isNear(float a, float b) { return std::fabs(a - b) < 0.01f; }
 
     glm::mat4 modelMatrix;
 };

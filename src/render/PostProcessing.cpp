@@ -1,0 +1,150 @@
+#include "render/PostProcessing.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+const int blurPasses = 3;
+
+[[noreturn]] void fatal(const char* message) {
+    std::cout << message << std::endl;
+    if (isatty(STDIN_FILENO))
+        std::system("PAUSE");
+    std::exit(-1);
+}
+
+void allocateRGBA8(int width, int height) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+}
+
+} // namespace
+
+PostProcessing::PostProcessing(int width, int height) : width(width), height(height) {
+    const GLfloat quad[18] = {-1.0f, -1.0f, 0.0f, 1.0f, -1.0f, 0.0f, -1.0f, 1.0f, 0.0f,
+                              -1.0f, 1.0f,  0.0f, 1.0f, -1.0f, 0.0f, 1.0f,  1.0f, 0.0f};
+    for (int i = 0; i < 18; ++i)
+        screenQuadVertices[i] = quad[i];
+
+    // The two scene textures: parameters first, then storage.
+    for (GLuint* texture : {&renderedTexture, &brightTexture}) {
+        glGenTextures(1, texture);
+        glBindTexture(GL_TEXTURE_2D, *texture);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        allocateRGBA8(width, height);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+
+    // Same unsized depth format and size as the G-buffer's, so its depth can be blitted here.
+    GLuint rboId = 0;
+    glGenRenderbuffers(1, &rboId);
+    glBindRenderbuffer(GL_RENDERBUFFER, rboId);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+
+    glGenVertexArrays(1, &screenQuadVAO);
+    glBindVertexArray(screenQuadVAO);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+
+    glGenFramebuffers(1, &sceneFBO);
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, renderedTexture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, brightTexture, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboId);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        fatal("Fehler bei FBO anlegen");
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindVertexArray(0);
+
+    glGenBuffers(1, &screenQuadVBO);
+    glBindBuffer(GL_ARRAY_BUFFER, screenQuadVBO);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(screenQuadVertices), screenQuadVertices, GL_STATIC_DRAW);
+    glBindVertexArray(screenQuadVAO);
+
+    glGenFramebuffers(2, pingpongFBO);
+    glGenTextures(2, pingpongColorbuffers);
+    for (int i = 0; i < 2; ++i) {
+        glBindFramebuffer(GL_FRAMEBUFFER, pingpongFBO[i]);
+        glBindTexture(GL_TEXTURE_2D, pingpongColorbuffers[i]);
+        allocateRGBA8(width, height);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, pingpongColorbuffers[i],
+                               0);
+        GLuint pingpongDepth = 0;
+        glGenRenderbuffers(1, &pingpongDepth);
+        glBindRenderbuffer(GL_RENDERBUFFER, pingpongDepth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, pingpongDepth);
+    }
+    glBindVertexArray(0);
+}
+
+void PostProcessing::drawQuad() {
+    glEnableVertexAttribArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, screenQuadVBO);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    glDisableVertexAttribArray(0);
+}
+
+void PostProcessing::blur(Shader* shader) {
+    horizontal = true;
+    for (int pass = 0; pass < blurPasses; ++pass) {
+        blurPass(shader, pass == 0);
+        horizontal = !horizontal;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindVertexArray(0);
+}
+
+void PostProcessing::blurPass(Shader* shader, bool firstPass) {
+    glBindVertexArray(screenQuadVAO);
+    shader->use();
+
+    const GLuint target = pingpongFBO[horizontal];
+    glBindFramebuffer(GL_FRAMEBUFFER, target);
+    glViewport(0, 0, width, height);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, target);
+
+    const GLint imageLocation = glGetUniformLocation(shader->program, "image");
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, firstPass ? brightTexture : pingpongColorbuffers[!horizontal]);
+    glUniform1i(imageLocation, 0);
+    glUniform1i(glGetUniformLocation(shader->program, "horizontal"), horizontal ? 1 : 0);
+
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    drawQuad();
+}
+
+void PostProcessing::composite(Shader* shader) {
+    glBindVertexArray(screenQuadVAO);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    shader->use();
+    const GLint renderedLocation = glGetUniformLocation(shader->program, "renderedTexture");
+    const GLint gaussianLocation = glGetUniformLocation(shader->program, "gaussianTexture");
+    shader->use();
+
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, renderedTexture);
+    glUniform1i(renderedLocation, 0);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, pingpongColorbuffers[!horizontal]);
+    glUniform1i(gaussianLocation, 1);
+
+    drawQuad();
+    glBindVertexArray(0);
+}

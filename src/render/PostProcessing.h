@@ -1,0 +1,41 @@
+#pragma once
+// The back end of the frame: the lit-scene target (colour 0: the lit image, colour 1: what
+// blooms), a separable blur that ping-pongs between two targets, and the composite of the
+// lit image and the blur into the window. Every GL name it creates lives until the context goes.
+
+#include "gpu/Shader.h"
+
+#include <GL/glew.h>
+
+class PostProcessing {
+  public:
+    PostProcessing(int width, int height);
+    PostProcessing(const PostProcessing&) = delete;
+    PostProcessing& operator=(const PostProcessing&) = delete;
+
+    GLuint getFramebuffer() const { return sceneFBO; }
+
+    // Three passes (horizontal, vertical, horizontal); the result ends in
+    // pingpongColorbuffers[!horizontal].
+    void blur(Shader* shader);
+    // One blur pass into pingpongFBO[horizontal]; the first reads brightTexture, the others
+    // the previous pass's target. Leaves `horizontal` as it found it.
+    void blurPass(Shader* shader, bool firstPass);
+    // The lit image plus the last blur result into the window (framebuffer 0).
+    void composite(Shader* shader);
+
+    int width;
+    int height;
+    GLuint sceneFBO = 0;
+    GLuint renderedTexture = 0;
+    GLuint brightTexture = 0;
+    GLuint screenQuadVAO = 0;
+    GLuint screenQuadVBO = 0;
+    GLfloat screenQuadVertices[18];
+    GLuint pingpongFBO[2] = {0, 0};
+    GLuint pingpongColorbuffers[2] = {0, 0};
+    bool horizontal = true;
+
+  private:
+    void drawQuad();
+};
