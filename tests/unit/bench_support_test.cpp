@@ -62,9 +62,9 @@ TEST(BenchOptions, AcceptsEveryOptionAndSortsCaptureTimes) {
 
 TEST(BenchOptions, RejectsBadValuesWithAMessageNamingTheOption) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--size", "0x384"}, {"--size", "640"},     {"--size", "-640x384"}, {"--step", "0"},
-        {"--step", "abc"},   {"--start", "-1"},     {"--frames", "1e3"},    {"--capture", "3,,x"},
-        {"--capture", "nan"}, {"--frames"},         {"--bogus", "1"},       {"--frames", "0"},
+        {"--size", "0x384"},  {"--size", "640"}, {"--size", "-640x384"}, {"--step", "0"},
+        {"--step", "abc"},    {"--start", "-1"}, {"--frames", "1e3"},    {"--capture", "3,,x"},
+        {"--capture", "nan"}, {"--frames"},      {"--bogus", "1"},       {"--frames", "0"},
     };
     for (const auto& args : bad) {
         BenchOptions o;

@@ -56,8 +56,9 @@ Picture bytePicture(GLuint texture, int width, int height, bool opaque) {
 // A shadow face: hardware depth turned back into distance along the face axis, near = black.
 Picture shadowFace(const Game& game, int face) {
     const int size = game.shadowWidth;
-    const std::vector<float> depth = readFloatTexture(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, game.depthCubemap,
-                                                      GL_DEPTH_COMPONENT, 1, size, game.shadowHeight);
+    const std::vector<float> depth =
+        readFloatTexture(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, game.depthCubemap, GL_DEPTH_COMPONENT, 1,
+                         size, game.shadowHeight);
     const float n = game.nearPlane, f = game.farPlane;
     std::vector<float> grey(depth.size() * 3);
     for (size_t i = 0; i < depth.size(); ++i) {
@@ -92,8 +93,9 @@ bool writeIntermediates(const Game& game, const std::string& prefix) {
     ok &= writePng(prefix + "gposition.png",
                    floatPicture(readFloatTexture(GL_TEXTURE_2D, game.gPosition, GL_RGB, 3, w, h), w, h,
                                 1.0f / 7.0f, 0.5f));
-    ok &= writePng(prefix + "gnormal.png",
-                   floatPicture(readFloatTexture(GL_TEXTURE_2D, game.gNormal, GL_RGB, 3, w, h), w, h, 0.5f, 0.5f));
+    ok &= writePng(
+        prefix + "gnormal.png",
+        floatPicture(readFloatTexture(GL_TEXTURE_2D, game.gNormal, GL_RGB, 3, w, h), w, h, 0.5f, 0.5f));
     ok &= writePng(prefix + "gcolor.png", bytePicture(game.gColorSpec, w, h, true));
     ok &= writePng(prefix + "gspecular.png", [&] {
         Picture p = bytePicture(game.gColorSpec, w, h, false);
@@ -114,7 +116,8 @@ bool writeIntermediates(const Game& game, const std::string& prefix) {
 size_t countNonFiniteGBufferValues(const Game& game) {
     size_t count = 0;
     for (GLuint texture : {game.gPosition, game.gNormal})
-        for (float v : readFloatTexture(GL_TEXTURE_2D, texture, GL_RGB, 3, game.screenWidth, game.screenHeight))
+        for (float v :
+             readFloatTexture(GL_TEXTURE_2D, texture, GL_RGB, 3, game.screenWidth, game.screenHeight))
             count += !std::isfinite(v);
     glBindTexture(GL_TEXTURE_2D, 0);
     return count;

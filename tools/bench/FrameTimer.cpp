@@ -17,7 +17,7 @@ double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-const char* const passNames[] = {"update",    "shadow",  "geometry", "lighting", "forward",
+const char* const passNames[] = {"update",     "shadow",     "geometry",   "lighting",  "forward",
                                  "blur 1 (h)", "blur 2 (v)", "blur 3 (h)", "composite", "swap"};
 
 } // namespace

@@ -7,16 +7,16 @@
 struct BenchOptions {
     int width = 1280;
     int height = 768;
-    double start = 20.0;        // flight time (s) of the first measured frame
-    int frames = 60;            // measured frames; 0 = captures only
-    int warmup = 5;             // frames rendered and discarded before measuring (shader compiles)
-    double step = 1.0 / 60.0;   // simulated seconds per frame, also the fast-forward step
-    std::vector<double> captureTimes;  // flight times to capture the final image at
-    bool intermediates = false; // also capture G-buffer, shadow faces, lit, bright and blur images
+    double start = 20.0;              // flight time (s) of the first measured frame
+    int frames = 60;                  // measured frames; 0 = captures only
+    int warmup = 5;                   // frames rendered and discarded before measuring (shader compiles)
+    double step = 1.0 / 60.0;         // simulated seconds per frame, also the fast-forward step
+    std::vector<double> captureTimes; // flight times to capture the final image at
+    bool intermediates = false;       // also capture G-buffer, shadow faces, lit, bright and blur images
     std::string captureDir = "captures";
-    std::string jsonPath;       // machine-readable results; empty = none
-    std::string compareDir;     // reference captures to compare against; empty = none
-    double maxMeanDiff = 1.5;   // mean absolute channel difference allowed, 0-255 scale
+    std::string jsonPath;            // machine-readable results; empty = none
+    std::string compareDir;          // reference captures to compare against; empty = none
+    double maxMeanDiff = 1.5;        // mean absolute channel difference allowed, 0-255 scale
     double maxBadPixelShare = 0.002; // share of pixels allowed to differ by more than badPixelDiff
     int badPixelDiff = 48;
 };

@@ -15,9 +15,9 @@ bool writePng(const std::string& path, const Picture& picture);
 bool readPng(const std::string& path, Picture& picture);
 
 struct PictureStats {
-    double meanLuma = 0;     // 0-255
-    double lumaSpread = 0;   // standard deviation of luma
-    double litShare = 0;     // share of pixels with luma above 24
+    double meanLuma = 0;       // 0-255
+    double lumaSpread = 0;     // standard deviation of luma
+    double litShare = 0;       // share of pixels with luma above 24
     double colourfulShare = 0; // share of pixels whose channels differ by more than 40
 };
 PictureStats measurePicture(const Picture& picture);
@@ -26,9 +26,9 @@ PictureStats measurePicture(const Picture& picture);
 std::string pictureProblem(const Picture& picture);
 
 struct PictureDiff {
-    double meanDiff = 0;  // mean absolute channel difference, 0-255
-    int maxDiff = 0;      // largest channel difference
-    double badShare = 0;  // share of pixels with a channel difference above the threshold
+    double meanDiff = 0; // mean absolute channel difference, 0-255
+    int maxDiff = 0;     // largest channel difference
+    double badShare = 0; // share of pixels with a channel difference above the threshold
 };
 // Pictures of different sizes compare as maximally different.
 PictureDiff comparePictures(const Picture& a, const Picture& b, int badPixelDiff);

@@ -13,4 +13,5 @@ struct RunInfo {
 };
 
 void printTable(std::ostream& out, const FrameTimer& timer, const BenchOptions& options, const RunInfo& info);
-bool writeJson(const std::string& path, const FrameTimer& timer, const BenchOptions& options, const RunInfo& info);
+bool writeJson(const std::string& path, const FrameTimer& timer, const BenchOptions& options,
+               const RunInfo& info);

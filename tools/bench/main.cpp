@@ -145,8 +145,8 @@ int main(int argc, char* argv[]) {
     if (options.frames > 0) {
         // Warm-up frames end just before `start`, so the first measured frame shows t = start.
         const double warmupStart = std::max(0.0, options.start - options.step * (options.warmup + 1));
-        captureUpTo(warmupStart);
-        timeline.advanceTo(warmupStart);
+        captureUpTo(options.start);
+        timeline.advanceTo(std::max(timeline.now(), warmupStart));
         FrameTimer timer;
         for (int i = 0; i < options.warmup; ++i)
             timer.runFrame(*game, timeline, window, false);
