@@ -163,7 +163,7 @@ glm::mat4 copyPlacement() {
 }
 
 class Level : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() { level = new ObjFile(readStrict(kAssets + "Objects/scene2.obj")); }
     static void TearDownTestSuite() {
         delete level;
@@ -268,7 +268,7 @@ TEST_F(Level, LeavesTheCameraAndTheShadowLightRoom) {
         EXPECT_GT(clearance(glm::vec3(0, y, 0)), 0.6f) << "shadow light at " << y;
 }
 
-TEST(Sphere, IsAClosedUnitSphereWithoutSlivers) {
+TEST(Sphere, IsAClosedSphereOfDiameterOneWithoutSlivers) {
     ObjFile sphere = readStrict(kAssets + "Objects/sphere.obj");
     ASSERT_TRUE(sphere.problems.empty()) << sphere.problems.front();
     EXPECT_GE(sphere.corners.size() / 3, 200u);
@@ -282,11 +282,11 @@ TEST(Sphere, IsAClosedUnitSphereWithoutSlivers) {
     for (size_t i = 0; i < sphere.corners.size(); i += 3) {
         const Corner* c = &sphere.corners[i];
         for (int k = 0; k < 3; ++k)
-            EXPECT_NEAR(glm::length(c[k].position), 1.0f, 1e-3f);
+            EXPECT_NEAR(glm::length(c[k].position), 0.5f, 1e-3f);
         area += 0.5f * glm::length(glm::cross(c[1].position - c[0].position, c[2].position - c[0].position));
     }
-    // A closed polyhedron inscribed in the unit sphere falls a little short of 4 pi.
-    EXPECT_NEAR(area, 4.0f * 3.14159265f, 0.3f);
+    // A closed polyhedron inscribed in a sphere of radius 0.5 falls a little short of pi.
+    EXPECT_NEAR(area, 3.14159265f, 0.075f);
 }
 
 // Image as loaded by the renderer: RGB floats in [0, 1], row 0 at the bottom.

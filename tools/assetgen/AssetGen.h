@@ -98,7 +98,7 @@ class MeshBuilder {
 // ---- The generated assets ---------------------------------------------------------------
 
 void buildLevel(MeshBuilder& mesh);
-void buildSphere(MeshBuilder& mesh, int segments, int rings);
+void buildSphere(MeshBuilder& mesh, int segments, int rings, double radius);
 
 void makeBrickMaps(int size, Image& diffuse, Image& normal, Image& height);
 void makeSphereMaps(Image& diffuse, Image& normal, Image& height);

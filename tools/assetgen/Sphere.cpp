@@ -1,5 +1,5 @@
-// The light sphere: a unit UV sphere. The poles are closed with single triangles so that no
-// triangle collapses to zero area.
+// The light sphere: a UV sphere of the given radius. The poles are closed with single triangles
+// so that no triangle collapses to zero area.
 
 #include "AssetGen.h"
 
@@ -7,7 +7,7 @@
 
 namespace assetgen {
 
-void buildSphere(MeshBuilder& mesh, int segments, int rings) {
+void buildSphere(MeshBuilder& mesh, int segments, int rings, double radius) {
     const double pi = 3.14159265358979323846;
     // s runs eastwards once round, t from the south pole (0) to the north pole (1); east
     // is -z at longitude 0 so that east x north points out of the sphere.
@@ -18,7 +18,7 @@ void buildSphere(MeshBuilder& mesh, int segments, int rings) {
                      -std::sin(polar) * std::sin(longitude));
         if (ring == 0 || ring == rings)
             p = glm::dvec3(0.0, ring == 0 ? 1.0 : -1.0, 0.0);
-        return Corner{p, p, {j / segments, 1.0 - double(ring) / rings}};
+        return Corner{p * radius, p, {j / segments, 1.0 - double(ring) / rings}};
     };
     for (int j = 0; j < segments; ++j) {
         mesh.triangle(corner(0, j + 0.5), corner(1, j), corner(1, j + 1));

@@ -59,7 +59,9 @@ int main(int argc, char** argv) {
                     "# The upper half is the same mesh turned upside down about height 2.5.\n");
 
     MeshBuilder sphere(1.0);
-    buildSphere(sphere, 20, 14);
+    // Diameter 1: the scene draws it at 0.05 for each light (radius 0.025, small glowing beads)
+    // and at 0.2 for the shadow light's marker.
+    buildSphere(sphere, 20, 14, 0.5);
     ok &= writeMesh(sphere, objects + "sphere.obj", "# Unit UV sphere, 20 segments x 14 rings.\n");
 
     Image bricks(512, 512, 3), bricksNormal(512, 512, 3), bricksHeight(512, 512, 1);
