@@ -5,7 +5,7 @@
 set -euo pipefail
 build="$1"
 source="$2"
-generator="$build/tools/assetgen"
+generator="$build/assetgen"
 [ -x "$generator" ] || { echo "assetgen not built at $generator"; exit 1; }
 
 scratch="$(mktemp -d)"

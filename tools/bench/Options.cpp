@@ -1,0 +1,100 @@
+#include "Options.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+bool parseDouble(const std::string& text, double& out) {
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && std::isfinite(out);
+}
+
+bool parseInt(const std::string& text, int& out) {
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 0 || value > 100000)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+bool parseTimes(const std::string& text, std::vector<double>& out) {
+    std::stringstream list(text);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        double t = 0;
+        if (!parseDouble(item, t) || t < 0)
+            return false;
+        out.push_back(t);
+    }
+    std::sort(out.begin(), out.end());
+    return !out.empty();
+}
+
+} // namespace
+
+const char* benchUsage() {
+    return "usage: bench [--size WxH] [--start SECONDS] [--frames N] [--warmup N] [--step SECONDS]\n"
+           "             [--capture T1,T2,...] [--intermediates] [--capture-dir DIR]\n"
+           "             [--json FILE] [--compare DIR] [--max-mean D] [--max-bad-share S]\n"
+           "Runs the demo's Game on a fixed time step from the folder one level below the repo root.\n";
+}
+
+bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string flag = argv[i];
+        const bool hasValue = i + 1 < argc;
+        const std::string value = hasValue ? argv[i + 1] : "";
+        bool ok = true;
+        if (flag == "--intermediates") {
+            o.intermediates = true;
+            continue;
+        }
+        if (!hasValue) {
+            error = "missing value after " + flag;
+            return false;
+        }
+        ++i;
+        if (flag == "--size") {
+            const auto x = value.find('x');
+            ok = x != std::string::npos && parseInt(value.substr(0, x), o.width) &&
+                 parseInt(value.substr(x + 1), o.height) && o.width > 0 && o.height > 0;
+        } else if (flag == "--start") {
+            ok = parseDouble(value, o.start) && o.start >= 0;
+        } else if (flag == "--frames") {
+            ok = parseInt(value, o.frames);
+        } else if (flag == "--warmup") {
+            ok = parseInt(value, o.warmup);
+        } else if (flag == "--step") {
+            ok = parseDouble(value, o.step) && o.step > 0 && o.step <= 1;
+        } else if (flag == "--capture") {
+            ok = parseTimes(value, o.captureTimes);
+        } else if (flag == "--capture-dir") {
+            o.captureDir = value;
+        } else if (flag == "--json") {
+            o.jsonPath = value;
+        } else if (flag == "--compare") {
+            o.compareDir = value;
+        } else if (flag == "--max-mean") {
+            ok = parseDouble(value, o.maxMeanDiff) && o.maxMeanDiff >= 0;
+        } else if (flag == "--max-bad-share") {
+            ok = parseDouble(value, o.maxBadPixelShare) && o.maxBadPixelShare >= 0;
+        } else {
+            error = "unknown option " + flag;
+            return false;
+        }
+        if (!ok) {
+            error = "bad value '" + value + "' for " + flag;
+            return false;
+        }
+    }
+    if (o.frames == 0 && o.captureTimes.empty()) {
+        error = "nothing to do: --frames 0 and no --capture";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Command line of the benchmark and capture tool. Pure: no GL, no windowing.
+
+#include <string>
+#include <vector>
+
+struct BenchOptions {
+    int width = 1280;
+    int height = 768;
+    double start = 20.0;              // flight time (s) of the first measured frame
+    int frames = 60;                  // measured frames; 0 = captures only
+    int warmup = 5;                   // frames rendered and discarded before measuring (shader compiles)
+    double step = 1.0 / 60.0;         // simulated seconds per frame, also the fast-forward step
+    std::vector<double> captureTimes; // flight times to capture the final image at
+    bool intermediates = false;       // also capture G-buffer, shadow faces, lit, bright and blur images
+    std::string captureDir = "captures";
+    std::string jsonPath;            // machine-readable results; empty = none
+    std::string compareDir;          // reference captures to compare against; empty = none
+    double maxMeanDiff = 1.5;        // mean absolute channel difference allowed, 0-255 scale
+    double maxBadPixelShare = 0.002; // share of pixels allowed to differ by more than badPixelDiff
+    int badPixelDiff = 48;
+};
+
+// Fills `options` from argv. On a bad argument returns false with a one-line `error`.
+bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& options, std::string& error);
+
+const char* benchUsage();

@@ -1,0 +1,174 @@
+// Benchmark and capture tool: runs the demo's own Game (same classes, shaders and assets, started
+// from the same folder one level below the repo root) on a fixed time step. It times every pass,
+// writes captures of chosen flight times and compares them with reference pictures.
+//
+//   cd build && ./bench --size 1280x768 --start 20 --frames 60 --json bench.json
+//   cd build && ./bench --size 640x384 --frames 0 --capture 3,20,48,60 --intermediates
+
+#include <GL/glew.h>
+
+#include <GLFW/glfw3.h>
+
+#include "Capture.h"
+#include "FrameTimer.h"
+#include "Options.h"
+#include "Picture.h"
+#include "Report.h"
+#include "Timeline.h"
+#include "app/DebugOutput.h"
+#include "render/Game.h"
+
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+// The demo's window and context, at a fixed size.
+GLFWwindow* openWindow(int width, int height) {
+    if (!glfwInit()) {
+        std::cerr << "bench: glfwInit failed (no display?)\n";
+        return nullptr;
+    }
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    GLFWwindow* window = glfwCreateWindow(width, height, "Demo bench", nullptr, nullptr);
+    if (!window) {
+        std::cerr << "bench: no " << width << " x " << height << " window with a 3.3 core context\n";
+        return nullptr;
+    }
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        std::cerr << "bench: glewInit failed\n";
+        return nullptr;
+    }
+    glClearColor(0, 0, 0, 0);
+    glViewport(0, 0, width, height);
+    return window;
+}
+
+std::string timeLabel(double t) {
+    std::ostringstream label;
+    label << t;
+    return label.str();
+}
+
+// Renders the frame at flight time `t` through Game::render itself, writes its captures and
+// checks them. Returns false when the picture is broken or differs from its reference.
+bool captureAt(double t, Game& game, Timeline& timeline, GLFWwindow* window, const BenchOptions& o) {
+    timeline.advanceTo(t);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    game.render();
+    const Picture picture = readWindow(o.width, o.height);
+    const std::string name = "final-t" + timeLabel(t) + ".png";
+    bool ok = writePng(o.captureDir + "/" + name, picture);
+    if (!ok)
+        std::cerr << "bench: cannot write " << o.captureDir << "/" << name << "\n";
+    if (o.intermediates && !writeIntermediates(game, o.captureDir + "/t" + timeLabel(t) + "-")) {
+        std::cerr << "bench: cannot write the intermediate captures of t = " << t << "\n";
+        ok = false;
+    }
+    glfwSwapBuffers(window);
+
+    std::cout << "capture t = " << t << " s: " << o.captureDir << "/" << name;
+    if (const size_t bad = countNonFiniteGBufferValues(game)) {
+        std::cout << "  FAIL: " << bad << " NaN or infinite values in the G-buffer";
+        ok = false;
+    }
+    if (const std::string problem = pictureProblem(picture); !problem.empty()) {
+        std::cout << "  FAIL: " << problem;
+        ok = false;
+    }
+    if (!o.compareDir.empty()) {
+        Picture reference;
+        const std::string referencePath = o.compareDir + "/" + name;
+        if (!readPng(referencePath, reference)) {
+            std::cout << "  FAIL: no reference " << referencePath;
+            ok = false;
+        } else if (const std::string problem = pictureProblem(reference); !problem.empty()) {
+            std::cout << "  FAIL: reference " << referencePath << " is not a valid frame: " << problem;
+            ok = false;
+        } else {
+            const PictureDiff diff = comparePictures(picture, reference, o.badPixelDiff);
+            const bool same = diff.meanDiff <= o.maxMeanDiff && diff.badShare <= o.maxBadPixelShare;
+            std::cout << "  vs reference: mean " << diff.meanDiff << ", max " << diff.maxDiff << ", "
+                      << 100.0 * diff.badShare << "% pixels off by more than " << o.badPixelDiff
+                      << (same ? "  ok" : "  FAIL");
+            ok &= same;
+        }
+    }
+    std::cout << std::endl;
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    BenchOptions options;
+    std::string error;
+    if (!parseBenchOptions(argc, argv, options, error)) {
+        std::cerr << "bench: " << error << "\n" << benchUsage();
+        return 2;
+    }
+    GLFWwindow* window = openWindow(options.width, options.height);
+    if (!window)
+        return 1;
+    if (!options.captureTimes.empty())
+        std::filesystem::create_directories(options.captureDir);
+
+    // The flight's clock starts when the camera is built, inside init.
+    glfwSetTime(0.0);
+    Game* game = new Game(window, options.width, options.height);
+    game->init();
+    installDebugOutput();
+
+    Timeline timeline(*game, options.step);
+    bool ok = true;
+    size_t nextCapture = 0;
+    const auto captureUpTo = [&](double limit) {
+        for (; nextCapture < options.captureTimes.size() && options.captureTimes[nextCapture] <= limit;
+             ++nextCapture) {
+            if (options.captureTimes[nextCapture] < timeline.now())
+                std::cout << "capture t = " << options.captureTimes[nextCapture]
+                          << " s falls inside the measured frames: taken at t = " << timeline.now() << " s\n";
+            ok &= captureAt(std::max(options.captureTimes[nextCapture], timeline.now()), *game, timeline,
+                            window, options);
+        }
+    };
+
+    if (options.frames > 0) {
+        // Warm-up frames end just before `start`, so the first measured frame shows t = start.
+        const double warmupStart = std::max(0.0, options.start - options.step * (options.warmup + 1));
+        captureUpTo(options.start);
+        timeline.advanceTo(std::max(timeline.now(), warmupStart));
+        FrameTimer timer;
+        for (int i = 0; i < options.warmup; ++i)
+            timer.runFrame(*game, timeline, window, false);
+        timeline.advanceTo(std::max(timeline.now(), options.start - options.step));
+        for (int i = 0; i < options.frames; ++i)
+            timer.runFrame(*game, timeline, window, true);
+
+        const RunInfo info{reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                           std::thread::hardware_concurrency()};
+        printTable(std::cout, timer, options, info);
+        if (!options.jsonPath.empty() && !writeJson(options.jsonPath, timer, options, info)) {
+            std::cerr << "bench: cannot write " << options.jsonPath << "\n";
+            ok = false;
+        }
+        if (timer.glErrors) {
+            std::cout << "FAIL: " << timer.glErrors << " frames raised a GL error\n";
+            ok = false;
+        }
+    }
+    captureUpTo(1e300);
+
+    game->destroy();
+    glfwTerminate();
+    return ok ? 0 : 3;
+}
