@@ -6,12 +6,7 @@ build="$1"
 cd "$build"
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/common.bash"
 
 # A run that must end by itself: exact standard output and exit status.
 expect_exit() {
@@ -41,17 +36,12 @@ expect_window() {
   local size="$1" first_line="$2"
   shift 2
   ./demo "$@" </dev/null >"$out/stdout" &
-  local pid=$! id="" i
-  for i in $(seq 600); do
-    id="$(xdotool search --pid "$pid" --name '^Demo$' 2>/dev/null | head -n 1)"
-    [ -n "$id" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
+  local pid=$!
+  local id
+  id="$(demo_window "$pid")"
   if [ -z "$id" ]; then
     fail "demo $*: no window titled Demo"
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    wait_exit "$pid" 0
     return
   fi
   if [ -n "$size" ]; then
@@ -61,19 +51,10 @@ expect_window() {
   fi
   # One short tap; sticky keys make sure the loop sees it even when it falls between two polls.
   xdotool key --window "$id" Escape 2>/dev/null
-  local status=""
-  for i in $(seq 1200); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      break
-    fi
-    sleep 0.1
-  done
+  wait_exit "$pid" 120
+  local status="$exit_code"
   if [ -z "$status" ]; then
     fail "demo $*: still running 120 s after Escape"
-    kill "$pid"
-    wait "$pid" 2>/dev/null
     return
   fi
   [ "$status" -eq 0 ] || fail "demo $*: Escape gave status $status"

@@ -7,20 +7,11 @@ build="$1"
 cd "$build"
 out="$(mktemp -d)"
 trap 'kill "$pid" 2>/dev/null; rm -rf "$out"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/common.bash"
 
 ./demo 800 480 </dev/null >"$out/stdout" &
 pid=$!
-id=""
-for i in $(seq 600); do
-  id="$(xdotool search --pid "$pid" --name '^Demo$' 2>/dev/null | head -n 1)"
-  [ -n "$id" ] && break
-  sleep 0.1
-done
+id="$(demo_window "$pid")"
 [ -n "$id" ] || { echo "FAIL: no Demo window"; exit 1; }
 
 # The glide: a lit, non-flat picture (mean and spread of the grey levels, 0..1).
@@ -60,15 +51,8 @@ awk -v a="$before" -v b="$after" 'BEGIN { d = a - b; exit !(d > 0.09 && d < 0.11
   fail "moving the mouse 100 px right turned the camera from $before to $after, expected 0.1 less"
 
 xdotool key --window "$id" Escape
-status=""
-for i in $(seq 600); do
-  if ! kill -0 "$pid" 2>/dev/null; then
-    wait "$pid"
-    status=$?
-    break
-  fi
-  sleep 0.1
-done
+wait_exit "$pid" 60
+status="$exit_code"
 [ "$status" == "0" ] || fail "Escape ended the demo with status '$status'"
 grep -nE 'GL ERROR DETECTED|OpenGL Error' "$out/stdout" && fail "the run reported GL errors"
 

@@ -11,12 +11,7 @@ trap 'rm -rf "$root"' EXIT
 cp -r "$source_dir/Quarnvale" "$root/Quarnvale"
 mkdir "$root/build"
 cd "$root/build"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/common.bash"
 
 # The programs' files in the order set-up builds them (texture.vert serves two programs).
 shaders=(pointlightdepth1.vert pointlightdepth1.geo pointlightdepth1.frag SkyBox.vert SkyBox.frag
@@ -52,39 +47,25 @@ done
 run_for() {
   local seconds="$1" what="$2"
   "$build/demo" </dev/null >"$root/stdout" &
-  local pid=$! id="" i
-  for i in $(seq 600); do
-    id="$(xdotool search --pid "$pid" --name '^Demo$' 2>/dev/null | head -n 1)"
-    [ -n "$id" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
+  local pid=$!
+  local id
+  id="$(demo_window "$pid")"
   if [ -z "$id" ]; then
     fail "$what: no window"
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    wait_exit "$pid" 0
     return
   fi
   sleep "$seconds"
   if ! kill -0 "$pid" 2>/dev/null; then
-    wait "$pid"
-    fail "$what: ended by itself with status $?"
+    wait_exit "$pid" 1
+    fail "$what: ended by itself with status $exit_code"
     return
   fi
   xdotool key --window "$id" Escape 2>/dev/null
-  local status=""
-  for i in $(seq 600); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      break
-    fi
-    sleep 0.1
-  done
+  wait_exit "$pid" 60
+  local status="$exit_code"
   if [ -z "$status" ]; then
     fail "$what: still running 60 s after Escape"
-    kill "$pid"
-    wait "$pid" 2>/dev/null
     return
   fi
   [ "$status" -eq 0 ] || fail "$what: Escape gave status $status"

@@ -1,0 +1,40 @@
+# Shared by the end-to-end scripts (sourced, not a test of its own): failure counting and
+# waiting on a running demo and its window.
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# Prints the id of process $1's window titled "Demo" once it shows (up to 60 s); prints
+# nothing if the process ends first or no window comes.
+demo_window() {
+  local pid="$1" id="" i
+  for i in $(seq 600); do
+    id="$(xdotool search --pid "$pid" --name '^Demo$' 2>/dev/null | head -n 1)"
+    [ -n "$id" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "$id"
+}
+
+# Waits up to $2 seconds for process $1 to end and sets exit_code to its status; if it is
+# still running then, kills it and leaves exit_code empty. (Not for use inside $(...): only
+# the shell that started the process can wait for it.)
+exit_code=""
+wait_exit() {
+  local pid="$1" seconds="$2" i
+  exit_code=""
+  for i in $(seq $((seconds * 10))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      exit_code=$?
+      return
+    fi
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
