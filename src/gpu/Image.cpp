@@ -49,13 +49,43 @@ bool hasUnusedBmpAlpha(FREE_IMAGE_FORMAT format, const std::vector<unsigned char
     return true;
 }
 
+// Only the three formats the assets come in are decoded. FreeImage recognises TGA by a loose
+// guess at its header rather than by a signature, so a damaged file of any kind can reach its
+// TGA decoder, which crashes on some such headers; nothing here needs the other formats.
+bool decodedFormat(FREE_IMAGE_FORMAT format) {
+    return format == FIF_PNG || format == FIF_JPEG || format == FIF_BMP;
+}
+
+// FreeImage allocates and clears the whole bitmap from the size in the header before it reads
+// any pixel, so a header of a few bytes claiming 65535 x 65535 costs tens of gigabytes. No
+// texture this program uses comes near these bounds (about 256 MB of RGBA at the most).
+constexpr unsigned maxSide = 16384;
+constexpr unsigned long long maxPixels = 1ull << 26;
+
+bool sizeAcceptable(unsigned w, unsigned h) {
+    return w <= maxSide && h <= maxSide && static_cast<unsigned long long>(w) * h <= maxPixels;
+}
+
+// Reads only the header where the format allows it; true when the size is acceptable or
+// cannot be known before decoding.
+bool headerSizeAcceptable(FREE_IMAGE_FORMAT format, const std::string& path) {
+    if (!FreeImage_FIFSupportsNoPixels(format))
+        return true;
+    FIBITMAP* header = FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS);
+    if (!header)
+        return false;
+    const bool acceptable = sizeAcceptable(FreeImage_GetWidth(header), FreeImage_GetHeight(header));
+    FreeImage_Unload(header);
+    return acceptable;
+}
+
 } // namespace
 
 std::vector<unsigned char> loadImageRGBA(const std::string& path, unsigned& width, unsigned& height) {
     width = 0;
     height = 0;
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
+    if (!decodedFormat(format) || !headerSizeAcceptable(format, path))
         return {};
     FIBITMAP* bitmap = FreeImage_Load(format, path.c_str(), 0);
     if (!bitmap)
@@ -67,6 +97,10 @@ std::vector<unsigned char> loadImageRGBA(const std::string& path, unsigned& widt
 
     const unsigned w = FreeImage_GetWidth(converted);
     const unsigned h = FreeImage_GetHeight(converted);
+    if (w == 0 || h == 0 || !sizeAcceptable(w, h)) {
+        FreeImage_Unload(converted);
+        return {};
+    }
     std::vector<unsigned char> rgba(size_t(w) * h * 4);
     // FreeImage keeps rows bottom-up, which is GL's order for t, so rows are copied as they are.
     // Each pixel lies in memory as blue, green, red, alpha.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace vantor::scene {
 
@@ -16,7 +17,10 @@ const char* const unsupportedFaceMessage =
     "File can't be read by our simple parser :-( Try exporting with other options\n";
 
 std::FILE* openForReading(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r");
+    // fopen accepts a directory on POSIX systems, whose first read then fails like an empty
+    // file: it would pass as a model without triangles and without a word.
+    std::error_code ignored;
+    std::FILE* file = std::filesystem::is_directory(path, ignored) ? nullptr : std::fopen(path.c_str(), "r");
     if (!file) {
         std::printf("%s", openFailedMessage);
         std::printf("%s", path.c_str());

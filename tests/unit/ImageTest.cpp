@@ -1,5 +1,6 @@
 #include "gpu/Image.h"
 
+#include <FreeImage.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -106,6 +107,34 @@ TEST(Image, UnreadableFilesGiveAnEmptyImageSilently) {
     }
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     std::remove(empty.c_str());
+}
+
+// A header's size is all FreeImage needs to allocate and clear the whole bitmap, so a few bytes
+// claiming 65535 x 65535 would cost tens of gigabytes; such sizes are refused from the header.
+// Formats other than PNG, JPEG and BMP are refused too (FreeImage's TGA guess lets damaged files
+// of any kind into a decoder that crashes; tests/fuzz/corpus/image keeps such a file).
+TEST(Image, OtherFormatsAndOversizedPicturesAreRefused) {
+    struct Case {
+        FREE_IMAGE_FORMAT format;
+        unsigned width, height, bpp;
+        bool loads;
+    };
+    const Case cases[] = {{FIF_BMP, 16384, 1, 24, true},   {FIF_BMP, 16385, 1, 24, false},
+                          {FIF_BMP, 1, 16385, 24, false},  {FIF_PNG, 8192, 8192, 1, true},
+                          {FIF_PNG, 8192, 8193, 1, false}, {FIF_TARGA, 4, 4, 24, false},
+                          {FIF_TIFF, 4, 4, 24, false}};
+    const std::string path = ::testing::TempDir() + "image_test_size";
+    for (const Case& c : cases) {
+        FIBITMAP* bitmap = FreeImage_Allocate(int(c.width), int(c.height), int(c.bpp));
+        ASSERT_NE(bitmap, nullptr);
+        ASSERT_TRUE(FreeImage_Save(c.format, bitmap, path.c_str()));
+        FreeImage_Unload(bitmap);
+        const Decoded d = decode(path);
+        EXPECT_EQ(d.width, c.loads ? c.width : 0u) << c.width << " x " << c.height;
+        EXPECT_EQ(d.height, c.loads ? c.height : 0u) << c.width << " x " << c.height;
+        EXPECT_EQ(d.rgba.size(), size_t(d.width) * d.height * 4);
+    }
+    std::remove(path.c_str());
 }
 
 TEST(Image, RowsAreBottomUpAndChannelsRgba) {

@@ -89,19 +89,23 @@ TEST(ObjReader, AcceptedSubset) {
 }
 
 TEST(ObjReader, MissingFilePrintsMessageAndPathWithoutLineBreak) {
-    const std::string path = "/nonexistent/dir/model.obj";
-    const ReadResult r = readWithSentinel(path);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.printed, "Impossible to open the file !\n" + path);
-    expectUnchanged(r);
+    // A directory opens with fopen on Linux but yields no bytes: it must not pass as an empty model.
+    ScratchDir dir;
+    for (const std::string& path : {std::string("/nonexistent/dir/model.obj"), dir.path.string()}) {
+        SCOPED_TRACE(path);
+        const ReadResult r = readWithSentinel(path);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.printed, "Impossible to open the file !\n" + path);
+        expectUnchanged(r);
 
-    PlainObject object;
-    std::vector<glm::vec3> positions;
-    ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(object.readObjPositions(path, positions));
-    EXPECT_FALSE(object.readVertexPositions(path, positions));
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "Impossible to open the file !\n" + path + "Impossible to open the file !\n" + path);
+        PlainObject object;
+        std::vector<glm::vec3> positions;
+        ::testing::internal::CaptureStdout();
+        EXPECT_FALSE(object.readObjPositions(path, positions));
+        EXPECT_FALSE(object.readVertexPositions(path, positions));
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+                  "Impossible to open the file !\n" + path + "Impossible to open the file !\n" + path);
+    }
 }
 
 TEST(ObjReader, RefusedFacesLeaveListsUnchanged) {
