@@ -7,8 +7,8 @@
 namespace {
 
 // FreeImage's 32-bit conversion only accepts 8-bit-per-channel pictures and the 16-bit RGB(A)
-// types. A 16-bit greyscale PNG (a typical height map) keeps its high byte; other sample
-// types are scaled linearly into 0..255 first.
+// types. A 16-bit greyscale PNG (a typical height map) keeps its high byte; any other sample
+// type is scaled linearly into 0..255 first.
 FIBITMAP* convertTo32Bits(FIBITMAP* bitmap) {
     switch (FreeImage_GetImageType(bitmap)) {
     case FIT_BITMAP:
@@ -19,13 +19,6 @@ FIBITMAP* convertTo32Bits(FIBITMAP* bitmap) {
         FIBITMAP* grey = FreeImage_ConvertTo8Bits(bitmap);
         FIBITMAP* converted = grey ? FreeImage_ConvertTo32Bits(grey) : nullptr;
         FreeImage_Unload(grey);
-        return converted;
-    }
-    case FIT_RGBF:
-    case FIT_RGBAF: {
-        FIBITMAP* mapped = FreeImage_ToneMapping(bitmap, FITMO_DRAGO03);
-        FIBITMAP* converted = mapped ? FreeImage_ConvertTo32Bits(mapped) : nullptr;
-        FreeImage_Unload(mapped);
         return converted;
     }
     default: {
