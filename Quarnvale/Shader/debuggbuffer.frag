@@ -3,10 +3,11 @@
 // coloured point lights, tone-maps the result into the 8-bit target and sends its
 // brightest part to the bloom.
 //
-// Coloured lights fade smoothly to exactly zero at lightRadius, so a pixel only needs the
-// lights within that reach. All lights hover in one horizontal layer; a cheap x/z distance
-// test against each of them (constant indices, never drops a light that reaches the pixel)
-// builds a 64-bit mask, and the shading loop visits only the set bits.
+// Coloured lights fade smoothly to exactly zero at their reach, so a pixel only needs the
+// lights within it. All lights hover in one horizontal layer; the CPU bins them into a
+// floor-plan grid whose cells carry the mask of the lights that can reach them, so one
+// texel fetch replaces a distance test per light and the shading loop visits only the set
+// bits.
 //
 // The shadow cube map holds each face's hardware depth; the light-to-pixel vector's major
 // axis is the distance along that face's view direction, which converts to the same depth
@@ -14,7 +15,8 @@
 //
 // In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights",
-// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far".
+// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; usampler "lightMasks" and "lightGrid"
+// (the grid).
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
@@ -34,12 +36,15 @@ uniform int NR_LIGHTS;
 uniform vec3 viewPos;
 uniform vec4 WS_pos_light;
 uniform vec2 near_far;
+// Floor-plan grid of the coloured lights: per cell the 64-bit mask of the lights that reach
+// any point of it (red: lights 0-31, green: 32-63). lightGrid: xy = world x/z of the
+// grid's corner, z = cells per world unit, w = the lights' reach.
+uniform usampler2D lightMasks;
+uniform vec4 lightGrid;
 
 out vec4 fragColor;
 layout(location = 1) out vec4 brightColor;
 
-const float lightRadius = 0.75;
-const float invLightRadius2 = 1.0 / (lightRadius * lightRadius);
 const float lightIntensity = 1.6;
 const vec3 centreLightColor = vec3(1.0, 0.88, 0.72);
 const float centreLightIntensity = 0.8;
@@ -83,8 +88,6 @@ float centreLightVisibility(vec3 position, vec3 normal) {
     return shadowed ? 0.0 : 1.0;
 }
 
-#define REACHES(index, word, bit) { vec2 d = lights[index].Position.xz - surface; word |= uint(dot(d, d) < reach2) << bit; }
-
 void main() {
     vec3 position = texture(gPosition, texCoord).rgb;
     vec3 normal = texture(gNormal, texCoord).rgb;
@@ -99,65 +102,18 @@ void main() {
     // Phong with the mirrored view direction, computed once: per light only one dot product.
     vec3 reflected = reflect(-toEye, normal);
 
-    // Which coloured lights can reach this pixel, judged in x/z alone.
-    vec2 surface = position.xz;
-    float reach2 = covered * lightRadius * lightRadius;
-    uint low = 0u;
-    uint high = 0u;
-    REACHES(0, low, 0u);
-    REACHES(1, low, 1u);
-    REACHES(2, low, 2u);
-    REACHES(3, low, 3u);
-    REACHES(4, low, 4u);
-    REACHES(5, low, 5u);
-    REACHES(6, low, 6u);
-    REACHES(7, low, 7u);
-    REACHES(8, low, 8u);
-    REACHES(9, low, 9u);
-    REACHES(10, low, 10u);
-    REACHES(11, low, 11u);
-    REACHES(12, low, 12u);
-    REACHES(13, low, 13u);
-    REACHES(14, low, 14u);
-    REACHES(15, low, 15u);
-    REACHES(16, low, 16u);
-    REACHES(17, low, 17u);
-    REACHES(18, low, 18u);
-    REACHES(19, low, 19u);
-    REACHES(20, low, 20u);
-    REACHES(21, low, 21u);
-    REACHES(22, low, 22u);
-    REACHES(23, low, 23u);
-    REACHES(24, low, 24u);
-    REACHES(25, low, 25u);
-    REACHES(26, low, 26u);
-    REACHES(27, low, 27u);
-    REACHES(28, low, 28u);
-    REACHES(29, low, 29u);
-    REACHES(30, low, 30u);
-    REACHES(31, low, 31u);
-    REACHES(32, high, 0u);
-    REACHES(33, high, 1u);
-    REACHES(34, high, 2u);
-    REACHES(35, high, 3u);
-    REACHES(36, high, 4u);
-    REACHES(37, high, 5u);
-    REACHES(38, high, 6u);
-    REACHES(39, high, 7u);
-    REACHES(40, high, 8u);
-    REACHES(41, high, 9u);
-    REACHES(42, high, 10u);
-    REACHES(43, high, 11u);
-    REACHES(44, high, 12u);
-    REACHES(45, high, 13u);
-    REACHES(46, high, 14u);
-    REACHES(47, high, 15u);
-    REACHES(48, high, 16u);
-    REACHES(49, high, 17u);
+    // Which coloured lights can reach this pixel: the mask of its floor-plan cell.
+    ivec2 cell = ivec2(floor((position.xz - lightGrid.xy) * lightGrid.z));
+    ivec2 cells = textureSize(lightMasks, 0);
+    bool inGrid = covered > 0.0 && all(greaterThanEqual(cell, ivec2(0))) && all(lessThan(cell, cells));
+    uvec2 mask = inGrid ? texelFetch(lightMasks, clamp(cell, ivec2(0), cells - 1), 0).rg : uvec2(0u);
+    uint low = mask.x;
+    uint high = mask.y;
     int count = clamp(NR_LIGHTS, 0, MAX_LIGHTS);
     low &= count >= 32 ? 0xffffffffu : (1u << uint(count)) - 1u;
     high &= count >= 32 ? (1u << uint(count - 32)) - 1u : 0u;
 
+    float invReach2 = 1.0 / (lightGrid.w * lightGrid.w);
     vec3 lit = ambient * albedo;
     while ((low | high) != 0u) {
         bool inLow = low != 0u;
@@ -171,7 +127,7 @@ void main() {
         vec3 toLight = lights[index].Position - position;
         float distance2 = dot(toLight, toLight);
         float invDistance = inversesqrt(max(distance2, 1e-12));
-        float window = max(1.0 - distance2 * invLightRadius2, 0.0);
+        float window = max(1.0 - distance2 * invReach2, 0.0);
         float diffuseTerm = max(dot(normal, toLight), 0.0) * invDistance;
         float specularTerm = specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * specular;
         lit += lights[index].Color * ((albedo * diffuseTerm + specularTerm) * (window * window * window * lightIntensity));
