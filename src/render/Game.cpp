@@ -293,6 +293,16 @@ void Game::forwardPass() {
     setMatrix(defaultShader, "V", view);
     setMatrix(defaultShader, "P", projection);
 
+    // The spheres are closed and wound counter-clockwise seen from outside, so culling their
+    // back faces loses nothing seen from outside; but the camera's path runs through the
+    // spiralling balls and ends inside the marker, and from inside only back faces remain:
+    // culled, a sphere around the camera vanishes instead of filling the view with its far
+    // half. The level is drawn unculled (its upside-down copy has the opposite winding), so
+    // culling stays on for the spheres alone.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+
     for (int i = 0; i < visitedLights(objectCount, objects); ++i) {
         const vantor::scene::Object* object = objects[i];
         ball->setupVertexArray(defaultShader, true, false, false, false, false);
@@ -315,6 +325,7 @@ void Game::forwardPass() {
     setMatrix(defaultShader, "M", position_pointlight);
     setVec3(defaultShader, "colorOfObject", 1.0f, 1.0f, 1.0f);
     ball->draw();
+    glDisable(GL_CULL_FACE);
 }
 
 // ---- Deferred lighting -----------------------------------------------------------------
