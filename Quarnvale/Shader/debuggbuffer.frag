@@ -1,7 +1,12 @@
 #version 330 core
-// Deferred lighting: lights the G-buffer with the shadow-casting centre light and up to 50
-// coloured point lights, tone-maps the result into the 8-bit target and sends its
-// brightest part to the bloom.
+// Deferred lighting: lights the G-buffer with a dim night-sky ambient, the shadow-casting
+// centre light and up to 50 coloured point lights, tone-maps the result into the 8-bit
+// target and sends only what outshines the scene to the bloom.
+//
+// Light is added in linear units: the brick colours are stored display-encoded and are
+// decoded first (squared, close to the display curve), the sum is tone-mapped and encoded
+// again (square root). Decoding keeps the brick saturated under strong light, encoding keeps
+// the dim night-lit parts readable.
 //
 // Coloured lights fade smoothly to exactly zero at their reach, so a pixel only needs the
 // lights within it. All lights hover in one horizontal layer; the CPU bins them into a
@@ -15,8 +20,8 @@
 //
 // In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights",
-// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; usampler "lightMasks" and "lightGrid"
-// (the grid).
+// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks" and
+// "lightGrid".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
@@ -45,11 +50,28 @@ uniform vec4 lightGrid;
 out vec4 fragColor;
 layout(location = 1) out vec4 brightColor;
 
-const float lightIntensity = 1.6;
-const vec3 centreLightColor = vec3(1.0, 0.88, 0.72);
-const float centreLightIntensity = 0.8;
-const float centreFalloff = 2.0;
-const vec3 ambient = vec3(0.06, 0.06, 0.075);
+// Coloured lights: strength at the light, and how far their colour is pushed away from grey
+// (the random colours are often pale; the pools should read as colour).
+const float lightIntensity = 12.0;
+const float lightSaturation = 1.4;
+// Inverse-square core inside the fade window: a bright spot right by the light, a short tail.
+const float lightCore = 80.0;
+// How much of the brick's own colour the coloured lights see (1: all of it).
+const float poolAlbedoSaturation = 0.6;
+// The centre light: warm lamp light, strong on the platform and fading towards the walls.
+const vec3 centreLightColor = vec3(1.0, 0.70, 0.40);
+const float centreLightIntensity = 2.0;
+const float centreFalloff = 10.0;
+// Night sky: cool light from above, hardly any from below (hemispheric by the normal).
+const vec3 skyAmbient = vec3(0.05, 0.10, 0.40);
+const vec3 groundAmbient = vec3(0.010, 0.010, 0.016);
+// Sky colour behind the building, where the G-buffer is empty.
+const vec3 nightSky = vec3(0.005, 0.012, 0.065);
+const float exposure = 1.15;
+// Linear light that the tone curve maps to white.
+const float whitePoint = 4.0;
+// Linear light above this blooms (the spheres bloom through the forward pass).
+const float bloomThreshold = 1.5;
 
 // Depth bias along the face axis and offset along the normal, in world units: they cover
 // the cube texel size and the half-float precision of the stored positions.
@@ -60,17 +82,19 @@ vec3 safeNormalize(vec3 v) {
     return v * inversesqrt(max(dot(v, v), 1e-20));
 }
 
-// x^16 by repeated squaring.
+// x^32 by repeated squaring.
 float specularPower(float x) {
     float s = x * x;
+    s *= s;
     s *= s;
     s *= s;
     return s * s;
 }
 
-// Filmic curve (rational fit) from linear light to display values in [0, 1).
+// Linear light to linear display values in [0, 1): linear in the dark (no toe, so the
+// night-lit brick keeps its detail), rolling off smoothly towards white.
 vec3 toneMap(vec3 c) {
-    return clamp((c * (2.51 * c + 0.03)) / (c * (2.43 * c + 0.59) + 0.14), 0.0, 1.0);
+    return c * (1.0 + c * (1.0 / (whitePoint * whitePoint))) / (1.0 + c);
 }
 
 // 1 where the centre light reaches the surface point, 0 in its shadow.
@@ -92,11 +116,11 @@ void main() {
     vec3 position = texture(gPosition, texCoord).rgb;
     vec3 normal = texture(gNormal, texCoord).rgb;
     vec4 colorSpec = texture(gColorSpec, texCoord);
-    vec3 albedo = colorSpec.rgb;
+    vec3 albedo = colorSpec.rgb * colorSpec.rgb;
     float specular = colorSpec.a;
 
-    // Empty pixels have a zero normal; they stay black.
-    float covered = dot(normal, normal) > 0.25 ? 1.0 : 0.0;
+    // Empty pixels have a zero normal; they show the night sky.
+    bool covered = dot(normal, normal) > 0.25;
     normal = safeNormalize(normal);
     vec3 toEye = safeNormalize(viewPos - position);
     // Phong with the mirrored view direction, computed once: per light only one dot product.
@@ -105,7 +129,7 @@ void main() {
     // Which coloured lights can reach this pixel: the mask of its floor-plan cell.
     ivec2 cell = ivec2(floor((position.xz - lightGrid.xy) * lightGrid.z));
     ivec2 cells = textureSize(lightMasks, 0);
-    bool inGrid = covered > 0.0 && all(greaterThanEqual(cell, ivec2(0))) && all(lessThan(cell, cells));
+    bool inGrid = covered && all(greaterThanEqual(cell, ivec2(0))) && all(lessThan(cell, cells));
     uvec2 mask = inGrid ? texelFetch(lightMasks, clamp(cell, ivec2(0), cells - 1), 0).rg : uvec2(0u);
     uint low = mask.x;
     uint high = mask.y;
@@ -113,8 +137,11 @@ void main() {
     low &= count >= 32 ? 0xffffffffu : (1u << uint(count)) - 1u;
     high &= count >= 32 ? (1u << uint(count - 32)) - 1u : 0u;
 
+    vec3 lit = mix(groundAmbient, skyAmbient, normal.y * 0.5 + 0.5) * albedo;
+    // The coloured lights see the brick less red than it is, so a green or blue pool on red
+    // brick still reads as green or blue instead of vanishing.
+    vec3 poolAlbedo = mix(vec3(dot(albedo, vec3(0.2126, 0.7152, 0.0722))), albedo, poolAlbedoSaturation);
     float invReach2 = 1.0 / (lightGrid.w * lightGrid.w);
-    vec3 lit = ambient * albedo;
     while ((low | high) != 0u) {
         bool inLow = low != 0u;
         uint word = inLow ? low : high;
@@ -125,15 +152,17 @@ void main() {
         high = inLow ? high : high ^ bit;
 
         vec3 toLight = lights[index].Position - position;
+        vec3 color = lights[index].Color;
+        color = max(mix(vec3(dot(color, vec3(0.3333))), color, lightSaturation), 0.0);
         float distance2 = dot(toLight, toLight);
         float invDistance = inversesqrt(max(distance2, 1e-12));
         float window = max(1.0 - distance2 * invReach2, 0.0);
         float diffuseTerm = max(dot(normal, toLight), 0.0) * invDistance;
         float specularTerm = specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * specular;
-        lit += lights[index].Color * ((albedo * diffuseTerm + specularTerm) * (window * window * window * lightIntensity));
+        lit += color * ((poolAlbedo * diffuseTerm + specularTerm) * (window * window * lightIntensity / (1.0 + distance2 * lightCore)));
     }
 
-    // The centre light: warm, soft distance falloff, shadowed through the cube map.
+    // The centre light: warm, shadowed through the cube map.
     vec3 toCentre = WS_pos_light.xyz - position;
     float centreDistance2 = dot(toCentre, toCentre);
     float invCentreDistance = inversesqrt(max(centreDistance2, 1e-12));
@@ -143,8 +172,8 @@ void main() {
     float visible = centreLightVisibility(position, normal);
     lit += centreLightColor * ((albedo * centreDiffuse + centreSpecular) * (centreAttenuation * visible));
 
-    vec3 color = toneMap(lit) * covered;
-    float luminance = dot(color, vec3(0.2126, 0.7152, 0.0722));
-    fragColor = vec4(color, 1.0);
-    brightColor = vec4(color * smoothstep(0.7, 1.0, luminance), 1.0);
+    lit = covered ? lit * exposure : nightSky;
+    fragColor = vec4(sqrt(toneMap(lit)), 1.0);
+    vec3 excess = max(lit - bloomThreshold, 0.0);
+    brightColor = vec4(sqrt(toneMap(excess)), 1.0);
 }

@@ -14,10 +14,10 @@ const std::string shaderDir = assetRoot + "Quarnvale/Shader/";
 
 // The coloured lights' reach: their light fades to exactly zero at this distance (the
 // lighting shader takes it from the "lightGrid" uniform, so both sides agree).
-const float lightReach = 0.75f;
+const float lightReach = 0.5f;
 // Floor-plan grid of the lighting pass: cell side, largest texture side, texture unit.
-const float lightCellSize = 0.125f;
-const int maxLightCellsPerSide = 64;
+const float lightCellSize = 0.0625f;
+const int maxLightCellsPerSide = 128;
 const int lightMaskUnit = 4;
 // Entries of the lights[] array in debuggbuffer.frag; no mask bit may name a light past it.
 const int shaderLightCapacity = 50;
