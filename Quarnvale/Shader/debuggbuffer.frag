@@ -63,7 +63,7 @@ const vec3 centreLightColor = vec3(1.0, 0.70, 0.40);
 const float centreLightIntensity = 2.0;
 const float centreFalloff = 10.0;
 // Night sky: cool light from above, hardly any from below (hemispheric by the normal).
-const vec3 skyAmbient = vec3(0.05, 0.10, 0.40);
+const vec3 skyAmbient = vec3(0.04, 0.07, 0.26);
 const vec3 groundAmbient = vec3(0.010, 0.010, 0.016);
 // Sky colour behind the building, where the G-buffer is empty.
 const vec3 nightSky = vec3(0.005, 0.012, 0.065);
