@@ -1,12 +1,18 @@
 #version 330 core
-// Deferred lighting: lights the G-buffer with the shadow-casting centre light and up to 50
-// coloured point lights, tone-maps the result into the 8-bit target and sends its
-// brightest part to the bloom.
+// Deferred lighting: lights the G-buffer with a dim night-sky ambient, the shadow-casting
+// centre light and up to 50 coloured point lights, tone-maps the result into the 8-bit
+// target and sends only what outshines the scene to the bloom.
 //
-// Coloured lights fade smoothly to exactly zero at lightRadius, so a pixel only needs the
-// lights within that reach. All lights hover in one horizontal layer; a cheap x/z distance
-// test against each of them (constant indices, never drops a light that reaches the pixel)
-// builds a 64-bit mask, and the shading loop visits only the set bits.
+// Light is added in linear units: the brick colours are stored display-encoded and are
+// decoded first (squared, close to the display curve), the sum is tone-mapped and encoded
+// again (square root). Decoding keeps the brick saturated under strong light, encoding keeps
+// the dim night-lit parts readable.
+//
+// Coloured lights fade smoothly to exactly zero at their reach, so a pixel only needs the
+// lights within it. All lights hover in one horizontal layer; the CPU bins them into a
+// floor-plan grid whose cells carry the mask of the lights that can reach them, so one
+// texel fetch replaces a distance test per light and the shading loop visits only the set
+// bits.
 //
 // The shadow cube map holds each face's hardware depth; the light-to-pixel vector's major
 // axis is the distance along that face's view direction, which converts to the same depth
@@ -14,7 +20,8 @@
 //
 // In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights",
-// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far".
+// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks" and
+// "lightGrid".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
@@ -34,17 +41,37 @@ uniform int NR_LIGHTS;
 uniform vec3 viewPos;
 uniform vec4 WS_pos_light;
 uniform vec2 near_far;
+// Floor-plan grid of the coloured lights: per cell the 64-bit mask of the lights that reach
+// any point of it (red: lights 0-31, green: 32-63). lightGrid: xy = world x/z of the
+// grid's corner, z = cells per world unit, w = the lights' reach.
+uniform usampler2D lightMasks;
+uniform vec4 lightGrid;
 
 out vec4 fragColor;
 layout(location = 1) out vec4 brightColor;
 
-const float lightRadius = 0.75;
-const float invLightRadius2 = 1.0 / (lightRadius * lightRadius);
-const float lightIntensity = 1.6;
-const vec3 centreLightColor = vec3(1.0, 0.88, 0.72);
-const float centreLightIntensity = 0.8;
-const float centreFalloff = 2.0;
-const vec3 ambient = vec3(0.06, 0.06, 0.075);
+// Coloured lights: strength at the light, and how far their colour is pushed away from grey
+// (the random colours are often pale; the pools should read as colour).
+const float lightIntensity = 12.0;
+const float lightSaturation = 1.4;
+// Inverse-square core inside the fade window: a bright spot right by the light, a short tail.
+const float lightCore = 80.0;
+// How much of the brick's own colour the coloured lights see (1: all of it).
+const float poolAlbedoSaturation = 0.6;
+// The centre light: warm lamp light, strong on the platform and fading towards the walls.
+const vec3 centreLightColor = vec3(1.0, 0.70, 0.40);
+const float centreLightIntensity = 2.0;
+const float centreFalloff = 10.0;
+// Night sky: cool light from above, hardly any from below (hemispheric by the normal).
+const vec3 skyAmbient = vec3(0.04, 0.07, 0.26);
+const vec3 groundAmbient = vec3(0.010, 0.010, 0.016);
+// Sky colour behind the building, where the G-buffer is empty.
+const vec3 nightSky = vec3(0.005, 0.012, 0.065);
+const float exposure = 1.15;
+// Linear light that the tone curve maps to white.
+const float whitePoint = 4.0;
+// Linear light above this blooms (the spheres bloom through the forward pass).
+const float bloomThreshold = 1.5;
 
 // Depth bias along the face axis and offset along the normal, in world units: they cover
 // the cube texel size and the half-float precision of the stored positions.
@@ -55,17 +82,19 @@ vec3 safeNormalize(vec3 v) {
     return v * inversesqrt(max(dot(v, v), 1e-20));
 }
 
-// x^16 by repeated squaring.
+// x^32 by repeated squaring.
 float specularPower(float x) {
     float s = x * x;
+    s *= s;
     s *= s;
     s *= s;
     return s * s;
 }
 
-// Filmic curve (rational fit) from linear light to display values in [0, 1).
+// Linear light to linear display values in [0, 1): linear in the dark (no toe, so the
+// night-lit brick keeps its detail), rolling off smoothly towards white.
 vec3 toneMap(vec3 c) {
-    return clamp((c * (2.51 * c + 0.03)) / (c * (2.43 * c + 0.59) + 0.14), 0.0, 1.0);
+    return c * (1.0 + c * (1.0 / (whitePoint * whitePoint))) / (1.0 + c);
 }
 
 // 1 where the centre light reaches the surface point, 0 in its shadow.
@@ -83,82 +112,36 @@ float centreLightVisibility(vec3 position, vec3 normal) {
     return shadowed ? 0.0 : 1.0;
 }
 
-#define REACHES(index, word, bit) { vec2 d = lights[index].Position.xz - surface; word |= uint(dot(d, d) < reach2) << bit; }
-
 void main() {
     vec3 position = texture(gPosition, texCoord).rgb;
     vec3 normal = texture(gNormal, texCoord).rgb;
     vec4 colorSpec = texture(gColorSpec, texCoord);
-    vec3 albedo = colorSpec.rgb;
+    vec3 albedo = colorSpec.rgb * colorSpec.rgb;
     float specular = colorSpec.a;
 
-    // Empty pixels have a zero normal; they stay black.
-    float covered = dot(normal, normal) > 0.25 ? 1.0 : 0.0;
+    // Empty pixels have a zero normal; they show the night sky.
+    bool covered = dot(normal, normal) > 0.25;
     normal = safeNormalize(normal);
     vec3 toEye = safeNormalize(viewPos - position);
     // Phong with the mirrored view direction, computed once: per light only one dot product.
     vec3 reflected = reflect(-toEye, normal);
 
-    // Which coloured lights can reach this pixel, judged in x/z alone.
-    vec2 surface = position.xz;
-    float reach2 = covered * lightRadius * lightRadius;
-    uint low = 0u;
-    uint high = 0u;
-    REACHES(0, low, 0u);
-    REACHES(1, low, 1u);
-    REACHES(2, low, 2u);
-    REACHES(3, low, 3u);
-    REACHES(4, low, 4u);
-    REACHES(5, low, 5u);
-    REACHES(6, low, 6u);
-    REACHES(7, low, 7u);
-    REACHES(8, low, 8u);
-    REACHES(9, low, 9u);
-    REACHES(10, low, 10u);
-    REACHES(11, low, 11u);
-    REACHES(12, low, 12u);
-    REACHES(13, low, 13u);
-    REACHES(14, low, 14u);
-    REACHES(15, low, 15u);
-    REACHES(16, low, 16u);
-    REACHES(17, low, 17u);
-    REACHES(18, low, 18u);
-    REACHES(19, low, 19u);
-    REACHES(20, low, 20u);
-    REACHES(21, low, 21u);
-    REACHES(22, low, 22u);
-    REACHES(23, low, 23u);
-    REACHES(24, low, 24u);
-    REACHES(25, low, 25u);
-    REACHES(26, low, 26u);
-    REACHES(27, low, 27u);
-    REACHES(28, low, 28u);
-    REACHES(29, low, 29u);
-    REACHES(30, low, 30u);
-    REACHES(31, low, 31u);
-    REACHES(32, high, 0u);
-    REACHES(33, high, 1u);
-    REACHES(34, high, 2u);
-    REACHES(35, high, 3u);
-    REACHES(36, high, 4u);
-    REACHES(37, high, 5u);
-    REACHES(38, high, 6u);
-    REACHES(39, high, 7u);
-    REACHES(40, high, 8u);
-    REACHES(41, high, 9u);
-    REACHES(42, high, 10u);
-    REACHES(43, high, 11u);
-    REACHES(44, high, 12u);
-    REACHES(45, high, 13u);
-    REACHES(46, high, 14u);
-    REACHES(47, high, 15u);
-    REACHES(48, high, 16u);
-    REACHES(49, high, 17u);
+    // Which coloured lights can reach this pixel: the mask of its floor-plan cell.
+    ivec2 cell = ivec2(floor((position.xz - lightGrid.xy) * lightGrid.z));
+    ivec2 cells = textureSize(lightMasks, 0);
+    bool inGrid = covered && all(greaterThanEqual(cell, ivec2(0))) && all(lessThan(cell, cells));
+    uvec2 mask = inGrid ? texelFetch(lightMasks, clamp(cell, ivec2(0), cells - 1), 0).rg : uvec2(0u);
+    uint low = mask.x;
+    uint high = mask.y;
     int count = clamp(NR_LIGHTS, 0, MAX_LIGHTS);
     low &= count >= 32 ? 0xffffffffu : (1u << uint(count)) - 1u;
     high &= count >= 32 ? (1u << uint(count - 32)) - 1u : 0u;
 
-    vec3 lit = ambient * albedo;
+    vec3 lit = mix(groundAmbient, skyAmbient, normal.y * 0.5 + 0.5) * albedo;
+    // The coloured lights see the brick less red than it is, so a green or blue pool on red
+    // brick still reads as green or blue instead of vanishing.
+    vec3 poolAlbedo = mix(vec3(dot(albedo, vec3(0.2126, 0.7152, 0.0722))), albedo, poolAlbedoSaturation);
+    float invReach2 = 1.0 / (lightGrid.w * lightGrid.w);
     while ((low | high) != 0u) {
         bool inLow = low != 0u;
         uint word = inLow ? low : high;
@@ -169,15 +152,17 @@ void main() {
         high = inLow ? high : high ^ bit;
 
         vec3 toLight = lights[index].Position - position;
+        vec3 color = lights[index].Color;
+        color = max(mix(vec3(dot(color, vec3(0.3333))), color, lightSaturation), 0.0);
         float distance2 = dot(toLight, toLight);
         float invDistance = inversesqrt(max(distance2, 1e-12));
-        float window = max(1.0 - distance2 * invLightRadius2, 0.0);
+        float window = max(1.0 - distance2 * invReach2, 0.0);
         float diffuseTerm = max(dot(normal, toLight), 0.0) * invDistance;
         float specularTerm = specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * specular;
-        lit += lights[index].Color * ((albedo * diffuseTerm + specularTerm) * (window * window * window * lightIntensity));
+        lit += color * ((poolAlbedo * diffuseTerm + specularTerm) * (window * window * lightIntensity / (1.0 + distance2 * lightCore)));
     }
 
-    // The centre light: warm, soft distance falloff, shadowed through the cube map.
+    // The centre light: warm, shadowed through the cube map.
     vec3 toCentre = WS_pos_light.xyz - position;
     float centreDistance2 = dot(toCentre, toCentre);
     float invCentreDistance = inversesqrt(max(centreDistance2, 1e-12));
@@ -187,8 +172,8 @@ void main() {
     float visible = centreLightVisibility(position, normal);
     lit += centreLightColor * ((albedo * centreDiffuse + centreSpecular) * (centreAttenuation * visible));
 
-    vec3 color = toneMap(lit) * covered;
-    float luminance = dot(color, vec3(0.2126, 0.7152, 0.0722));
-    fragColor = vec4(color, 1.0);
-    brightColor = vec4(color * smoothstep(0.7, 1.0, luminance), 1.0);
+    lit = covered ? lit * exposure : nightSky;
+    fragColor = vec4(sqrt(toneMap(lit)), 1.0);
+    vec3 excess = max(lit - bloomThreshold, 0.0);
+    brightColor = vec4(sqrt(toneMap(excess)), 1.0);
 }

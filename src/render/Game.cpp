@@ -1,6 +1,7 @@
 #include "render/Game.h"
 
 #include "render/FrameMath.h"
+#include "render/LightGrid.h"
 
 #include <algorithm>
 #include <iostream>
@@ -10,6 +11,16 @@ namespace {
 
 const std::string assetRoot = "../";
 const std::string shaderDir = assetRoot + "Quarnvale/Shader/";
+
+// The coloured lights' reach: their light fades to exactly zero at this distance (the
+// lighting shader takes it from the "lightGrid" uniform, so both sides agree).
+const float lightReach = 0.5f;
+// Floor-plan grid of the lighting pass: cell side, largest texture side, texture unit.
+const float lightCellSize = 0.0625f;
+const int maxLightCellsPerSide = 128;
+const int lightMaskUnit = 4;
+// Entries of the lights[] array in debuggbuffer.frag; no mask bit may name a light past it.
+const int shaderLightCapacity = 50;
 
 void setMatrix(Shader* shader, const char* name, const glm::mat4& matrix) {
     glUniformMatrix4fv(glGetUniformLocation(shader->program, name), 1, GL_FALSE, &matrix[0][0]);
@@ -282,6 +293,16 @@ void Game::forwardPass() {
     setMatrix(defaultShader, "V", view);
     setMatrix(defaultShader, "P", projection);
 
+    // The spheres are closed and wound counter-clockwise seen from outside, so culling their
+    // back faces loses nothing seen from outside; but the camera's path runs through the
+    // spiralling balls and ends inside the marker, and from inside only back faces remain:
+    // culled, a sphere around the camera vanishes instead of filling the view with its far
+    // half. The level is drawn unculled (its upside-down copy has the opposite winding), so
+    // culling stays on for the spheres alone.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+
     for (int i = 0; i < visitedLights(objectCount, objects); ++i) {
         const vantor::scene::Object* object = objects[i];
         ball->setupVertexArray(defaultShader, true, false, false, false, false);
@@ -304,6 +325,7 @@ void Game::forwardPass() {
     setMatrix(defaultShader, "M", position_pointlight);
     setVec3(defaultShader, "colorOfObject", 1.0f, 1.0f, 1.0f);
     ball->draw();
+    glDisable(GL_CULL_FACE);
 }
 
 // ---- Deferred lighting -----------------------------------------------------------------
@@ -339,6 +361,20 @@ void Game::lightingPass() {
     glBindVertexArray(0);
 }
 
+void Game::uploadLightGrid(Shader* shader) {
+    const int lights = std::min(visitedLights(objectCount, objects), shaderLightCapacity);
+    std::vector<glm::vec2> floorPlan;
+    floorPlan.reserve(lights);
+    for (int i = 0; i < lights; ++i)
+        floorPlan.emplace_back(objects[i]->x, objects[i]->z);
+    const lightgrid::LightGrid grid =
+        lightgrid::buildLightGrid(floorPlan, lightReach, lightCellSize, maxLightCellsPerSide);
+    lightMasks.upload(grid, lightMaskUnit);
+    glUniform1i(glGetUniformLocation(shader->program, "lightMasks"), lightMaskUnit);
+    glUniform4f(glGetUniformLocation(shader->program, "lightGrid"), grid.origin.x, grid.origin.y,
+                1.0f / grid.cellSize, lightReach);
+}
+
 void Game::setLightingUniforms(Shader* shader) {
     for (unsigned int i = 0; i < objects.size(); ++i) {
         const vantor::scene::Object* object = objects[i];
@@ -348,6 +384,7 @@ void Game::setLightingUniforms(Shader* shader) {
         glUniform3f(glGetUniformLocation(shader->program, (prefix + ".Color").c_str()), object->color[0],
                     object->color[1], object->color[2]);
     }
+    uploadLightGrid(shader);
     // These do not depend on the light; set once after the array.
     setVec3(shader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
     glUniform1i(glGetUniformLocation(shader->program, "NR_LIGHTS"), objectCount);

@@ -6,6 +6,7 @@
 
 #include "gpu/Shader.h"
 #include "input/Controls.h"
+#include "render/LightMaskTexture.h"
 #include "render/PostProcessing.h"
 #include "scene/Mesh.h"
 #include "scene/Object.h"
@@ -42,6 +43,8 @@ public:
     void prepareLightingTarget();
     void lightingPass();
     void setLightingUniforms(Shader* shader);
+    // Bins the coloured lights into the floor-plan grid and hands it to `shader`.
+    void uploadLightGrid(Shader* shader);
     // Copies the G-buffer depth into the lit-scene target, then runs `forwardPass` there.
     void depthHandOver();
     void forwardPass();
@@ -84,4 +87,7 @@ public:
     std::vector<GLint> shadowMatrixLocations;
     // Filtering of the level's maps during the geometry pass (made by createGBuffer).
     GLuint gBufferSampler = 0;
+    // The coloured lights binned into a floor-plan grid each frame, read by the lighting
+    // pass through "lightMasks" on texture unit 4 (made on the first lighting pass).
+    LightMaskTexture lightMasks;
 };

@@ -316,6 +316,16 @@ TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
     EXPECT_GT(changed, 100u) << "the marker is drawn";
     EXPECT_EQ(coloured, 0u) << "and nothing else";
 
+    // The flight ends with the camera inside the marker: seen from inside, a sphere is all
+    // back faces and must vanish rather than fill the view with its far half.
+    const glm::vec3 restingLight = game->lightPos;
+    const glm::mat4& view = game->view;
+    const glm::vec3 forward = -glm::vec3(view[0][2], view[1][2], view[2][2]);
+    game->lightPos = game->controls->position + 0.05f * forward; // the marker's radius is 0.1
+    forwardChanges(changed, coloured);
+    EXPECT_EQ(changed, 0u) << "a sphere around the camera is not drawn";
+    game->lightPos = restingLight;
+
     game->objectCount = 50;
     forwardChanges(changed, coloured);
     EXPECT_GT(coloured, 0u) << "with the lights, coloured balls are drawn";
