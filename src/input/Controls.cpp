@@ -12,7 +12,9 @@ bool held(GLFWwindow* window, int key) {
 
 } // namespace
 
-Controls::Controls() : Controls(float(glfwGetTime())) {}
+double (*Controls::clock)() = glfwGetTime;
+
+Controls::Controls() : Controls(float(clock())) {}
 
 Controls::Controls(float startTime) : startTime(startTime) {}
 
@@ -27,7 +29,7 @@ void Controls::update(float deltaTime, GLFWwindow* window, int width, int height
     input.keys = camera::moveKeysFrom([window](int key) { return held(window, key); });
     input.toggleFlight = held(window, GLFW_KEY_J);
     input.printDirection = held(window, GLFW_KEY_M);
-    input.time = glfwGetTime();
+    input.time = clock();
 
     step(input, deltaTime, width, height, view, projection);
 }

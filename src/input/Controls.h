@@ -20,10 +20,14 @@ struct ControlsInput {
 };
 
 class Controls {
-  public:
-    Controls(); // the flight's clock starts now (glfwGetTime)
+public:
+    Controls(); // the flight's clock starts now
     explicit Controls(float startTime);
     virtual ~Controls() = default;
+
+    // Where the flight reads the time: the windowing library's timer. The benchmark tool points
+    // it at its own fixed-step clock, so a flight time is the same to the last bit in every run.
+    static double (*clock)();
 
     void update(float deltaTime, GLFWwindow* window, int width, int height, glm::mat4& view,
                 glm::mat4& projection);

@@ -1,20 +1,42 @@
 #include "Timeline.h"
 
+#include "input/Controls.h"
 #include "render/Game.h"
 
-#include <GLFW/glfw3.h>
+namespace {
+
+// Function pointers carry no state, so the one timeline's time lives here.
+double timelineTime = 0.0;
+
+double readTimeline() {
+    return timelineTime;
+}
+
+} // namespace
+
+Timeline::Timeline(Game& game, double step) : game(game), step(step) {
+    timelineTime = 0.0;
+    vantor::Controls::clock = readTimeline;
+}
+
+Timeline::~Timeline() {
+    vantor::Controls::clock = glfwGetTime;
+}
+
+double Timeline::now() const {
+    return timelineTime;
+}
 
 void Timeline::advance(double dt) {
-    time += dt;
-    glfwSetTime(time);
+    timelineTime += dt;
     game.deltaTime = dt;
     game.update();
 }
 
 void Timeline::advanceTo(double t) {
     constexpr double slack = 1e-9;
-    while (time + step <= t + slack)
+    while (timelineTime + step <= t + slack)
         advance(step);
-    if (t - time > slack)
-        advance(t - time);
+    if (t - timelineTime > slack)
+        advance(t - timelineTime);
 }

@@ -1,23 +1,27 @@
 #pragma once
-// Drives a Game on a fixed time step: the windowing library's timer is set before every update,
-// so the camera flight and the lights reach exactly the chosen time in every run.
+// Drives a Game on a fixed time step. The camera's flight reads its time from this timeline
+// instead of the real timer, so every run puts the flight and the lights at exactly the chosen
+// time, bit for bit, however long each frame took.
 
 class Game;
 
 class Timeline {
 public:
-    Timeline(Game& game, double step) : game(game), step(step) {}
+    // Takes over the camera's clock at time 0; build it before Game::init creates the camera.
+    Timeline(Game& game, double step);
+    ~Timeline();
+    Timeline(const Timeline&) = delete;
+    Timeline& operator=(const Timeline&) = delete;
 
     // One update that moves the scene `dt` seconds on.
     void advance(double dt);
     // Updates in steps of `step` (the last one shorter) until the scene stands at time `t`.
     void advanceTo(double t);
 
-    double now() const { return time; }
+    double now() const;
     double frameStep() const { return step; }
 
 private:
     Game& game;
     double step;
-    double time = 0.0;
 };

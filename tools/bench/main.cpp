@@ -1,6 +1,6 @@
 // Benchmark and capture tool: runs the demo's own Game (same classes, shaders and assets, started
-// from the same folder one level below the repo root) on a fixed time step. It times every pass,
-// writes captures of chosen flight times and compares them with reference pictures.
+// from the same folder one level below the repo root) on a fixed time step of its own clock. It times every
+// pass, writes captures of chosen flight times and compares them with reference pictures.
 //
 //   cd build && ./bench --size 1280x768 --start 20 --frames 60 --json bench.json
 //   cd build && ./bench --size 640x384 --frames 0 --capture 3,20,48,60 --intermediates
@@ -122,13 +122,13 @@ int main(int argc, char* argv[]) {
     if (!options.captureTimes.empty())
         std::filesystem::create_directories(options.captureDir);
 
-    // The flight's clock starts when the camera is built, inside init.
-    glfwSetTime(0.0);
     Game* game = new Game(window, options.width, options.height);
+    // The timeline's clock stands at 0 while init builds the camera, so flight time 0 is the
+    // camera's start.
+    Timeline timeline(*game, options.step);
     game->init();
     installDebugOutput();
 
-    Timeline timeline(*game, options.step);
     bool ok = true;
     size_t nextCapture = 0;
     const auto captureUpTo = [&](double limit) {
