@@ -1,8 +1,8 @@
 #version 330 core
 // Geometry pass, vertex stage: a level vertex to world space with its surface frame.
-// Normals go through the inverse transpose, which keeps them pointing out of the surface
-// even for a mirroring model matrix (the upside-down copy has a negative determinant);
-// tangent and bitangent are surface directions and go through the model matrix itself.
+// Normals go through the inverse transpose, which keeps them perpendicular to the surface
+// under any model matrix (non-uniform scale or mirroring included); tangent and bitangent
+// are surface directions and go through the model matrix itself.
 // In: attributes "position", "normal", "uv", "tangent", "bitangent"; uniforms "M", "V", "P".
 
 in vec3 position;
