@@ -9,10 +9,9 @@
 // the dim night-lit parts readable.
 //
 // Coloured lights fade smoothly to exactly zero at their reach, so a pixel only needs the
-// lights within it. All lights hover in one horizontal layer; the CPU bins them into a
-// floor-plan grid whose cells carry the mask of the lights that can reach them, so one
-// texel fetch replaces a distance test per light and the shading loop visits only the set
-// bits.
+// lights within it. The CPU bins them into a grid of boxes (floor-plan cells stacked in
+// slabs of height) that carry the mask of the lights that can reach them, so one texel
+// fetch replaces a distance test per light and the shading loop visits only the set bits.
 //
 // The shadow cube map holds each face's hardware depth; the light-to-pixel vector's major
 // axis is the distance along that face's view direction, which converts to the same depth
@@ -20,8 +19,8 @@
 //
 // In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights",
-// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks" and
-// "lightGrid".
+// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks",
+// "lightGrid" and "lightSlabs".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
@@ -41,11 +40,13 @@ uniform int NR_LIGHTS;
 uniform vec3 viewPos;
 uniform vec4 WS_pos_light;
 uniform vec2 near_far;
-// Floor-plan grid of the coloured lights: per cell the 64-bit mask of the lights that reach
-// any point of it (red: lights 0-31, green: 32-63). lightGrid: xy = world x/z of the
-// grid's corner, z = cells per world unit, w = the lights' reach.
-uniform usampler2D lightMasks;
+// Grid of the coloured lights: per box the 64-bit mask of the lights that reach any point
+// of it (red: lights 0-31, green: 32-63), one array layer per slab. lightGrid: xy = world
+// x/z of the grid's corner, z = cells per world unit, w = the lights' reach. lightSlabs:
+// x = world y of the bottom of slab 0, y = slabs per world unit.
+uniform usampler2DArray lightMasks;
 uniform vec4 lightGrid;
+uniform vec2 lightSlabs;
 
 out vec4 fragColor;
 layout(location = 1) out vec4 brightColor;
@@ -126,11 +127,11 @@ void main() {
     // Phong with the mirrored view direction, computed once: per light only one dot product.
     vec3 reflected = reflect(-toEye, normal);
 
-    // Which coloured lights can reach this pixel: the mask of its floor-plan cell.
-    ivec2 cell = ivec2(floor((position.xz - lightGrid.xy) * lightGrid.z));
-    ivec2 cells = textureSize(lightMasks, 0);
-    bool inGrid = covered && all(greaterThanEqual(cell, ivec2(0))) && all(lessThan(cell, cells));
-    uvec2 mask = inGrid ? texelFetch(lightMasks, clamp(cell, ivec2(0), cells - 1), 0).rg : uvec2(0u);
+    // Which coloured lights can reach this pixel: the mask of its box.
+    ivec3 cell = ivec3(floor(vec3((position.xz - lightGrid.xy) * lightGrid.z, (position.y - lightSlabs.x) * lightSlabs.y)));
+    ivec3 cells = textureSize(lightMasks, 0);
+    bool inGrid = covered && all(greaterThanEqual(cell, ivec3(0))) && all(lessThan(cell, cells));
+    uvec2 mask = inGrid ? texelFetch(lightMasks, clamp(cell, ivec3(0), cells - 1), 0).rg : uvec2(0u);
     uint low = mask.x;
     uint high = mask.y;
     int count = clamp(NR_LIGHTS, 0, MAX_LIGHTS);

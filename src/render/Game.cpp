@@ -18,6 +18,8 @@ const float lightReach = 0.5f;
 // Floor-plan grid of the lighting pass: cell side, largest texture side, texture unit.
 const float lightCellSize = 0.0625f;
 const int maxLightCellsPerSide = 128;
+// Horizontal slabs the grid stacks over the lights' height range (reach above and below).
+const int lightSlabs = 16;
 const int lightMaskUnit = 4;
 // Entries of the lights[] array in debuggbuffer.frag; no mask bit may name a light past it.
 const int shaderLightCapacity = 50;
@@ -363,16 +365,17 @@ void Game::lightingPass() {
 
 void Game::uploadLightGrid(Shader* shader) {
     const int lights = std::min(visitedLights(objectCount, objects), shaderLightCapacity);
-    std::vector<glm::vec2> floorPlan;
-    floorPlan.reserve(lights);
+    std::vector<glm::vec3> positions;
+    positions.reserve(lights);
     for (int i = 0; i < lights; ++i)
-        floorPlan.emplace_back(objects[i]->x, objects[i]->z);
+        positions.push_back(positionOf(objects[i]));
     const lightgrid::LightGrid grid =
-        lightgrid::buildLightGrid(floorPlan, lightReach, lightCellSize, maxLightCellsPerSide);
+        lightgrid::buildLightGrid(positions, lightReach, lightCellSize, maxLightCellsPerSide, lightSlabs);
     lightMasks.upload(grid, lightMaskUnit);
     glUniform1i(glGetUniformLocation(shader->program, "lightMasks"), lightMaskUnit);
     glUniform4f(glGetUniformLocation(shader->program, "lightGrid"), grid.origin.x, grid.origin.y,
                 1.0f / grid.cellSize, lightReach);
+    glUniform2f(glGetUniformLocation(shader->program, "lightSlabs"), grid.floorY, 1.0f / grid.slabHeight);
 }
 
 void Game::setLightingUniforms(Shader* shader) {

@@ -8,25 +8,26 @@ namespace lightgrid {
 
 namespace {
 
-bool finite(glm::vec2 p) {
-    return std::isfinite(p.x) && std::isfinite(p.y);
+bool finite(glm::vec3 p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-// Cells are widened by this share of their side when tested, so a point the shader rounds
-// into a neighbouring cell is still covered.
+// Cells and slabs are widened by this share of their size when tested, so a point the shader
+// rounds into a neighbouring cell or slab is still covered.
 constexpr float edgeMargin = 1e-3f;
 
 } // namespace
 
-LightGrid buildLightGrid(const std::vector<glm::vec2>& lights, float reach, float cellSize,
-                         int maxCellsPerSide) {
+LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize,
+                         int maxCellsPerSide, int slabCount) {
     LightGrid grid;
     const int count = std::min(static_cast<int>(lights.size()), maskBits);
-    if (!(reach > 0.0f) || !std::isfinite(reach) || !(cellSize > 0.0f) || maxCellsPerSide < 1)
+    if (!(reach > 0.0f) || !std::isfinite(reach) || !(cellSize > 0.0f) || maxCellsPerSide < 1 ||
+        slabCount < 1)
         return grid;
 
-    glm::vec2 low(std::numeric_limits<float>::max());
-    glm::vec2 high(std::numeric_limits<float>::lowest());
+    glm::vec3 low(std::numeric_limits<float>::max());
+    glm::vec3 high(std::numeric_limits<float>::lowest());
     for (int i = 0; i < count; ++i) {
         if (!finite(lights[i]))
             continue;
@@ -36,54 +37,76 @@ LightGrid buildLightGrid(const std::vector<glm::vec2>& lights, float reach, floa
     if (low.x > high.x)
         return grid; // no usable light: one empty cell
 
-    low -= glm::vec2(reach);
-    high += glm::vec2(reach);
-    const glm::vec2 extent = high - low;
-    const float largest = std::max(extent.x, extent.y);
-    if (!std::isfinite(largest))
+    low -= glm::vec3(reach);
+    high += glm::vec3(reach);
+    const glm::vec3 extent = high - low;
+    const float largest = std::max(extent.x, extent.z);
+    if (!std::isfinite(largest) || !std::isfinite(extent.y))
         return grid; // a span beyond float range: no meaningful cell size
     // Far-flung lights make bigger cells rather than a bigger texture.
     if (largest / cellSize > static_cast<float>(maxCellsPerSide))
         cellSize = largest / static_cast<float>(maxCellsPerSide);
-    grid.origin = low;
+    grid.origin = glm::vec2(low.x, low.z);
     grid.cellSize = cellSize;
     grid.columns = std::clamp(static_cast<int>(std::ceil(extent.x / cellSize)), 1, maxCellsPerSide);
-    grid.rows = std::clamp(static_cast<int>(std::ceil(extent.y / cellSize)), 1, maxCellsPerSide);
-    grid.masks.assign(static_cast<size_t>(grid.columns) * grid.rows * 2, 0u);
+    grid.rows = std::clamp(static_cast<int>(std::ceil(extent.z / cellSize)), 1, maxCellsPerSide);
+    grid.floorY = low.y;
+    grid.slabHeight = extent.y / static_cast<float>(slabCount);
+    grid.slabs = slabCount;
+    const size_t slabWords = static_cast<size_t>(grid.columns) * grid.rows * 2;
+    grid.masks.assign(slabWords * grid.slabs, 0u);
 
     const float margin = edgeMargin * cellSize;
+    const float slabMargin = edgeMargin * grid.slabHeight;
     const float reach2 = reach * reach;
     for (int i = 0; i < count; ++i) {
-        const glm::vec2 p = lights[i];
-        if (!finite(p))
+        const glm::vec3 light = lights[i];
+        if (!finite(light))
             continue;
-        const glm::vec2 first = glm::floor((p - reach - grid.origin) / cellSize);
-        const glm::vec2 last = glm::floor((p + reach - grid.origin) / cellSize);
-        const int c0 = std::max(static_cast<int>(first.x) - 1, 0);
-        const int r0 = std::max(static_cast<int>(first.y) - 1, 0);
-        const int c1 = std::min(static_cast<int>(last.x) + 1, grid.columns - 1);
-        const int r1 = std::min(static_cast<int>(last.y) + 1, grid.rows - 1);
+        const glm::vec2 p(light.x, light.z);
         const std::uint32_t bit = 1u << (i & 31);
         const int word = i >> 5;
-        for (int r = r0; r <= r1; ++r) {
-            for (int c = c0; c <= c1; ++c) {
-                const glm::vec2 cellLow = grid.origin + glm::vec2(c, r) * cellSize - margin;
-                const glm::vec2 cellHigh = cellLow + cellSize + 2.0f * margin;
-                // Nearest point of the cell to the light.
-                const glm::vec2 d = glm::clamp(p, cellLow, cellHigh) - p;
-                if (glm::dot(d, d) <= reach2)
-                    grid.masks[(static_cast<size_t>(r) * grid.columns + c) * 2 + word] |= bit;
+        for (int s = 0; s < grid.slabs; ++s) {
+            // What is left of the reach across the floor plan at the slab's nearest height.
+            const float slabLow = grid.floorY + static_cast<float>(s) * grid.slabHeight - slabMargin;
+            const float slabHigh = slabLow + grid.slabHeight + 2.0f * slabMargin;
+            const float dy = std::clamp(light.y, slabLow, slabHigh) - light.y;
+            const float across2 = reach2 - dy * dy;
+            if (across2 < 0.0f)
+                continue;
+            const float across = std::sqrt(across2);
+            const glm::vec2 first = glm::floor((p - across - grid.origin) / cellSize);
+            const glm::vec2 last = glm::floor((p + across - grid.origin) / cellSize);
+            const int c0 = std::max(static_cast<int>(first.x) - 1, 0);
+            const int r0 = std::max(static_cast<int>(first.y) - 1, 0);
+            const int c1 = std::min(static_cast<int>(last.x) + 1, grid.columns - 1);
+            const int r1 = std::min(static_cast<int>(last.y) + 1, grid.rows - 1);
+            std::uint32_t* slab = grid.masks.data() + slabWords * s;
+            for (int r = r0; r <= r1; ++r) {
+                for (int c = c0; c <= c1; ++c) {
+                    const glm::vec2 cellLow = grid.origin + glm::vec2(c, r) * cellSize - margin;
+                    const glm::vec2 cellHigh = cellLow + cellSize + 2.0f * margin;
+                    // Nearest point of the cell to the light.
+                    const glm::vec2 d = glm::clamp(p, cellLow, cellHigh) - p;
+                    if (glm::dot(d, d) <= across2)
+                        slab[(static_cast<size_t>(r) * grid.columns + c) * 2 + word] |= bit;
+                }
             }
         }
     }
     return grid;
 }
 
-std::uint64_t maskAt(const LightGrid& grid, glm::vec2 point) {
-    const glm::vec2 cell = glm::floor((point - grid.origin) / grid.cellSize);
-    if (!(cell.x >= 0.0f && cell.y >= 0.0f && cell.x < grid.columns && cell.y < grid.rows))
+std::uint64_t maskAt(const LightGrid& grid, glm::vec3 point) {
+    const glm::vec2 cell = glm::floor((glm::vec2(point.x, point.z) - grid.origin) / grid.cellSize);
+    const float slab = std::floor((point.y - grid.floorY) / grid.slabHeight);
+    if (!(cell.x >= 0.0f && cell.y >= 0.0f && cell.x < grid.columns && cell.y < grid.rows && slab >= 0.0f &&
+          slab < grid.slabs))
         return 0;
-    const size_t index = (static_cast<size_t>(cell.y) * grid.columns + static_cast<size_t>(cell.x)) * 2;
+    const size_t index =
+        ((static_cast<size_t>(slab) * grid.rows + static_cast<size_t>(cell.y)) * grid.columns +
+         static_cast<size_t>(cell.x)) *
+        2;
     return std::uint64_t(grid.masks[index]) | (std::uint64_t(grid.masks[index + 1]) << 32);
 }
 

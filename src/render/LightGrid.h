@@ -1,8 +1,10 @@
 #pragma once
-// Which coloured lights can reach which part of the floor plan. The lights hover in one
-// horizontal layer and fade to zero at a fixed reach, so a world-space x/z grid whose cells
-// carry a 64-bit mask of the lights that reach any point of the cell lets the lighting
-// shader replace fifty distance tests per pixel with one texture fetch. No GL here.
+// Which coloured lights can reach which part of the scene. The lights fade to zero at a fixed
+// reach, so a world-space grid of boxes (x/z cells of the floor plan, stacked in horizontal
+// slabs of height) whose entries carry a 64-bit mask of the lights that reach any point of
+// the box lets the lighting shader replace fifty distance tests per pixel with one texture
+// fetch. The slabs matter because the lights hover in one layer: a wall far above or below
+// it sees only the lights straight across. No GL here.
 
 #include <glm/glm.hpp>
 
@@ -19,20 +21,24 @@ struct LightGrid {
     float cellSize = 1.0f;  // world units per cell side
     int columns = 1;        // cells along x
     int rows = 1;           // cells along z
-    // Two words per cell (lights 0-31, lights 32-63), row by row starting at `origin`.
+    float floorY = 0.0f;    // world y of the bottom of slab 0
+    float slabHeight = 1.0f;
+    int slabs = 1;
+    // Two words per cell (lights 0-31, lights 32-63), row by row starting at `origin`, one
+    // floor plan per slab from the bottom up.
     std::vector<std::uint32_t> masks{0u, 0u};
 };
 
-// Bins the lights (world x/z; light i sets bit i) into cells of `cellSize` covering every
-// point within `reach` of a light, growing the cells when more than `maxCellsPerSide` would
-// be needed. A light whose reach touches a cell at all has its bit set there, so a point
-// outside the grid is reached by no light. Lights past `maskBits`, lights with a
-// non-finite position, a reach that is not positive and lights spread wider than a float
-// can measure set no bit.
-LightGrid buildLightGrid(const std::vector<glm::vec2>& lights, float reach, float cellSize,
-                         int maxCellsPerSide);
+// Bins the lights (world positions; light i sets bit i) into boxes of `cellSize` across and
+// `slabCount` slabs high covering every point within `reach` of a light, growing the cells
+// when more than `maxCellsPerSide` would be needed. A light whose reach touches a box at
+// all has its bit set there, so a point outside the grid is reached by no light. Lights past
+// `maskBits`, lights with a non-finite position, a reach that is not positive and lights
+// spread wider than a float can measure set no bit.
+LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize,
+                         int maxCellsPerSide, int slabCount);
 
-// The mask of the cell holding `point`, zero outside the grid (as the shader reads it).
-std::uint64_t maskAt(const LightGrid& grid, glm::vec2 point);
+// The mask of the box holding `point`, zero outside the grid (as the shader reads it).
+std::uint64_t maskAt(const LightGrid& grid, glm::vec3 point);
 
 } // namespace lightgrid

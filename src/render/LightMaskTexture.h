@@ -1,6 +1,7 @@
 #pragma once
 // The light grid's masks on the GPU: one GL_RG32UI texel per cell (lights 0-31 in red,
-// 32-63 in green), read with texelFetch through a usampler2D. Owns its texture name.
+// 32-63 in green), one array layer per slab, read with texelFetch through a
+// usampler2DArray. Owns its texture name.
 
 #include "render/LightGrid.h"
 
@@ -24,4 +25,5 @@ public:
     GLuint texture = 0;
     int columns = 0;
     int rows = 0;
+    int slabs = 0;
 };

@@ -130,7 +130,7 @@ TEST(ShadowLight, SinksAndRestsAtAQuarter) {
 namespace {
 
 // Every light within `reach` of `point` (strictly, as the shader's fade is zero at the reach).
-std::uint64_t reachingLights(const std::vector<glm::vec2>& lights, glm::vec2 point, float reach) {
+std::uint64_t reachingLights(const std::vector<glm::vec3>& lights, glm::vec3 point, float reach) {
     std::uint64_t mask = 0;
     for (size_t i = 0; i < lights.size() && i < 64; ++i)
         if (glm::dot(lights[i] - point, lights[i] - point) < reach * reach)
@@ -144,78 +144,99 @@ TEST(LightGrid, NeverDropsALightThatReachesAPointAndStaysSelective) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> ring(-3.0f, 3.0f);
     std::uniform_real_distribution<float> anywhere(-4.5f, 4.5f);
+    std::uniform_real_distribution<float> height(-1.5f, 1.5f);
     const float reach = 0.75f;
     size_t extraBits = 0, possibleBits = 0;
     for (int scene = 0; scene < 20; ++scene) {
-        std::vector<glm::vec2> lights;
+        // Half the scenes in one layer (as the demo's lights hover), half at scattered heights.
+        const bool layered = scene % 2 == 0;
+        std::vector<glm::vec3> lights;
         for (int i = 0; i < 50; ++i)
-            lights.emplace_back(ring(random), ring(random));
+            lights.emplace_back(ring(random), layered ? 0.25f : height(random) * 0.5f, ring(random));
         // Some lights on top of each other and exactly on cell borders.
         lights[1] = lights[0];
-        lights[2] = glm::vec2(0.0f);
-        lights[3] = glm::vec2(0.125f, -0.25f);
-        const lightgrid::LightGrid grid = lightgrid::buildLightGrid(lights, reach, 0.125f, 64);
-        ASSERT_EQ(grid.masks.size(), size_t(grid.columns) * grid.rows * 2);
+        lights[2] = glm::vec3(0.0f);
+        lights[3] = glm::vec3(0.125f, 0.25f, -0.25f);
+        const lightgrid::LightGrid grid = lightgrid::buildLightGrid(lights, reach, 0.125f, 64, 12);
+        ASSERT_EQ(grid.masks.size(), size_t(grid.columns) * grid.rows * grid.slabs * 2);
         for (int sample = 0; sample < 20000; ++sample) {
-            glm::vec2 point(anywhere(random), anywhere(random));
-            // Every fourth point just inside a light's reach, where a tight cell test fails first.
+            glm::vec3 point(anywhere(random), height(random), anywhere(random));
+            // Every fourth point just inside a light's reach, where a tight box test fails first.
             if (sample % 4 == 0) {
                 const float angle = anywhere(random);
-                point = lights[sample % 50] + (reach * 0.9999f) * glm::vec2(std::cos(angle), std::sin(angle));
+                const float tilt = anywhere(random);
+                point = lights[sample % 50] + (reach * 0.9999f) * glm::vec3(std::cos(angle) * std::cos(tilt),
+                                                                            std::sin(tilt),
+                                                                            std::sin(angle) * std::cos(tilt));
             }
             const std::uint64_t needed = reachingLights(lights, point, reach);
-            const std::uint64_t cell = lightgrid::maskAt(grid, point);
-            ASSERT_EQ(needed & ~cell, 0u) << "scene " << scene << " point " << point.x << ", " << point.y;
-            extraBits += __builtin_popcountll(cell & ~needed);
+            const std::uint64_t box = lightgrid::maskAt(grid, point);
+            ASSERT_EQ(needed & ~box, 0u)
+                << "scene " << scene << " point " << point.x << ", " << point.y << ", " << point.z;
+            extraBits += __builtin_popcountll(box & ~needed);
             possibleBits += 50 - __builtin_popcountll(needed);
         }
     }
-    // Conservative, not all-inclusive: a cell names few lights beyond those that reach its points.
+    // Conservative, not all-inclusive: a box names few lights beyond those that reach its points.
     EXPECT_LT(double(extraBits) / double(possibleBits), 0.05);
+}
+
+TEST(LightGrid, SlabsDropTheLightsOfALayerFarAboveOrBelow) {
+    const float reach = 0.5f;
+    const std::vector<glm::vec3> lights = {{0.0f, 0.25f, 0.0f}};
+    const lightgrid::LightGrid grid = lightgrid::buildLightGrid(lights, reach, 0.0625f, 128, 16);
+    EXPECT_LE(grid.floorY, 0.25f - reach);
+    EXPECT_GE(grid.floorY + grid.slabs * grid.slabHeight, 0.25f + reach);
+    // Straight across the light its whole reach counts; a floor 0.25 below sees less of it.
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.45f, 0.25f, 0.0f}), 1u);
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.42f, 0.0f, 0.0f}), 1u) << "0.486 away";
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.49f, -0.1f, 0.0f}), 0u) << "0.6 away";
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.8f, 0.0f}), 0u) << "above the grid";
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, -0.3f, 0.0f}), 0u) << "below the grid";
 }
 
 TEST(LightGrid, CoversExactlyTheLightsReachAndSurvivesOddInput) {
     const float reach = 0.5f;
     // Two lights: the grid spans their reach, cells outside it and points beyond it are empty.
-    std::vector<glm::vec2> lights = {{0.0f, 0.0f}, {2.0f, 1.0f}};
-    lightgrid::LightGrid grid = lightgrid::buildLightGrid(lights, reach, 0.25f, 64);
+    std::vector<glm::vec3> lights = {{0.0f, 0.0f, 0.0f}, {2.0f, 0.0f, 1.0f}};
+    lightgrid::LightGrid grid = lightgrid::buildLightGrid(lights, reach, 0.25f, 64, 4);
     EXPECT_LE(grid.origin.x, -reach);
     EXPECT_LE(grid.origin.y, -reach);
     EXPECT_GE(grid.origin.x + grid.columns * grid.cellSize, 2.0f + reach);
     EXPECT_GE(grid.origin.y + grid.rows * grid.cellSize, 1.0f + reach);
-    EXPECT_EQ(lightgrid::maskAt(grid, {0.49f, 0.0f}), 1u);
-    EXPECT_EQ(lightgrid::maskAt(grid, {2.0f, 1.49f}), 2u);
-    EXPECT_EQ(lightgrid::maskAt(grid, {1.0f, 0.5f}), 0u) << "between the two pools";
-    EXPECT_EQ(lightgrid::maskAt(grid, {-5.0f, 0.0f}), 0u) << "outside the grid";
-    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 100.0f}), 0u) << "outside the grid";
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.49f, 0.0f, 0.0f}), 1u);
+    EXPECT_EQ(lightgrid::maskAt(grid, {2.0f, 0.0f, 1.49f}), 2u);
+    EXPECT_EQ(lightgrid::maskAt(grid, {1.0f, 0.0f, 0.5f}), 0u) << "between the two pools";
+    EXPECT_EQ(lightgrid::maskAt(grid, {-5.0f, 0.0f, 0.0f}), 0u) << "outside the grid";
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f, 100.0f}), 0u) << "outside the grid";
 
     // A far-flung light grows the cells instead of the texture, and is still found.
-    lights.emplace_back(1000.0f, -1000.0f);
-    grid = lightgrid::buildLightGrid(lights, reach, 0.25f, 64);
+    lights.emplace_back(1000.0f, 0.0f, -1000.0f);
+    grid = lightgrid::buildLightGrid(lights, reach, 0.25f, 64, 4);
     EXPECT_LE(grid.columns, 64);
     EXPECT_LE(grid.rows, 64);
-    EXPECT_EQ(lightgrid::maskAt(grid, {1000.3f, -1000.3f}) & 4u, 4u);
-    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f}) & 1u, 1u);
+    EXPECT_EQ(lightgrid::maskAt(grid, {1000.3f, 0.0f, -1000.3f}) & 4u, 4u);
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f, 0.0f}) & 1u, 1u);
 
     // A light with no position sets no bit and spoils nobody else's.
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    lights = {{nan, 0.0f}, {0.0f, 0.0f}, {std::numeric_limits<float>::infinity(), 1.0f}};
-    grid = lightgrid::buildLightGrid(lights, reach, 0.25f, 64);
-    EXPECT_EQ(lightgrid::maskAt(grid, {0.1f, 0.1f}), 2u);
+    lights = {{nan, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, {std::numeric_limits<float>::infinity(), 0.0f, 1.0f}};
+    grid = lightgrid::buildLightGrid(lights, reach, 0.25f, 64, 4);
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.1f, 0.0f, 0.1f}), 2u);
 
     // Light 64 and beyond cannot be named by the mask; lights 32-63 go to the second word.
-    lights.assign(70, glm::vec2(0.0f));
-    grid = lightgrid::buildLightGrid(lights, reach, 0.25f, 64);
-    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f}), ~std::uint64_t(0));
+    lights.assign(70, glm::vec3(0.0f));
+    grid = lightgrid::buildLightGrid(lights, reach, 0.25f, 64, 4);
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f, 0.0f}), ~std::uint64_t(0));
 
     // Nothing usable: one empty cell, never an empty texture.
-    for (const auto& none : {std::vector<glm::vec2>{}, std::vector<glm::vec2>{{nan, nan}}}) {
-        grid = lightgrid::buildLightGrid(none, reach, 0.25f, 64);
+    for (const auto& none : {std::vector<glm::vec3>{}, std::vector<glm::vec3>{{nan, 0.0f, nan}}}) {
+        grid = lightgrid::buildLightGrid(none, reach, 0.25f, 64, 4);
         EXPECT_EQ(grid.columns * grid.rows, 1);
         EXPECT_EQ(grid.masks.size(), 2u);
-        EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f}), 0u);
+        EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f, 0.0f}), 0u);
     }
-    grid = lightgrid::buildLightGrid({{0.0f, 0.0f}}, 0.0f, 0.25f, 64);
+    grid = lightgrid::buildLightGrid({{0.0f, 0.0f, 0.0f}}, 0.0f, 0.25f, 64, 4);
     EXPECT_EQ(grid.masks.size(), 2u);
-    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f}), 0u);
+    EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f, 0.0f}), 0u);
 }
