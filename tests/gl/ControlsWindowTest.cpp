@@ -29,11 +29,11 @@ struct VisibleWindow {
 
 // Puts the shared GLFW timer back where it would have been, for the tests that follow.
 class TimerRestore {
-  public:
+public:
     TimerRestore() : saved(glfwGetTime()) {}
     ~TimerRestore() { glfwSetTime(saved + 1.0); }
 
-  private:
+private:
     double saved;
 };
 

@@ -47,4 +47,6 @@ public:
 
 } // namespace
 
-GLFWwindow* glTestWindow() { return window; }
+GLFWwindow* glTestWindow() {
+    return window;
+}

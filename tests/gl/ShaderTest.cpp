@@ -134,7 +134,7 @@ template <typename Build> std::string outputOfFailedBuild(const std::string& nam
 }
 
 class ShaderDeathTest : public ::testing::Test {
-  protected:
+protected:
     // Each death test child starts afresh with its own GL context instead of forking this one.
     void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
 };

@@ -14,12 +14,12 @@ namespace assetgen {
 
 // SplitMix64: small, fast and the same on every platform, unlike rand().
 class Rng {
-  public:
+public:
     explicit Rng(uint64_t seed) : state(seed) {}
     uint64_t next();
     double uniform();                   // [0, 1)
     double range(double lo, double hi); // [lo, hi)
-  private:
+private:
     uint64_t state;
 };
 
@@ -69,7 +69,7 @@ struct Corner {
 };
 
 class MeshBuilder {
-  public:
+public:
     // Level units per texture repeat on planar faces.
     explicit MeshBuilder(double unitsPerRepeat) : unitsPerRepeat(unitsPerRepeat) {}
 
