@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libglfw3-dev libglew-dev libglm-dev libfreeimage-dev libgtest-dev
-  xvfb xauth libgl1-mesa-dri mesa-utils xdotool imagemagick x11-utils
+  libgl-dev libglx-mesa0 libgl1-mesa-dri
+  xvfb xauth xdotool imagemagick
 )
 
 missing=()
