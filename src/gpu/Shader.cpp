@@ -16,23 +16,15 @@ bool readAll(std::ifstream& file, std::string& text) {
     return !file.bad();
 }
 
-// The log length GL reports includes the terminating zero; a length of 0 (no log) must still
-// give a valid, empty text, so the buffer is never read past what GL wrote.
-std::string shaderInfoLog(GLuint shader) {
+// The log of a shader or a program, through that kind's pair of GL queries. The length GL
+// reports includes the terminating zero; a length of 0 (no log) must still give a valid, empty
+// text, so the buffer is never read past what GL wrote.
+std::string infoLog(GLuint name, PFNGLGETSHADERIVPROC getLength, PFNGLGETSHADERINFOLOGPROC getLog) {
     GLint logSize = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &logSize);
+    getLength(name, GL_INFO_LOG_LENGTH, &logSize);
     std::string log(logSize > 0 ? logSize : 0, '\0');
     if (logSize > 0)
-        glGetShaderInfoLog(shader, logSize, nullptr, log.data());
-    return log.c_str();
-}
-
-std::string programInfoLog(GLuint program) {
-    GLint logSize = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &logSize);
-    std::string log(logSize > 0 ? logSize : 0, '\0');
-    if (logSize > 0)
-        glGetProgramInfoLog(program, logSize, nullptr, log.data());
+        getLog(name, logSize, nullptr, log.data());
     return log.c_str();
 }
 
@@ -92,7 +84,7 @@ void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
     GLint succeded = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &succeded);
     if (succeded == 0 || glIsShader(shader) == GL_FALSE) {
-        const std::string log = shaderInfoLog(shader);
+        const std::string log = infoLog(shader, glGetShaderiv, glGetShaderInfoLog);
         std::cout << "Failed to compile shader" << std::endl;
         fatalExit(log, -1);
     }
@@ -110,7 +102,7 @@ void Shader::link() {
     GLint succeded = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &succeded);
     if (succeded == 0) {
-        const std::string log = programInfoLog(program);
+        const std::string log = infoLog(program, glGetProgramiv, glGetProgramInfoLog);
         std::cout << "Failed to link shader program" << std::endl;
         fatalExit(log, -1);
     }

@@ -49,15 +49,7 @@ expect_window() {
     geometry="$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: //p')"
     [ "$geometry" == "$size" ] || fail "demo $*: window is $geometry, expected $size"
   fi
-  # One short tap; sticky keys make sure the loop sees it even when it falls between two polls.
-  xdotool key --window "$id" Escape 2>/dev/null
-  wait_exit "$pid" 120
-  local status="$exit_code"
-  if [ -z "$status" ]; then
-    fail "demo $*: still running 120 s after Escape"
-    return
-  fi
-  [ "$status" -eq 0 ] || fail "demo $*: Escape gave status $status"
+  escape_ends_cleanly "$pid" "$id" 120 "demo $*" || return
   if [ -n "$first_line" ]; then
     [ "$(head -n 1 "$out/stdout")" == "$first_line" ] || fail "demo $*: first line [$(head -n 1 "$out/stdout")]"
   else

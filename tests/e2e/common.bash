@@ -38,3 +38,17 @@ wait_exit() {
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
 }
+
+# Taps Escape in window $2 of process $1 and expects the demo to end with status 0 within $3
+# seconds; failures are reported as "$4: ...". Sticky keys make sure the loop sees one short
+# tap even when it falls between two polls.
+escape_ends_cleanly() {
+  local pid="$1" id="$2" seconds="$3" what="$4"
+  xdotool key --window "$id" Escape 2>/dev/null
+  wait_exit "$pid" "$seconds"
+  if [ -z "$exit_code" ]; then
+    fail "$what: still running $seconds s after Escape"
+    return 1
+  fi
+  [ "$exit_code" -eq 0 ] || fail "$what: Escape gave status $exit_code"
+}

@@ -50,10 +50,7 @@ after="$(angle)"
 awk -v a="$before" -v b="$after" 'BEGIN { d = a - b; exit !(d > 0.09 && d < 0.11) }' ||
   fail "moving the mouse 100 px right turned the camera from $before to $after, expected 0.1 less"
 
-xdotool key --window "$id" Escape
-wait_exit "$pid" 60
-status="$exit_code"
-[ "$status" == "0" ] || fail "Escape ended the demo with status '$status'"
+escape_ends_cleanly "$pid" "$id" 60 "the demo"
 grep -nE 'GL ERROR DETECTED|OpenGL Error' "$out/stdout" && fail "the run reported GL errors"
 
 [ "$failures" -eq 0 ] && echo "keys and mouse: ok"

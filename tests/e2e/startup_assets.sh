@@ -61,14 +61,7 @@ run_for() {
     fail "$what: ended by itself with status $exit_code"
     return
   fi
-  xdotool key --window "$id" Escape 2>/dev/null
-  wait_exit "$pid" 60
-  local status="$exit_code"
-  if [ -z "$status" ]; then
-    fail "$what: still running 60 s after Escape"
-    return
-  fi
-  [ "$status" -eq 0 ] || fail "$what: Escape gave status $status"
+  escape_ends_cleanly "$pid" "$id" 60 "$what"
 }
 
 # A normal run: no GL error, no debug message.
