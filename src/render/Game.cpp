@@ -97,6 +97,52 @@ void Game::destroy() {
     skyboxShader = nullptr;
 }
 
+Game::~Game() {
+    // A program still in use is only flagged for deletion and outlives its Game. Mesa also
+    // keeps, per shader stage, the last program that was current while that stage changed: a
+    // program without a geometry stage that follows the shadow program stays referenced from
+    // the geometry slot after glUseProgram(0). Making the shadow program (vertex, geometry,
+    // fragment) current before none clears every slot.
+    if (depthShader) {
+        glUseProgram(depthShader->program);
+        glUseProgram(0);
+    }
+    destroy();
+    delete depthShader;
+    delete finalShader;
+    delete defaultShader;
+    delete gBufferShader;
+    delete lightingShader;
+    delete textureShader;
+    delete gaussShader;
+    delete postProcessing;
+    delete ball;
+    for (vantor::scene::Object* object : objects)
+        delete object;
+    lightMasks.release();
+
+    // Names 0 are skipped: a Game whose `init` never ran may have no GL context to call.
+    const auto deleteTexture = [](GLuint name) {
+        if (name)
+            glDeleteTextures(1, &name);
+    };
+    deleteTexture(gPosition);
+    deleteTexture(gNormal);
+    deleteTexture(gColorSpec);
+    deleteTexture(depthCubemap);
+    for (GLuint framebuffer : {gBuffer, depthMapFBO})
+        if (framebuffer)
+            glDeleteFramebuffers(1, &framebuffer);
+    if (rboDepth)
+        glDeleteRenderbuffers(1, &rboDepth);
+    if (quadVAO)
+        glDeleteVertexArrays(1, &quadVAO);
+    if (quadVBO)
+        glDeleteBuffers(1, &quadVBO);
+    if (gBufferSampler)
+        glDeleteSamplers(1, &gBufferSampler);
+}
+
 void Game::update() {
     controls->update(static_cast<float>(deltaTime), window, screenWidth, screenHeight, view, projection);
     for (int i = 0; i < visitedLights(objectCount, objects); ++i)
@@ -112,17 +158,23 @@ void Game::update() {
 void Game::render() {
     const glm::mat4 transPosition = framemath::levelCopyTransform();
 
-    shadowPass(transPosition);
-    geometryPass(transPosition);
-    prepareLightingTarget();
-    lightingPass();
-    depthHandOver();
+    observedPass(passObserver, "shadow", [&] { shadowPass(transPosition); });
+    observedPass(passObserver, "geometry", [&] { geometryPass(transPosition); });
+    observedPass(passObserver, "lighting", [&] {
+        prepareLightingTarget();
+        lightingPass();
+    });
+    observedPass(passObserver, "forward", [&] { depthHandOver(); });
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    postProcessing->blur(gaussShader);
-    glEnable(GL_BLEND);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    postProcessing->composite(textureShader);
+    // Three passes, reported one by one as "blur 1 (h)", "blur 2 (v)", "blur 3 (h)".
+    postProcessing->blur(gaussShader, passObserver);
+
+    observedPass(passObserver, "composite", [&] {
+        glEnable(GL_BLEND);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        postProcessing->composite(textureShader);
+    });
 }
 
 // ---- Shadow cube map -------------------------------------------------------------------
@@ -223,7 +275,6 @@ void Game::createGBuffer() {
     const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
     glDrawBuffers(3, attachments);
 
-    GLuint rboDepth = 0;
     glGenRenderbuffers(1, &rboDepth);
     glBindRenderbuffer(GL_RENDERBUFFER, rboDepth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, screenWidth, screenHeight);
@@ -237,7 +288,6 @@ void Game::createGBuffer() {
         -1.0f, 1.0f, 0.0f, 0.0f, 1.0f, -1.0f, -1.0f, 0.0f, 0.0f, 0.0f,
         1.0f,  1.0f, 0.0f, 1.0f, 1.0f, 1.0f,  -1.0f, 0.0f, 1.0f, 0.0f,
     };
-    GLuint quadVBO = 0;
     glGenVertexArrays(1, &quadVAO);
     glGenBuffers(1, &quadVBO);
     glBindVertexArray(quadVAO);

@@ -2,11 +2,13 @@
 // The frame renderer: owns every program, target and piece of content, advances the scene
 // each frame and draws it through its passes: shadow cube map, G-buffer geometry, deferred
 // lighting, forward-drawn light spheres, bloom and composite. Each pass is a public
-// operation of its own so a tool can run and time them one at a time.
+// operation of its own so a test can run one alone; a tool that times the frame watches
+// `render` itself through `passObserver`.
 
 #include "gpu/Shader.h"
 #include "input/Controls.h"
 #include "render/LightMaskTexture.h"
+#include "render/PassObserver.h"
 #include "render/PostProcessing.h"
 #include "scene/Mesh.h"
 #include "scene/Object.h"
@@ -22,11 +24,15 @@ class Game {
 public:
     // Makes no GL call; `init` builds everything.
     Game(GLFWwindow* window, int screenWidth, int screenHeight);
+    // Releases everything the Game owns, after `destroy` or without it. Needs the Game's GL
+    // context current, unless `init` never ran.
+    ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
     void init();
     void update();
+    // The frame's passes, top to bottom; each is reported to `passObserver` when one is set.
     void render();
     // Releases the level, the camera, the sky box and its program; safe to repeat.
     void destroy();
@@ -75,6 +81,9 @@ public:
     GLuint gNormal = 0;
     GLuint gColorSpec = 0;
     GLuint quadVAO = 0;
+    GLuint quadVBO = 0;
+    // The G-buffer's depth attachment.
+    GLuint rboDepth = 0;
     Shader* gBufferShader = nullptr;
     Shader* lightingShader = nullptr;
     glm::mat4 view;
@@ -90,4 +99,6 @@ public:
     // The coloured lights binned into a floor-plan grid each frame, read by the lighting
     // pass through "lightMasks" on texture unit 4 (made on the first lighting pass).
     LightMaskTexture lightMasks;
+    // Told where each pass of `render` begins and ends; not owned, null when nobody watches.
+    PassObserver* passObserver = nullptr;
 };

@@ -4,7 +4,9 @@
 
 namespace {
 
-const int blurPasses = 3;
+// One name per blur pass; their number is the number of passes.
+const char* const blurPassNames[] = {"blur 1 (h)", "blur 2 (v)", "blur 3 (h)"};
+const int blurPasses = sizeof(blurPassNames) / sizeof(blurPassNames[0]);
 
 void allocateRGBA8(int width, int height) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -31,7 +33,6 @@ PostProcessing::PostProcessing(int width, int height) : width(width), height(hei
     }
 
     // Same unsized depth format and size as the G-buffer's, so its depth can be blitted here.
-    GLuint rboId = 0;
     glGenRenderbuffers(1, &rboId);
     glBindRenderbuffer(GL_RENDERBUFFER, rboId);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
@@ -68,13 +69,24 @@ PostProcessing::PostProcessing(int width, int height) : width(width), height(hei
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, pingpongColorbuffers[i],
                                0);
-        GLuint pingpongDepth = 0;
-        glGenRenderbuffers(1, &pingpongDepth);
-        glBindRenderbuffer(GL_RENDERBUFFER, pingpongDepth);
+        glGenRenderbuffers(1, &pingpongRboId[i]);
+        glBindRenderbuffer(GL_RENDERBUFFER, pingpongRboId[i]);
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, pingpongDepth);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, pingpongRboId[i]);
     }
     glBindVertexArray(0);
+}
+
+PostProcessing::~PostProcessing() {
+    glDeleteFramebuffers(1, &sceneFBO);
+    glDeleteFramebuffers(2, pingpongFBO);
+    glDeleteTextures(1, &renderedTexture);
+    glDeleteTextures(1, &brightTexture);
+    glDeleteTextures(2, pingpongColorbuffers);
+    glDeleteRenderbuffers(1, &rboId);
+    glDeleteRenderbuffers(2, pingpongRboId);
+    glDeleteVertexArrays(1, &screenQuadVAO);
+    glDeleteBuffers(1, &screenQuadVBO);
 }
 
 void PostProcessing::drawQuad() {
@@ -85,12 +97,13 @@ void PostProcessing::drawQuad() {
     glDisableVertexAttribArray(0);
 }
 
-void PostProcessing::blur(Shader* shader) {
+void PostProcessing::blur(Shader* shader, PassObserver* observer) {
     horizontal = true;
-    for (int pass = 0; pass < blurPasses; ++pass) {
-        blurPass(shader, pass == 0);
-        horizontal = !horizontal;
-    }
+    for (int pass = 0; pass < blurPasses; ++pass)
+        observedPass(observer, blurPassNames[pass], [&] {
+            blurPass(shader, pass == 0);
+            horizontal = !horizontal;
+        });
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glBindVertexArray(0);
 }

@@ -1,23 +1,26 @@
 #pragma once
 // The back end of the frame: the lit-scene target (colour 0: the lit image, colour 1: what
 // blooms), a separable blur that ping-pongs between two targets, and the composite of the
-// lit image and the blur into the window. Every GL name it creates lives until the context goes.
+// lit image and the blur into the window. Owns every GL name it creates.
 
 #include "gpu/Shader.h"
+#include "render/PassObserver.h"
 
 #include <GL/glew.h>
 
 class PostProcessing {
 public:
     PostProcessing(int width, int height);
+    ~PostProcessing();
     PostProcessing(const PostProcessing&) = delete;
     PostProcessing& operator=(const PostProcessing&) = delete;
 
     GLuint getFramebuffer() const { return sceneFBO; }
 
     // Three passes (horizontal, vertical, horizontal); the result ends in
-    // pingpongColorbuffers[!horizontal].
-    void blur(Shader* shader);
+    // pingpongColorbuffers[!horizontal]. Each pass is reported to `observer`, if any, as
+    // "blur 1 (h)", "blur 2 (v)", "blur 3 (h)".
+    void blur(Shader* shader, PassObserver* observer = nullptr);
     // One blur pass into pingpongFBO[horizontal]; the first reads brightTexture, the others
     // the previous pass's target. Leaves `horizontal` as it found it.
     void blurPass(Shader* shader, bool firstPass);
@@ -34,6 +37,9 @@ public:
     GLfloat screenQuadVertices[18];
     GLuint pingpongFBO[2] = {0, 0};
     GLuint pingpongColorbuffers[2] = {0, 0};
+    // Depth renderbuffers of sceneFBO and of the two ping-pong targets.
+    GLuint rboId = 0;
+    GLuint pingpongRboId[2] = {0, 0};
     bool horizontal = true;
 
 private:

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -330,4 +331,127 @@ TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
     forwardChanges(changed, coloured);
     EXPECT_GT(coloured, 0u) << "with the lights, coloured balls are drawn";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+namespace {
+
+enum class Kind { texture, framebuffer, renderbuffer, buffer, vertexArray, program, shader, sampler };
+
+bool exists(Kind kind, GLuint name) {
+    switch (kind) {
+    case Kind::texture:
+        return glIsTexture(name);
+    case Kind::framebuffer:
+        return glIsFramebuffer(name);
+    case Kind::renderbuffer:
+        return glIsRenderbuffer(name);
+    case Kind::buffer:
+        return glIsBuffer(name);
+    case Kind::vertexArray:
+        return glIsVertexArray(name);
+    case Kind::program:
+        return glIsProgram(name);
+    case Kind::shader:
+        return glIsShader(name);
+    case Kind::sampler:
+        return glIsSampler(name);
+    }
+    return false;
+}
+
+struct HeldName {
+    std::string what;
+    Kind kind;
+    GLuint name;
+};
+
+// Every GL name a Game and the objects it owns hold.
+std::vector<HeldName> namesHeldBy(const Game& game) {
+    std::vector<HeldName> names = {
+        {"gPosition", Kind::texture, game.gPosition},
+        {"gNormal", Kind::texture, game.gNormal},
+        {"gColorSpec", Kind::texture, game.gColorSpec},
+        {"depthCubemap", Kind::texture, game.depthCubemap},
+        {"light masks", Kind::texture, game.lightMasks.texture},
+        {"gBuffer", Kind::framebuffer, game.gBuffer},
+        {"depthMapFBO", Kind::framebuffer, game.depthMapFBO},
+        {"rboDepth", Kind::renderbuffer, game.rboDepth},
+        {"quadVAO", Kind::vertexArray, game.quadVAO},
+        {"quadVBO", Kind::buffer, game.quadVBO},
+        {"gBufferSampler", Kind::sampler, game.gBufferSampler},
+    };
+    const PostProcessing& post = *game.postProcessing;
+    names.insert(names.end(), {
+                                  {"renderedTexture", Kind::texture, post.renderedTexture},
+                                  {"brightTexture", Kind::texture, post.brightTexture},
+                                  {"sceneFBO", Kind::framebuffer, post.sceneFBO},
+                                  {"rboId", Kind::renderbuffer, post.rboId},
+                                  {"screenQuadVAO", Kind::vertexArray, post.screenQuadVAO},
+                                  {"screenQuadVBO", Kind::buffer, post.screenQuadVBO},
+                              });
+    for (int i = 0; i < 2; ++i)
+        names.insert(names.end(), {
+                                      {"pingpongColorbuffers", Kind::texture, post.pingpongColorbuffers[i]},
+                                      {"pingpongFBO", Kind::framebuffer, post.pingpongFBO[i]},
+                                      {"pingpongRboId", Kind::renderbuffer, post.pingpongRboId[i]},
+                                  });
+    const std::pair<const char*, const Shader*> shaders[] = {
+        {"depthShader", game.depthShader},     {"skyboxShader", game.skyboxShader},
+        {"finalShader", game.finalShader},     {"defaultShader", game.defaultShader},
+        {"gBufferShader", game.gBufferShader}, {"lightingShader", game.lightingShader},
+        {"textureShader", game.textureShader}, {"gaussShader", game.gaussShader},
+    };
+    for (const auto& [what, shader] : shaders) {
+        names.push_back({what, Kind::program, shader->program});
+        names.push_back({std::string(what) + " vertex", Kind::shader, shader->vertexShader});
+        names.push_back({std::string(what) + " fragment", Kind::shader, shader->fragmentShader});
+        if (shader->hasGeometryShader)
+            names.push_back({std::string(what) + " geometry", Kind::shader, shader->geometryShader});
+    }
+    const std::pair<const char*, const vantor::scene::Mesh*> meshes[] = {{"world", game.world},
+                                                                         {"ball", game.ball}};
+    for (const auto& [what, mesh] : meshes) {
+        const std::string prefix = std::string(what) + " ";
+        names.insert(names.end(), {
+                                      {prefix + "vao", Kind::vertexArray, mesh->vao},
+                                      {prefix + "vertexBuffer", Kind::buffer, mesh->vertexBuffer},
+                                      {prefix + "normalBuffer", Kind::buffer, mesh->normalBuffer},
+                                      {prefix + "uvBuffer", Kind::buffer, mesh->uvBuffer},
+                                      {prefix + "tangentBuffer", Kind::buffer, mesh->tangentBuffer},
+                                      {prefix + "bitangentBuffer", Kind::buffer, mesh->bitangentBuffer},
+                                      {prefix + "elementBuffer", Kind::buffer, mesh->elementBuffer},
+                                      {prefix + "diffuse", Kind::texture, mesh->diffuseTexture->handle},
+                                      {prefix + "normal map", Kind::texture, mesh->normalTexture->handle},
+                                      {prefix + "height map", Kind::texture, mesh->heightTexture->handle},
+                                  });
+    }
+    names.insert(names.end(), {
+                                  {"sky box cube map", Kind::texture, game.skybox->cubemapTexture},
+                                  {"sky box VAO", Kind::vertexArray, game.skybox->skyboxVAO},
+                                  {"sky box VBO", Kind::buffer, game.skybox->skyboxVBO},
+                              });
+    return names;
+}
+
+} // namespace
+
+TEST(GameTeardown, ADeletedGameLeavesNoGlObjectBehindWithOrWithoutDestroy) {
+    for (const bool destroyFirst : {true, false}) {
+        SCOPED_TRACE(destroyFirst ? "destroy, then delete" : "delete alone");
+        auto game = makeGame();
+        advanceTo(*game, 1.0);
+        game->render(); // the light masks are made by the first lighting pass
+        glFinish();
+        const std::vector<HeldName> names = namesHeldBy(*game);
+        for (const HeldName& held : names)
+            ASSERT_TRUE(held.name != 0 && exists(held.kind, held.name)) << held.what << " is not live";
+
+        if (destroyFirst)
+            game->destroy();
+        game.reset();
+        for (const HeldName& held : names)
+            EXPECT_FALSE(exists(held.kind, held.name))
+                << held.what << " " << held.name << " outlives its Game";
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
 }

@@ -65,6 +65,7 @@ TEST(BenchOptions, RejectsBadValuesWithAMessageNamingTheOption) {
         {"--size", "0x384"},  {"--size", "640"}, {"--size", "-640x384"}, {"--step", "0"},
         {"--step", "abc"},    {"--start", "-1"}, {"--frames", "1e3"},    {"--capture", "3,,x"},
         {"--capture", "nan"}, {"--frames"},      {"--bogus", "1"},       {"--frames", "0"},
+        {"--soak", "0"},      {"--soak", "-5"},
     };
     for (const auto& args : bad) {
         BenchOptions o;
@@ -84,6 +85,39 @@ TEST(BenchStats, MedianAndNearestRankPercentile) {
     EXPECT_DOUBLE_EQ(percentile(hundred, 0.95), 95.0);
     EXPECT_DOUBLE_EQ(percentile(hundred, 1.0), 100.0);
     EXPECT_DOUBLE_EQ(percentile({7}, 0.95), 7.0);
+}
+
+TEST(BenchOptions, SoakAloneIsSomethingToDo) {
+    BenchOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--frames", "0", "--soak", "2000"}, o, error)) << error;
+    EXPECT_EQ(o.soakFrames, 2000);
+}
+
+TEST(BenchStats, SoakMemoryComparesThePeaksOfTheFirstAndLastTenth) {
+    EXPECT_DOUBLE_EQ(firstAndLastTenthPeaks({}).growth(), 1.0);
+    EXPECT_DOUBLE_EQ(firstAndLastTenthPeaks({100}).growth(), 1.0);
+
+    // 100 samples: the tenths are samples 0-9 and 90-99; a spike in between counts for neither.
+    std::vector<double> rss(100, 100.0);
+    rss[9] = 110; // the first tenth's peak
+    rss[50] = 500;
+    rss[90] = 115; // the last tenth's peak
+    TenthPeaks peaks = firstAndLastTenthPeaks(rss);
+    EXPECT_DOUBLE_EQ(peaks.first, 110);
+    EXPECT_DOUBLE_EQ(peaks.last, 115);
+    EXPECT_LE(peaks.growth(), 1.05);
+    rss[10] = 90, rss[89] = 200; // just outside both tenths
+    EXPECT_DOUBLE_EQ(firstAndLastTenthPeaks(rss).growth(), 115.0 / 110.0);
+
+    // Steady growth to 6 % above the start: 100.6 MB peak first, 106 MB last, over the limit.
+    std::vector<double> growing;
+    for (int i = 0; i < 1000; ++i)
+        growing.push_back(100.0 + 6.0 * (i + 1) / 1000.0);
+    EXPECT_GT(firstAndLastTenthPeaks(growing).growth(), 1.05);
+
+    // Fewer than ten samples: the first and the last sample.
+    EXPECT_DOUBLE_EQ(firstAndLastTenthPeaks({100, 300, 104}).growth(), 1.04);
 }
 
 TEST(BenchPictures, BlackFlatAndGreyFramesAreRejected) {

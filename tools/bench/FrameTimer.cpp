@@ -1,13 +1,13 @@
 #include "FrameTimer.h"
 
 #include "Timeline.h"
-#include "render/FrameMath.h"
 #include "render/Game.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
-#include <chrono>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -17,81 +17,45 @@ double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-const char* const passNames[] = {"update",     "shadow",     "geometry",   "lighting",  "forward",
-                                 "blur 1 (h)", "blur 2 (v)", "blur 3 (h)", "composite", "swap"};
-
 } // namespace
 
-FrameTimer::FrameTimer() {
-    for (const char* name : passNames)
-        passes.push_back({name, {}});
+void FrameTimer::passBegins(const char*) {
+    glFinish();
+    passStart = Clock::now();
+}
+
+void FrameTimer::passEnds(const char* name) {
+    glFinish();
+    const double ms = millisecondsSince(passStart);
+    if (!recording)
+        return;
+    auto pass = std::find_if(passes.begin(), passes.end(),
+                             [&](const PassTimes& p) { return std::strcmp(p.name.c_str(), name) == 0; });
+    if (pass == passes.end())
+        pass = passes.insert(passes.end(), PassTimes{name, {}});
+    pass->ms.push_back(ms);
 }
 
 void FrameTimer::runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bool record) {
-    size_t next = 0;
-    Clock::time_point mark;
-    auto begin = [&] {
-        glFinish();
-        mark = Clock::now();
-    };
-    auto end = [&] {
-        glFinish();
-        const double ms = millisecondsSince(mark);
-        if (record)
-            passes[next].ms.push_back(ms);
-        ++next;
-    };
-
+    recording = record;
     glFinish();
     const Clock::time_point frameStart = Clock::now();
     // The demo's loop clears whatever framebuffer the previous frame left bound.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glfwPollEvents();
 
-    begin();
-    timeline.advance(timeline.frameStep());
-    end();
-
-    // Game::render, one pass at a time.
-    const glm::mat4 transPosition = framemath::levelCopyTransform();
-    begin();
-    game.shadowPass(transPosition);
-    end();
-    begin();
-    game.geometryPass(transPosition);
-    end();
-    begin();
-    game.prepareLightingTarget();
-    game.lightingPass();
-    end();
-    begin();
-    game.depthHandOver();
-    end();
-
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    PostProcessing& post = *game.postProcessing;
-    post.horizontal = true;
-    for (int pass = 0; pass < 3; ++pass) {
-        begin();
-        post.blurPass(game.gaussShader, pass == 0);
-        post.horizontal = !post.horizontal;
-        end();
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glBindVertexArray(0);
-
-    begin();
-    glEnable(GL_BLEND);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    post.composite(game.textureShader);
-    end();
-
-    begin();
-    glfwSwapBuffers(window);
-    end();
+    observedPass(this, "update", [&] { timeline.advance(timeline.frameStep()); });
+    PassObserver* const previous = game.passObserver;
+    game.passObserver = this;
+    game.render();
+    game.passObserver = previous;
+    observedPass(this, "swap", [&] { glfwSwapBuffers(window); });
 
     if (glGetError() != GL_NO_ERROR)
         ++glErrors;
+    const double ms = millisecondsSince(frameStart);
+    if (framesRun++ == 0)
+        firstFrameMs = ms;
     if (record)
-        frame.ms.push_back(millisecondsSince(frameStart));
+        frame.ms.push_back(ms);
 }

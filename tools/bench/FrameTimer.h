@@ -1,24 +1,37 @@
 #pragma once
-// Runs one frame pass by pass, in the order Game::render runs them, and times each with a
-// glFinish on either side, so every pass is charged only its own work. (Timer queries
-// under-report on llvmpipe when a pass draws into the target it drew into before.)
+// Times one frame of the demo as its loop runs it: the scene update, Game::render itself and
+// the buffer swap. It watches render through the Game's pass observer, with a glFinish and a
+// clock reading where each pass begins and ends, so every pass is charged only its own work.
+// (Timer queries under-report on llvmpipe when a pass draws into the target it drew into
+// before.) The pass table lists what the frame ran, in the order it ran it: a pass added to
+// render appears in it without a change here.
 
 #include "Stats.h"
+#include "render/PassObserver.h"
 
+#include <chrono>
 #include <vector>
 
 class Game;
 struct GLFWwindow;
 class Timeline;
 
-class FrameTimer {
+class FrameTimer : public PassObserver {
 public:
-    FrameTimer();
-
-    // One whole frame: update, every pass, swap. Records the times when `record` is set.
+    // One whole frame: clear, events, update, every pass of render, swap. Records the times
+    // when `record` is set.
     void runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bool record);
 
-    std::vector<PassTimes> passes; // update, the passes, swap
+    void passBegins(const char* name) override;
+    void passEnds(const char* name) override;
+
+    std::vector<PassTimes> passes; // "update", render's passes, "swap", as first seen
     PassTimes frame{"frame", {}};  // wall clock of the whole frame, glFinish overhead included
-    int glErrors = 0;
+    double firstFrameMs = 0;       // the first frame run, recorded or not (shader compiles included)
+    int framesRun = 0;
+    int glErrors = 0; // frames that left the GL error flag set
+
+private:
+    std::chrono::steady_clock::time_point passStart;
+    bool recording = false;
 };

@@ -41,7 +41,10 @@ const char* benchUsage() {
     return "usage: bench [--size WxH] [--start SECONDS] [--frames N] [--warmup N] [--step SECONDS]\n"
            "             [--capture T1,T2,...] [--intermediates] [--capture-dir DIR]\n"
            "             [--json FILE] [--compare DIR] [--max-mean D] [--max-bad-share S]\n"
-           "Runs the demo's Game on a fixed time step from the folder one level below the repo root.\n";
+           "             [--soak FRAMES]\n"
+           "Runs the demo's Game on a fixed time step from the folder one level below the repo root.\n"
+           "--soak renders FRAMES frames from --start instead of timing them and fails on a GL error,\n"
+           "a NaN in the G-buffer or resident memory still growing at the end.\n";
 }
 
 bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::string& error) {
@@ -79,6 +82,8 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
             o.jsonPath = value;
         } else if (flag == "--compare") {
             o.compareDir = value;
+        } else if (flag == "--soak") {
+            ok = parseInt(value, o.soakFrames) && o.soakFrames > 0;
         } else if (flag == "--max-mean") {
             ok = parseDouble(value, o.maxMeanDiff) && o.maxMeanDiff >= 0;
         } else if (flag == "--max-bad-share") {
@@ -92,7 +97,7 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
             return false;
         }
     }
-    if (o.frames == 0 && o.captureTimes.empty()) {
+    if (o.frames == 0 && o.captureTimes.empty() && o.soakFrames == 0) {
         error = "nothing to do: --frames 0 and no --capture";
         return false;
     }

@@ -19,6 +19,7 @@ struct BenchOptions {
     double maxMeanDiff = 1.5;        // mean absolute channel difference allowed, 0-255 scale
     double maxBadPixelShare = 0.002; // share of pixels allowed to differ by more than badPixelDiff
     int badPixelDiff = 48;
+    int soakFrames = 0; // > 0: a soak of this many frames from `start` instead of the timing
 };
 
 // Fills `options` from argv. On a bad argument returns false with a one-line `error`.

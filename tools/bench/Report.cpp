@@ -42,7 +42,8 @@ void printTable(std::ostream& out, const FrameTimer& timer, const BenchOptions& 
         << sumOfPassMedians(timer) << "\n"
         << std::left << std::setw(14) << "frame" << std::right << std::setw(11) << frameMedian
         << std::setw(10) << percentile(timer.frame.ms, 0.95) << "   ("
-        << (frameMedian > 0 ? 1000.0 / frameMedian : 0.0) << " fps)\n";
+        << (frameMedian > 0 ? 1000.0 / frameMedian : 0.0) << " fps)\n"
+        << "start-up to first frame: " << info.startupMs << " ms\n";
     out.unsetf(std::ios::floatfield);
 }
 
@@ -65,6 +66,6 @@ bool writeJson(const std::string& path, const FrameTimer& timer, const BenchOpti
     out << "  ],\n  \"frame\": {\"median_ms\": " << frameMedian
         << ", \"p95_ms\": " << percentile(timer.frame.ms, 0.95)
         << ", \"fps\": " << (frameMedian > 0 ? 1000.0 / frameMedian : 0.0)
-        << "},\n  \"gl_errors\": " << timer.glErrors << "\n}\n";
+        << "},\n  \"startup_ms\": " << info.startupMs << ",\n  \"gl_errors\": " << timer.glErrors << "\n}\n";
     return static_cast<bool>(out);
 }

@@ -21,3 +21,11 @@ double median(const std::vector<double>& values) {
     const size_t n = sorted.size();
     return n % 2 ? sorted[n / 2] : 0.5 * (sorted[n / 2 - 1] + sorted[n / 2]);
 }
+
+TenthPeaks firstAndLastTenthPeaks(const std::vector<double>& samples) {
+    if (samples.empty())
+        return {};
+    const auto tenth = static_cast<std::ptrdiff_t>(std::max<size_t>(1, samples.size() / 10));
+    return {*std::max_element(samples.begin(), samples.begin() + tenth),
+            *std::max_element(samples.end() - tenth, samples.end())};
+}

@@ -4,6 +4,7 @@
 //
 //   cd build && ./bench --size 1280x768 --start 20 --frames 60 --json bench.json
 //   cd build && ./bench --size 640x384 --frames 0 --capture 3,20,48,60 --intermediates
+//   cd build && ./bench --size 160x96 --start 0 --step 0.03 --soak 2000
 
 #include <GL/glew.h>
 
@@ -14,16 +15,21 @@
 #include "Options.h"
 #include "Picture.h"
 #include "Report.h"
+#include "Soak.h"
 #include "Timeline.h"
 #include "app/DebugOutput.h"
 #include "render/Game.h"
 
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <thread>
 
 namespace {
+
+// As early as the bench can read the clock: start-up is measured from here.
+const std::chrono::steady_clock::time_point processStart = std::chrono::steady_clock::now();
 
 // The demo's window and context, at a fixed size.
 GLFWwindow* openWindow(int width, int height) {
@@ -128,6 +134,8 @@ int main(int argc, char* argv[]) {
     Timeline timeline(*game, options.step);
     game->init();
     installDebugOutput();
+    const double setUpMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - processStart).count();
 
     bool ok = true;
     size_t nextCapture = 0;
@@ -142,7 +150,9 @@ int main(int argc, char* argv[]) {
         }
     };
 
-    if (options.frames > 0) {
+    if (options.soakFrames > 0) {
+        ok &= runSoak(*game, timeline, window, options);
+    } else if (options.frames > 0) {
         // Warm-up frames end just before `start`, so the first measured frame shows t = start.
         const double warmupStart = std::max(0.0, options.start - options.step * (options.warmup + 1));
         captureUpTo(options.start);
@@ -155,7 +165,7 @@ int main(int argc, char* argv[]) {
             timer.runFrame(*game, timeline, window, true);
 
         const RunInfo info{reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-                           std::thread::hardware_concurrency()};
+                           std::thread::hardware_concurrency(), setUpMs + timer.firstFrameMs};
         printTable(std::cout, timer, options, info);
         if (!options.jsonPath.empty() && !writeJson(options.jsonPath, timer, options, info)) {
             std::cerr << "bench: cannot write " << options.jsonPath << "\n";
@@ -168,7 +178,7 @@ int main(int argc, char* argv[]) {
     }
     captureUpTo(1e300);
 
-    game->destroy();
+    delete game;
     glfwTerminate();
     return ok ? 0 : 3;
 }
