@@ -74,12 +74,13 @@ if [ ! -e "$scratch/.git" ]; then
   git -C "$root" worktree add --quiet --detach "$scratch" "$commit" ||
     { echo "bench-compare: cannot make a worktree of $short in $scratch" >&2; exit 1; }
 fi
-build_bench() { # source folder
-  cmake -S "$1" -B "$1/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+build_bench() { # source folder, cmake options
+  cmake -S "$1" -B "$1/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${@:2}" >/dev/null
   nice -n 10 cmake --build "$1/build" --target bench -j "$(nproc)" >/dev/null
 }
 echo "bench-compare: building $short in $scratch/build and this tree in $root/build"
-build_bench "$scratch" || { echo "bench-compare: $short does not build" >&2; exit 1; }
+# The scratch tree needs no tests; this tree's build/ keeps the settings scripts/build.sh gives it.
+build_bench "$scratch" -DBUILD_TESTING=OFF || { echo "bench-compare: $short does not build" >&2; exit 1; }
 build_bench "$root" || { echo "bench-compare: this tree does not build" >&2; exit 1; }
 
 # ---- Runs ------------------------------------------------------------------------------

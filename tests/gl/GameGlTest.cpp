@@ -433,18 +433,38 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
     return names;
 }
 
+const Kind everyKind[] = {Kind::texture,     Kind::framebuffer, Kind::renderbuffer, Kind::buffer,
+                          Kind::vertexArray, Kind::program,     Kind::shader,       Kind::sampler};
+const char* const kindNames[] = {"texture",      "framebuffer", "renderbuffer", "buffer",
+                                 "vertex array", "program",     "shader",       "sampler"};
+
+// Every live name of every kind up to `limit`: catches objects no member list knows of.
+std::vector<std::pair<int, GLuint>> liveNames(GLuint limit) {
+    std::vector<std::pair<int, GLuint>> live;
+    for (int kind = 0; kind < 8; ++kind)
+        for (GLuint name = 1; name <= limit; ++name)
+            if (exists(everyKind[kind], name))
+                live.push_back({kind, name});
+    return live;
+}
+
 } // namespace
 
 TEST(GameTeardown, ADeletedGameLeavesNoGlObjectBehindWithOrWithoutDestroy) {
+    // The driver hands out the lowest free names, far below this while only a Game lives.
+    const GLuint sweep = 4096;
     for (const bool destroyFirst : {true, false}) {
         SCOPED_TRACE(destroyFirst ? "destroy, then delete" : "delete alone");
+        const std::vector<std::pair<int, GLuint>> before = liveNames(sweep);
         auto game = makeGame();
         advanceTo(*game, 1.0);
         game->render(); // the light masks are made by the first lighting pass
         glFinish();
         const std::vector<HeldName> names = namesHeldBy(*game);
-        for (const HeldName& held : names)
+        for (const HeldName& held : names) {
             ASSERT_TRUE(held.name != 0 && exists(held.kind, held.name)) << held.what << " is not live";
+            ASSERT_LT(held.name, sweep) << held.what << ": names beyond the sweep";
+        }
 
         if (destroyFirst)
             game->destroy();
@@ -452,6 +472,11 @@ TEST(GameTeardown, ADeletedGameLeavesNoGlObjectBehindWithOrWithoutDestroy) {
         for (const HeldName& held : names)
             EXPECT_FALSE(exists(held.kind, held.name))
                 << held.what << " " << held.name << " outlives its Game";
+        // Nor anything else the Game made, listed above or not.
+        const std::vector<std::pair<int, GLuint>> after = liveNames(sweep);
+        for (const auto& [kind, name] : after)
+            EXPECT_TRUE(std::find(before.begin(), before.end(), std::make_pair(kind, name)) != before.end())
+                << kindNames[kind] << " " << name << " outlives its Game";
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 }
