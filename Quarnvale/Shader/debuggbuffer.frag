@@ -19,13 +19,14 @@
 // axis is the distance along that face's view direction, which converts to the same depth
 // scale through near_far.
 //
-// In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
+// In: "texCoord", "skyRay" (the sky's direction); samplers "gPosition" (world position), "gNormal" (world normal),
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights",
 // "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks",
-// "lightGrid" and "lightSlabs"; "inverseViewProjection" for the sky's directions.
+// "lightGrid" and "lightSlabs".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
+in vec3 skyRay; // eye to far plane through this pixel, world space
 
 uniform sampler2D gPosition;
 uniform sampler2D gNormal;
@@ -42,8 +43,6 @@ uniform int NR_LIGHTS;
 uniform vec3 viewPos;
 uniform vec4 WS_pos_light;
 uniform vec2 near_far;
-// Screen to world: turns the pixel into the direction the sky is seen in.
-uniform mat4 inverseViewProjection;
 // Grid of the coloured lights: per box the 64-bit mask of the lights that reach any point
 // of it (red: lights 0-31, green: 32-63), one array layer per slab. lightGrid: xy = world
 // x/z of the grid's corner, z = cells per world unit, w = the lights' reach. lightSlabs:
@@ -252,8 +251,7 @@ void main() {
     float visible = centreLightVisibility(position, normal);
     lit += centreLightColor * ((albedo * centreDiffuse + centreSpecular) * (centreAttenuation * visible));
 
-    vec4 far = inverseViewProjection * vec4(texCoord * 2.0 - 1.0, 1.0, 1.0);
-    lit = covered ? lit * exposure : skyColor(safeNormalize(far.xyz / (abs(far.w) > 1e-20 ? far.w : 1.0) - viewPos));
+    lit = covered ? lit * exposure : skyColor(safeNormalize(skyRay));
     fragColor = vec4(sqrt(toneMap(lit)), 1.0);
     vec3 excess = max(lit - bloomThreshold, 0.0);
     brightColor = vec4(sqrt(toneMap(excess)), 1.0);
