@@ -11,7 +11,8 @@
 
 namespace vantor {
 
-// Everything one update polls from the window, gathered before any of it is used.
+// Everything one update reads (the cursor polled from the window, the keys from its record),
+// gathered before any of it is used.
 struct ControlsInput {
     glm::dvec2 cursor{0.0, 0.0}; // before re-centring
     camera::MoveKeys keys;
