@@ -14,7 +14,9 @@ echo "No DISPLAY: running the demo on a virtual X display (Xvfb) for 10 s; scree
 xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
   ./demo "$@" & pid=$!
   sleep 10
-  import -window root screenshot.png || true
+  # The window alone, not the whole virtual screen around it.
+  id="$(xdotool search --pid "$pid" --name "^Demo$" 2>/dev/null | head -n 1)"
+  [ -n "$id" ] && import -window "$id" screenshot.png || true
   xdotool key Escape 2>/dev/null || true
   sleep 2
   kill "$pid" 2>/dev/null || true

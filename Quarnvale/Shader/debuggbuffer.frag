@@ -1,7 +1,9 @@
 #version 330 core
 // Deferred lighting: lights the G-buffer with a dim night-sky ambient, the shadow-casting
-// centre light and up to 50 coloured point lights, tone-maps the result into the 8-bit
-// target and sends only what outshines the scene to the bloom.
+// centre light and up to 50 coloured point lights, lights the building's outside with
+// moonlight and the glow of its windows, fills the empty pixels with the night sky seen
+// along each pixel's direction, tone-maps the result into the 8-bit target and sends only
+// what outshines the scene to the bloom.
 //
 // Light is added in linear units: the brick colours are stored display-encoded and are
 // decoded first (squared, close to the display curve), the sum is tone-mapped and encoded
@@ -17,13 +19,14 @@
 // axis is the distance along that face's view direction, which converts to the same depth
 // scale through near_far.
 //
-// In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
+// In: "texCoord", "skyRay" (the sky's direction); samplers "gPosition" (world position), "gNormal" (world normal),
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights",
 // "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks",
 // "lightGrid" and "lightSlabs".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
+in vec3 skyRay; // eye to far plane through this pixel, world space
 
 uniform sampler2D gPosition;
 uniform sampler2D gNormal;
@@ -66,8 +69,31 @@ const float centreFalloff = 10.0;
 // Night sky: cool light from above, hardly any from below (hemispheric by the normal).
 const vec3 skyAmbient = vec3(0.04, 0.07, 0.26);
 const vec3 groundAmbient = vec3(0.010, 0.010, 0.016);
-// Sky colour behind the building, where the G-buffer is empty.
-const vec3 nightSky = vec3(0.005, 0.012, 0.065);
+// Outside the building: moonlight from high over the glide's starting side (no shadow: it only
+// reaches the outward faces and the roof), a brighter open-sky ambient, and the warm light of
+// the hall falling out of the round windows onto the facade around them.
+const vec3 moonDirection = vec3(-0.2085, 0.4965, 0.8424); // towards the moon, unit length
+const vec3 moonColor = vec3(0.27, 0.32, 0.50);
+const vec3 outsideSkyAmbient = vec3(0.045, 0.06, 0.15);
+const vec3 windowGlowColor = vec3(1.0, 0.62, 0.32);
+const float windowGlowIntensity = 1.3;
+const float windowGlowReach = 0.06; // world units from the window's rim to half strength
+// Inside, the night sky through the windows faintly lights what faces them across the
+// ambulatory (the arcade's outer side and beyond).
+const vec3 windowSkyLight = vec3(0.08, 0.10, 0.24);
+// The building in world units: the outer face's apothem, the roof's height, the round
+// windows (three per side, 0.85 apart, centred at heights 0 and 0.5, radius 0.18).
+const float outerWallApothem = 3.3;
+const float roofHeight = 0.9;
+const float windowSpacing = 0.85;
+const float windowRadius = 0.18;
+// Sky behind the building, where the G-buffer is empty: a glow at the horizon fading to a
+// deep blue overhead, stars, and the moon with a halo.
+const vec3 skyHorizon = vec3(0.075, 0.085, 0.19);
+const vec3 skyZenith = vec3(0.006, 0.012, 0.060);
+const vec3 skyBelow = vec3(0.010, 0.011, 0.030);
+const vec3 moonDisc = vec3(3.0, 3.0, 2.6);
+const float starDensity = 0.0012; // share of star cells that hold a star
 const float exposure = 1.15;
 // Linear light that the tone curve maps to white.
 const float whitePoint = 4.0;
@@ -96,6 +122,58 @@ float specularPower(float x) {
 // night-lit brick keeps its detail), rolling off smoothly towards white.
 vec3 toneMap(vec3 c) {
     return c * (1.0 + c * (1.0 / (whitePoint * whitePoint))) / (1.0 + c);
+}
+
+// Light that reaches the building's outside: moonlight and open sky on the outward faces and
+// the roof, and the glow of the windows around their rims. Zero on every inner surface.
+vec3 outsideLight(vec3 position, vec3 normal) {
+    // The side of the octagon the point lies on (a face towards an axis or towards a diagonal,
+    // folded into the positive quadrant), its distance out along that side's direction, how far
+    // along the side it is (only its size matters: the windows sit symmetrically), and how much
+    // the normal faces out along it.
+    vec2 folded = abs(position.xz);
+    vec2 foldedNormal = normal.xz * sign(position.xz);
+    float axial = max(folded.x, folded.y);
+    float diagonal = (folded.x + folded.y) * 0.70710678;
+    bool onDiagonal = diagonal > axial;
+    float apothem = max(axial, diagonal);
+    float across = onDiagonal ? abs(folded.x - folded.y) * 0.70710678 : min(folded.x, folded.y);
+    float outward = onDiagonal ? (foldedNormal.x + foldedNormal.y) * 0.70710678 : (folded.x > folded.y ? foldedNormal.x : foldedNormal.y);
+    float facade = smoothstep(outerWallApothem - 0.06, outerWallApothem - 0.01, apothem) * smoothstep(0.0, 0.3, outward);
+    // Above the roof everything that faces up or out is outside (the roof and the lantern).
+    float roof = step(roofHeight - 0.04, position.y) * step(0.3, max(normal.y, outward));
+    float open = max(facade, roof);
+    vec3 light = open * (moonColor * max(dot(normal, moonDirection), 0.0) + outsideSkyAmbient * (0.6 + 0.4 * normal.y));
+    light += windowSkyLight * ((1.0 - open) * smoothstep(0.8, 1.3, apothem) * max(outward, 0.0));
+
+    // Distance from the nearest window's rim, on the face of the wall (the reveals inside the
+    // opening are at distance 0 and take the glow at full strength).
+    vec2 nearest = vec2(min(round(across / windowSpacing), 1.0) * windowSpacing, clamp(round(position.y * 2.0), 0.0, 1.0) * 0.5);
+    float rim = max(length(vec2(across, position.y) - nearest) - windowRadius, 0.0) / windowGlowReach;
+    float throughWall = smoothstep(outerWallApothem - 0.12, outerWallApothem - 0.06, apothem);
+    light += windowGlowColor * (windowGlowIntensity * throughWall / (1.0 + rim * rim));
+    return light;
+}
+
+// The night sky seen along `direction` (unit length).
+vec3 skyColor(vec3 direction) {
+    float up = direction.y;
+    vec3 color = mix(skyHorizon, up > 0.0 ? skyZenith : skyBelow, sqrt(min(abs(up) * 2.5, 1.0)));
+    // Stars: a few cells of a grid over direction space, each lit by a hash of its index.
+    vec3 cell = floor(direction * 640.0);
+    vec3 mixed = fract(cell * vec3(0.1031, 0.1030, 0.0973));
+    mixed += dot(mixed, mixed.yzx + 33.33);
+    float hash = fract((mixed.x + mixed.y) * mixed.z);
+    float star = smoothstep(1.0 - starDensity, 1.0, hash) * smoothstep(-0.05, 0.2, up);
+    color += vec3(0.8, 0.85, 1.0) * star;
+    // The moon: a disc with a soft halo around it.
+    float towardsMoon = max(dot(direction, moonDirection), 0.0);
+    float halo = towardsMoon * towardsMoon;
+    halo *= halo;
+    halo *= halo;
+    halo *= halo;
+    color += moonColor * (0.12 * halo) + moonDisc * smoothstep(0.99955, 0.9997, towardsMoon);
+    return color;
 }
 
 // 1 where the centre light reaches the surface point, 0 in its shadow.
@@ -138,7 +216,7 @@ void main() {
     low &= count >= 32 ? 0xffffffffu : (1u << uint(count)) - 1u;
     high &= count >= 32 ? (1u << uint(count - 32)) - 1u : 0u;
 
-    vec3 lit = mix(groundAmbient, skyAmbient, normal.y * 0.5 + 0.5) * albedo;
+    vec3 lit = (mix(groundAmbient, skyAmbient, normal.y * 0.5 + 0.5) + outsideLight(position, normal)) * albedo;
     // The coloured lights see the brick less red than it is, so a green or blue pool on red
     // brick still reads as green or blue instead of vanishing.
     vec3 poolAlbedo = mix(vec3(dot(albedo, vec3(0.2126, 0.7152, 0.0722))), albedo, poolAlbedoSaturation);
@@ -173,7 +251,7 @@ void main() {
     float visible = centreLightVisibility(position, normal);
     lit += centreLightColor * ((albedo * centreDiffuse + centreSpecular) * (centreAttenuation * visible));
 
-    lit = covered ? lit * exposure : nightSky;
+    lit = covered ? lit * exposure : skyColor(safeNormalize(skyRay));
     fragColor = vec4(sqrt(toneMap(lit)), 1.0);
     vec3 excess = max(lit - bloomThreshold, 0.0);
     brightColor = vec4(sqrt(toneMap(excess)), 1.0);

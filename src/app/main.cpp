@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/DebugOutput.h"
 #include "gpu/Fatal.h"
+#include "input/KeyEvents.h"
 #include "render/Game.h"
 
 #include <iostream>
@@ -52,8 +53,9 @@ int main(int argc, char* argv[]) {
         fatalExit("Failed to open window", -1);
     }
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
-    // A tap of Escape shorter than one frame still shows up at the next poll.
-    glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);
+    // Key presses are recorded as they arrive, so a tap shorter than one frame still counts
+    // (Escape included) and a released key stays released.
+    vantor::input::recordKeys(window);
 
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;

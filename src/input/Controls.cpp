@@ -1,16 +1,16 @@
 #include "input/Controls.h"
 
+#include "input/KeyEvents.h"
+
 #include <iostream>
 
 namespace vantor {
 
-namespace {
-
-bool held(GLFWwindow* window, int key) {
-    return glfwGetKey(window, key) == GLFW_PRESS;
+void readKeys(const input::KeyRecord& keys, ControlsInput& input) {
+    input.keys = camera::moveKeysFrom([&keys](int key) { return keys.active(key); });
+    input.toggleFlight = keys.presses(GLFW_KEY_J) % 2 == 1;
+    input.printDirection = keys.active(GLFW_KEY_M);
 }
-
-} // namespace
 
 double (*Controls::clock)() = glfwGetTime;
 
@@ -26,9 +26,9 @@ void Controls::update(float deltaTime, GLFWwindow* window, int width, int height
     const glm::dvec2 centre = camera::cursorCentre(width, height);
     glfwSetCursorPos(window, centre.x, centre.y);
 
-    input.keys = camera::moveKeysFrom([window](int key) { return held(window, key); });
-    input.toggleFlight = held(window, GLFW_KEY_J);
-    input.printDirection = held(window, GLFW_KEY_M);
+    vantor::input::KeyRecord& keys = vantor::input::recordKeys(window);
+    readKeys(keys, input);
+    keys.endUpdate();
     input.time = clock();
 
     step(input, deltaTime, width, height, view, projection);
@@ -62,7 +62,6 @@ void Controls::step(const ControlsInput& input, float deltaTime, int width, int 
     projection = camera::cameraProjection(fieldOfView);
     view = camera::cameraView(position, direction, up, heading);
 
-    // Tested every update, so a held J flips the flight once per frame.
     if (input.toggleFlight)
         cameraFlight = !cameraFlight;
 

@@ -4,20 +4,27 @@
 // and projection matrices every frame.
 
 #include "input/CameraMath.h"
+#include "input/KeyRecord.h"
 
 #include <GLFW/glfw3.h>
 #include <glm/glm.hpp>
 
 namespace vantor {
 
-// Everything one update polls from the window, gathered before any of it is used.
+// Everything one update reads (the cursor polled from the window, the keys from its record),
+// gathered before any of it is used.
 struct ControlsInput {
     glm::dvec2 cursor{0.0, 0.0}; // before re-centring
     camera::MoveKeys keys;
-    bool toggleFlight = false;   // J
+    bool toggleFlight = false;   // switch the flight (J) in this update
     bool printDirection = false; // M
     double time = 0.0;           // glfwGetTime()
 };
+
+// The keys of one update, from what the keyboard did since the last: the movement rows and M
+// act while their key is active; J switches the flight once per press, however many updates
+// the press lasts, so two presses between the same two updates cancel out.
+void readKeys(const input::KeyRecord& keys, ControlsInput& input);
 
 class Controls {
 public:

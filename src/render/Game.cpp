@@ -444,6 +444,7 @@ void Game::setLightingUniforms(Shader* shader) {
     glUniform4f(glGetUniformLocation(shader->program, "WS_pos_light"), lightPos.x, lightPos.y, lightPos.z,
                 1.0f);
     glUniform2f(glGetUniformLocation(shader->program, "near_far"), nearPlane, farPlane);
+    setMatrix(shader, "inverseViewProjection", glm::inverse(projection * view));
     glActiveTexture(GL_TEXTURE3);
     glUniform1i(glGetUniformLocation(shader->program, "cubemap_tex"), 3);
     glBindTexture(GL_TEXTURE_CUBE_MAP, depthCubemap);

@@ -40,8 +40,8 @@ wait_exit() {
 }
 
 # Taps Escape in window $2 of process $1 and expects the demo to end with status 0 within $3
-# seconds; failures are reported as "$4: ...". Sticky keys make sure the loop sees one short
-# tap even when it falls between two polls.
+# seconds; failures are reported as "$4: ...". The tap is shorter than a frame: the demo's key
+# callback sees it even when it falls between two polls.
 escape_ends_cleanly() {
   local pid="$1" id="$2" seconds="$3" what="$4"
   xdotool key --window "$id" Escape 2>/dev/null

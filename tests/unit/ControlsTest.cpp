@@ -152,7 +152,9 @@ TEST(ControlsFlight, ReenablingCatchesUpTheTimeSpentOff) {
     EXPECT_NEAR(controls.orbitAngle - angleOff, 0.5f * 10.0f, 1e-3f);
 }
 
-TEST(ControlsFlight, HeldToggleFlipsEveryUpdate) {
+// step switches on every update that asks it to; that J asks once per press is the key
+// record's part (KeyRecordTest).
+TEST(ControlsFlight, ToggleRequestFlipsEveryUpdateItIsSet) {
     Controls controls(0.0f);
     ControlsInput input = idleAt(1.0);
     input.toggleFlight = true;

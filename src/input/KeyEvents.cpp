@@ -1,0 +1,35 @@
+#include "input/KeyEvents.h"
+
+#include <map>
+
+namespace vantor::input {
+
+namespace {
+
+std::map<GLFWwindow*, KeyRecord>& records() {
+    static std::map<GLFWwindow*, KeyRecord> byWindow;
+    return byWindow;
+}
+
+void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
+    KeyRecord& record = records()[window];
+    // Auto-repeat while a key is held is not a new press.
+    if (action == GLFW_PRESS) {
+        record.press(key);
+        if (key == GLFW_KEY_ESCAPE)
+            glfwSetWindowShouldClose(window, GLFW_TRUE);
+    } else if (action == GLFW_RELEASE) {
+        record.release(key);
+    }
+}
+
+} // namespace
+
+KeyRecord& recordKeys(GLFWwindow* window) {
+    // A window without our callback is new to us, even if a destroyed one had its address.
+    if (glfwSetKeyCallback(window, onKey) != onKey)
+        records()[window] = KeyRecord{};
+    return records()[window];
+}
+
+} // namespace vantor::input

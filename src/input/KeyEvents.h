@@ -1,0 +1,16 @@
+#pragma once
+// The GLFW side of KeyRecord: a key callback that feeds a window's record. Events arrive during
+// glfwPollEvents, on the thread that polls.
+
+#include "input/KeyRecord.h"
+
+#include <GLFW/glfw3.h>
+
+namespace vantor::input {
+
+// Starts recording `window`'s keys (once; later calls find the running record) and returns its
+// record. A press of Escape also asks the window to close, so a tap too short for any update to
+// see it held still ends the run.
+KeyRecord& recordKeys(GLFWwindow* window);
+
+} // namespace vantor::input
