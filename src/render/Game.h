@@ -39,6 +39,15 @@ public:
     // Per-frame steps, in the order `update` and `render` run them.
     void buildShadowTransforms();
     void shadowPass(const glm::mat4& transPosition);
+    // The shadow pass without the cache: clears the cube and draws the level and the spheres
+    // into it. `shadowPass` falls back to it when the driver cannot copy between textures.
+    void renderShadowFromScratch(const glm::mat4& transPosition);
+    // Shadow-pass steps: the uniforms every shadow draw shares, and all light spheres in
+    // instanced draws into the bound cube.
+    void setShadowUniforms();
+    void drawShadowSpheres();
+    // Makes the cube and framebuffer the shadow pass keeps the level's depth in.
+    void createShadowLevelCache();
     void geometryPass(const glm::mat4& transPosition);
     void prepareLightingTarget();
     void lightingPass();
@@ -85,6 +94,17 @@ public:
     float farPlane;
     glm::mat4 shadowProj;
     std::vector<GLint> shadowMatrixLocations;
+    // The level's part of the shadow cube, kept between frames: only the spheres move once the
+    // shadow light has come to rest, so the level is re-rendered into `shadowLevelCubemap` only
+    // when the light or a level placement has changed, and each frame copies it into
+    // `depthCubemap` and draws the spheres over it. False renders every frame from scratch.
+    bool shadowCacheEnabled = true;
+    GLuint shadowLevelCubemap = 0;
+    GLuint shadowLevelFBO = 0;
+    bool shadowLevelValid = false;
+    int shadowLevelRenders = 0; // how often the kept level was re-rendered
+    glm::vec3 shadowLevelLightPos{0.0f};
+    std::vector<glm::mat4> shadowLevelKey;
     // Filtering of the level's maps during the geometry pass (made by createGBuffer).
     GLuint gBufferSampler = 0;
     // The coloured lights binned into a floor-plan grid each frame, read by the lighting
