@@ -226,10 +226,29 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     setShadowUniforms();
 
     // The level's depth depends on the light (its position and the six face matrices) and on
-    // the two placements; anything else in the cube moves every frame and is drawn below.
-    std::vector<glm::mat4> key = {world->modelMatrix, transPosition};
-    key.insert(key.end(), shadowTransforms.begin(), shadowTransforms.end());
-    if (!shadowLevelValid || key != shadowLevelKey || lightPos != shadowLevelLightPos) {
+    // the two placements; the spheres move every frame and are drawn over it.
+    ShadowLevelKey key;
+    key.light = lightPos;
+    key.matrices = {world->modelMatrix, transPosition};
+    key.matrices.insert(key.matrices.end(), shadowTransforms.begin(), shadowTransforms.end());
+    const bool kept = shadowLevelValid && key == shadowLevelKey;
+    // A light that moved since the last frame will likely move again: keeping its level would
+    // cost a copy on top of the drawing. One that stood still is kept.
+    const bool resting = key == shadowPreviousKey;
+    shadowPreviousKey = key;
+
+    if (!kept && !resting) {
+        glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+        glViewport(0, 0, shadowWidth, shadowHeight);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        setMatrix(depthShader, "M", world->modelMatrix);
+        world->draw();
+        setMatrix(depthShader, "M", transPosition);
+        world->draw();
+        drawShadowSpheres();
+        return;
+    }
+    if (!kept) {
         if (shadowLevelCubemap == 0)
             createShadowLevelCache();
         glBindFramebuffer(GL_FRAMEBUFFER, shadowLevelFBO);
@@ -240,7 +259,6 @@ void Game::shadowPass(const glm::mat4& transPosition) {
         setMatrix(depthShader, "M", transPosition);
         world->draw();
         shadowLevelKey = key;
-        shadowLevelLightPos = lightPos;
         shadowLevelValid = true;
         ++shadowLevelRenders;
     }

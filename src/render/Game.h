@@ -95,16 +95,25 @@ public:
     glm::mat4 shadowProj;
     std::vector<GLint> shadowMatrixLocations;
     // The level's part of the shadow cube, kept between frames: only the spheres move once the
-    // shadow light has come to rest, so the level is re-rendered into `shadowLevelCubemap` only
-    // when the light or a level placement has changed, and each frame copies it into
-    // `depthCubemap` and draws the spheres over it. False renders every frame from scratch.
+    // shadow light has come to rest, so when the light and the level placements are the same
+    // as in the previous frame the level is rendered once into `shadowLevelCubemap`, and every
+    // frame after copies it into `depthCubemap` and draws the spheres over it. While the light
+    // moves, the level is drawn straight into `depthCubemap` as without the cache. False
+    // renders every frame from scratch.
+    struct ShadowLevelKey {
+        glm::vec3 light{0.0f};
+        std::vector<glm::mat4> matrices; // the two level placements, then the six face matrices
+        bool operator==(const ShadowLevelKey& other) const {
+            return light == other.light && matrices == other.matrices;
+        }
+    };
     bool shadowCacheEnabled = true;
     GLuint shadowLevelCubemap = 0;
     GLuint shadowLevelFBO = 0;
     bool shadowLevelValid = false;
-    int shadowLevelRenders = 0; // how often the kept level was re-rendered
-    glm::vec3 shadowLevelLightPos{0.0f};
-    std::vector<glm::mat4> shadowLevelKey;
+    int shadowLevelRenders = 0;       // how often the kept level was rendered
+    ShadowLevelKey shadowLevelKey;    // what the kept level was rendered for
+    ShadowLevelKey shadowPreviousKey; // the previous shadow pass's light and placements
     // Filtering of the level's maps during the geometry pass (made by createGBuffer).
     GLuint gBufferSampler = 0;
     // The coloured lights binned into a floor-plan grid each frame, read by the lighting
