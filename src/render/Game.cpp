@@ -23,6 +23,8 @@ const int lightSlabs = 16;
 const int lightMaskUnit = 4;
 // Entries of the lights[] array in debuggbuffer.frag; no mask bit may name a light past it.
 const int shaderLightCapacity = 50;
+// Entries of instancePositions[] in pointlightdepth1.vert: spheres per instanced draw.
+const int shadowInstanceCapacity = 64;
 
 void setMatrix(Shader* shader, const char* name, const glm::mat4& matrix) {
     glUniformMatrix4fv(glGetUniformLocation(shader->program, name), 1, GL_FALSE, &matrix[0][0]);
@@ -130,7 +132,8 @@ Game::~Game() {
     deleteTexture(gNormal);
     deleteTexture(gColorSpec);
     deleteTexture(depthCubemap);
-    for (GLuint framebuffer : {gBuffer, depthMapFBO})
+    deleteTexture(shadowLevelCubemap);
+    for (GLuint framebuffer : {gBuffer, depthMapFBO, shadowLevelFBO})
         if (framebuffer)
             glDeleteFramebuffers(1, &framebuffer);
     if (rboDepth)
@@ -216,12 +219,11 @@ void Game::buildShadowTransforms() {
         shadowTransforms.push_back(face);
 }
 
-void Game::shadowPass(const glm::mat4& transPosition) {
+void Game::setShadowUniforms() {
+    // A frame rendered before any update (a capture at time 0) still needs the six faces.
+    if (shadowTransforms.size() != 6)
+        buildShadowTransforms();
     depthShader->use();
-    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-    glViewport(0, 0, shadowWidth, shadowHeight);
-    glClear(GL_DEPTH_BUFFER_BIT);
-
     world->setupVertexArray(depthShader, true, false, false, false, false);
     glUniform2f(glGetUniformLocation(depthShader->program, "near_far"), nearPlane, farPlane);
     glUniform4f(glGetUniformLocation(depthShader->program, "l_pos"), lightPos.x, lightPos.y, lightPos.z,
@@ -231,6 +233,15 @@ void Game::shadowPass(const glm::mat4& transPosition) {
         const glm::mat4 pointLightView = shadowTransforms[i];
         glUniformMatrix4fv(shadowMatrixLocations[i], 1, GL_FALSE, &pointLightView[0][0]);
     }
+    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 0);
+}
+
+void Game::renderShadowFromScratch(const glm::mat4& transPosition) {
+    depthShader->use();
+    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+    glViewport(0, 0, shadowWidth, shadowHeight);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    setShadowUniforms();
 
     const glm::mat4 position = world->modelMatrix;
     setMatrix(depthShader, "M", position);
@@ -243,6 +254,94 @@ void Game::shadowPass(const glm::mat4& transPosition) {
         setMatrix(depthShader, "M", framemath::placedAt(ball->modelMatrix, positionOf(objects[j])));
         ball->draw();
     }
+}
+
+void Game::drawShadowSpheres() {
+    ball->setupVertexArray(depthShader, true, false, false, false, false);
+    setMatrix(depthShader, "M", ball->modelMatrix);
+    const GLint positionsLocation = glGetUniformLocation(depthShader->program, "instancePositions");
+    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 1);
+    const int spheres = visitedLights(objectCount, objects);
+    std::vector<glm::vec3> positions;
+    for (int first = 0; first < spheres; first += shadowInstanceCapacity) {
+        const int count = std::min(shadowInstanceCapacity, spheres - first);
+        positions.clear();
+        for (int j = first; j < first + count; ++j)
+            positions.push_back(positionOf(objects[j]));
+        glUniform3fv(positionsLocation, count, &positions[0][0]);
+        ball->drawInstanced(count);
+    }
+    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 0);
+}
+
+void Game::shadowPass(const glm::mat4& transPosition) {
+    if (!shadowCacheEnabled || !GLEW_ARB_copy_image) {
+        renderShadowFromScratch(transPosition);
+        return;
+    }
+    setShadowUniforms();
+
+    // The level's depth depends on the light (its position and the six face matrices) and on
+    // the two placements; the spheres move every frame and are drawn over it.
+    ShadowLevelKey key;
+    key.light = lightPos;
+    key.matrices = {world->modelMatrix, transPosition};
+    key.matrices.insert(key.matrices.end(), shadowTransforms.begin(), shadowTransforms.end());
+    const bool kept = shadowLevelValid && key == shadowLevelKey;
+    // A light that moved since the last frame will likely move again: keeping its level would
+    // cost a copy on top of the drawing. One that stood still is kept.
+    const bool resting = key == shadowPreviousKey;
+    shadowPreviousKey = key;
+
+    if (!kept && !resting) {
+        glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+        glViewport(0, 0, shadowWidth, shadowHeight);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        setMatrix(depthShader, "M", world->modelMatrix);
+        world->draw();
+        setMatrix(depthShader, "M", transPosition);
+        world->draw();
+        drawShadowSpheres();
+        return;
+    }
+    if (!kept) {
+        if (shadowLevelCubemap == 0)
+            createShadowLevelCache();
+        glBindFramebuffer(GL_FRAMEBUFFER, shadowLevelFBO);
+        glViewport(0, 0, shadowWidth, shadowHeight);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        setMatrix(depthShader, "M", world->modelMatrix);
+        world->draw();
+        setMatrix(depthShader, "M", transPosition);
+        world->draw();
+        shadowLevelKey = key;
+        shadowLevelValid = true;
+        ++shadowLevelRenders;
+    }
+
+    // A plain copy: cheaper than clearing the cube and far cheaper than drawing the level.
+    glCopyImageSubData(shadowLevelCubemap, GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, depthCubemap, GL_TEXTURE_CUBE_MAP,
+                       0, 0, 0, 0, shadowWidth, shadowHeight, 6);
+    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+    glViewport(0, 0, shadowWidth, shadowHeight);
+    drawShadowSpheres();
+}
+
+void Game::createShadowLevelCache() {
+    glGenTextures(1, &shadowLevelCubemap);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, shadowLevelCubemap);
+    for (GLenum face = 0; face < 6; ++face)
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, shadowWidth,
+                     shadowHeight, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, 0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    glGenFramebuffers(1, &shadowLevelFBO);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadowLevelFBO);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, shadowLevelCubemap, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
 }
 
 // ---- G-buffer and forward pass ---------------------------------------------------------

@@ -45,6 +45,15 @@ public:
     // Per-frame steps, in the order `update` and `render` run them.
     void buildShadowTransforms();
     void shadowPass(const glm::mat4& transPosition);
+    // The shadow pass without the cache: clears the cube and draws the level and the spheres
+    // into it. `shadowPass` falls back to it when the driver cannot copy between textures.
+    void renderShadowFromScratch(const glm::mat4& transPosition);
+    // Shadow-pass steps: the uniforms every shadow draw shares, and all light spheres in
+    // instanced draws into the bound cube.
+    void setShadowUniforms();
+    void drawShadowSpheres();
+    // Makes the cube and framebuffer the shadow pass keeps the level's depth in.
+    void createShadowLevelCache();
     void geometryPass(const glm::mat4& transPosition);
     void prepareLightingTarget();
     void lightingPass();
@@ -94,6 +103,26 @@ public:
     float farPlane;
     glm::mat4 shadowProj;
     std::vector<GLint> shadowMatrixLocations;
+    // The level's part of the shadow cube, kept between frames: only the spheres move once the
+    // shadow light has come to rest, so when the light and the level placements are the same
+    // as in the previous frame the level is rendered once into `shadowLevelCubemap`, and every
+    // frame after copies it into `depthCubemap` and draws the spheres over it. While the light
+    // moves, the level is drawn straight into `depthCubemap` as without the cache. False
+    // renders every frame from scratch.
+    struct ShadowLevelKey {
+        glm::vec3 light{0.0f};
+        std::vector<glm::mat4> matrices; // the two level placements, then the six face matrices
+        bool operator==(const ShadowLevelKey& other) const {
+            return light == other.light && matrices == other.matrices;
+        }
+    };
+    bool shadowCacheEnabled = true;
+    GLuint shadowLevelCubemap = 0;
+    GLuint shadowLevelFBO = 0;
+    bool shadowLevelValid = false;
+    int shadowLevelRenders = 0;       // how often the kept level was rendered
+    ShadowLevelKey shadowLevelKey;    // what the kept level was rendered for
+    ShadowLevelKey shadowPreviousKey; // the previous shadow pass's light and placements
     // Filtering of the level's maps during the geometry pass (made by createGBuffer).
     GLuint gBufferSampler = 0;
     // The coloured lights binned into a floor-plan grid each frame, read by the lighting

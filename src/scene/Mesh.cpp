@@ -126,6 +126,15 @@ void Mesh::draw() {
     glBindVertexArray(0);
 }
 
+void Mesh::drawInstanced(int instances) {
+    if (indices.empty() || instances <= 0)
+        return;
+    glBindVertexArray(vao);
+    glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), indexType, nullptr,
+                            instances);
+    glBindVertexArray(0);
+}
+
 World::World(const glm::mat4& modelMatrix, std::string name)
     : Mesh(modelMatrix, std::move(name), "../" + std::string("Quarnvale/Textures/bricks3.png"),
            "../" + std::string("Quarnvale/Textures/bricks_normal.png"),

@@ -29,6 +29,8 @@ public:
     // three sampler uniforms and binds the three textures to units 0, 1, 2.
     void setupVertexArray(Shader* shader, bool position, bool normal, bool uv, bool tangent, bool bitangent);
     void draw() override;
+    // Draws `instances` copies in one call (the program tells them apart by gl_InstanceID).
+    void drawInstanced(int instances);
     void update() override {}
 
     GLuint vao = 0;

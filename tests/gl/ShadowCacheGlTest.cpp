@@ -1,0 +1,119 @@
+// The shadow pass keeps the level's depth between frames and only draws the moving spheres
+// over a copy of it. The cube it leaves must be the cube a from-scratch pass renders, bit for
+// bit, all along the flight: while the shadow light still sinks (the kept level goes stale
+// every frame), right after it comes to rest, long after, and when a level placement or the
+// number of spheres changes.
+
+#include "GlTestContext.h"
+#include "render/FrameMath.h"
+#include "render/Game.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <glm/gtc/matrix_transform.hpp>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The six faces of the game's shadow cube, one after the other.
+std::vector<float> readShadowCube(const Game& game) {
+    const size_t faceSize = size_t(game.shadowWidth) * game.shadowHeight;
+    std::vector<float> depth(faceSize * 6);
+    glFinish();
+    glBindTexture(GL_TEXTURE_CUBE_MAP, game.depthCubemap);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    for (int face = 0; face < 6; ++face)
+        glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                      depth.data() + faceSize * face);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    return depth;
+}
+
+// Texels that differ in any bit, and texels nearer than the far plane (so an empty cube on
+// both sides cannot pass for a match).
+struct CubeDiff {
+    size_t differing = 0;
+    size_t covered = 0;
+};
+
+CubeDiff compareCubes(const std::vector<float>& a, const std::vector<float>& b) {
+    CubeDiff d;
+    for (size_t i = 0; i < a.size(); ++i) {
+        d.differing += std::memcmp(&a[i], &b[i], sizeof(float)) != 0;
+        d.covered += a[i] < 1.0f;
+    }
+    return d;
+}
+
+// The cube the last shadow pass left against the cube a from-scratch pass renders for the
+// same frame.
+void expectCubeMatchesScratch(Game& game, const char* when) {
+    SCOPED_TRACE(when);
+    const std::vector<float> cached = readShadowCube(game);
+    game.shadowCacheEnabled = false;
+    game.shadowPass(framemath::levelCopyTransform());
+    const std::vector<float> scratch = readShadowCube(game);
+    game.shadowCacheEnabled = true;
+
+    const CubeDiff d = compareCubes(cached, scratch);
+    EXPECT_EQ(d.differing, 0u) << "of " << cached.size() << " texels";
+    EXPECT_GT(d.covered, cached.size() / 10) << "the level fills the cube";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+} // namespace
+
+TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
+    Game game(glTestWindow(), 640, 384);
+    game.init();
+    game.controls->startTime = 0.0f;
+    game.controls->lastFlightTime = 0.0f;
+    if (!GLEW_ARB_copy_image)
+        GTEST_SKIP() << "no texture copies: the shadow pass always renders from scratch";
+
+    // The light sinks 0.05 per second from 1 and rests at 0.25 from t = 15 s on. Checkpoints
+    // while it sinks, on the frame it arrives, right after, and in the steady orbit.
+    const double step = 0.25;
+    const double checkpoints[] = {0.25, 5.0, 14.75, 15.0, 15.25, 15.5, 16.0, 20.0};
+    size_t next = 0;
+    const glm::mat4 transPosition = framemath::levelCopyTransform();
+    for (double now = step; now <= 20.0 + 1e-9; now += step) {
+        glfwSetTime(now);
+        game.deltaTime = step;
+        game.update();
+        // Every frame runs the cached pass once, as the demo does, so the kept level ages with it.
+        game.shadowPass(transPosition);
+        // While the light sinks nothing is kept (a copy would only add to the drawing); once it
+        // has stood still for a frame the level is kept, once.
+        EXPECT_EQ(game.shadowLevelRenders, now < 15.25 + 1e-9 ? 0 : 1) << "t = " << now;
+        if (next < std::size(checkpoints) && now >= checkpoints[next] - 1e-9) {
+            expectCubeMatchesScratch(game, ("t = " + std::to_string(now)).c_str());
+            ++next;
+        }
+    }
+    EXPECT_EQ(next, std::size(checkpoints));
+    EXPECT_EQ(game.lightPos.y, 0.25f);
+
+    // No spheres, then a level placement that moves and moves back: the kept level must
+    // follow (a changed placement draws straight into the cube, the old one is kept).
+    auto frame = [&](const char* when) {
+        game.shadowPass(transPosition);
+        expectCubeMatchesScratch(game, when);
+    };
+    game.objectCount = 0;
+    frame("no spheres");
+    game.objectCount = 50;
+    const glm::mat4 placement = game.world->modelMatrix;
+    game.world->modelMatrix = glm::translate(placement, glm::vec3(0.0f, 0.5f, 0.0f));
+    frame("level moved");
+    frame("level moved, still");
+    game.world->modelMatrix = placement;
+    frame("level moved back");
+    frame("level moved back, still");
+    game.destroy();
+}
