@@ -46,11 +46,20 @@ bool hasUnusedBmpAlpha(FREE_IMAGE_FORMAT format, const std::vector<unsigned char
     return true;
 }
 
-// Only the three formats the assets come in are decoded. FreeImage recognises TGA by a loose
-// guess at its header rather than by a signature, so a damaged file of any kind can reach its
-// TGA decoder, which crashes on some such headers; nothing here needs the other formats.
-bool decodedFormat(FREE_IMAGE_FORMAT format) {
-    return format == FIF_PNG || format == FIF_JPEG || format == FIF_BMP;
+// Only the three formats the assets come in are decoded, recognised by their signatures here
+// rather than by FreeImage's detection: that one asks every plugin in turn (the camera-raw one
+// allocates and clears a large decoder on every call) and recognises TGA by a loose guess at its
+// header, so a damaged file of any kind could reach the TGA decoder, which crashes on some such
+// headers.
+FREE_IMAGE_FORMAT decodedFormat(const unsigned char* data, std::size_t size) {
+    static const unsigned char png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (size >= 8 && std::memcmp(data, png, 8) == 0)
+        return FIF_PNG;
+    if (size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff)
+        return FIF_JPEG;
+    if (size >= 2 && data[0] == 'B' && data[1] == 'M')
+        return FIF_BMP;
+    return FIF_UNKNOWN;
 }
 
 // No texture this program uses comes near these bounds (about 256 MB of RGBA at the most).
@@ -207,7 +216,7 @@ bool acceptableBeforeDecoding(FREE_IMAGE_FORMAT format, const unsigned char* dat
                               std::string& why) {
     if (size == 0)
         return refuse(why, "empty file");
-    if (!decodedFormat(format))
+    if (format == FIF_UNKNOWN)
         return refuse(why, "not a PNG, JPEG or BMP picture");
     ImageHeader header;
     const bool read = format == FIF_PNG   ? readPngHeader(data, size, header)
@@ -246,7 +255,7 @@ std::vector<unsigned char> decodeImageRGBA(const unsigned char* data, std::size_
         why = "out of memory";
         return {};
     }
-    const FREE_IMAGE_FORMAT format = size > 0 ? FreeImage_GetFileTypeFromMemory(memory, 0) : FIF_UNKNOWN;
+    const FREE_IMAGE_FORMAT format = decodedFormat(data, size);
     if (!acceptableBeforeDecoding(format, data, size, why)) {
         FreeImage_CloseMemory(memory);
         return {};

@@ -1,14 +1,12 @@
 // Fuzz target for the image decoder behind every texture and sky face: whatever the bytes,
 // either a full RGBA buffer of the size the header claims or nothing at all with a reason.
-// Inputs whose header claims more than 2^16 pixels are only parsed, never decoded: the product
+// Inputs whose header claims more than 2^16 pixels (256 x 256) are only parsed, never decoded: the product
 // decodes up to 2^26 pixels, and decoding that on every input would keep the fuzzer at a crawl
 // without reaching any new code.
 
 #include "FuzzSupport.h"
 
 #include "gpu/Image.h"
-
-#include <FreeImage.h>
 
 using fuzz::require;
 
@@ -29,10 +27,8 @@ unsigned log2Bucket(unsigned v) {
 }
 
 void noteOutcome(const std::uint8_t* data, std::size_t size, unsigned width, unsigned height) {
-    FIMEMORY* memory = FreeImage_OpenMemory(const_cast<std::uint8_t*>(data), DWORD(size));
-    const int format = size > 0 ? FreeImage_GetFileTypeFromMemory(memory, 0) : -1; // FIF_UNKNOWN is -1
-    FreeImage_CloseMemory(memory);
-    const unsigned formatSlot = unsigned(format + 1) & 63;
+    // The first byte tells the formats apart (0x89 PNG, 0xff JPEG, 'B' BMP).
+    const unsigned formatSlot = size > 0 ? data[0] & 63u : 0u;
     ++outcomes[formatSlot * 2 + (width > 0 ? 1 : 0)];
     if (width > 0) {
         ++outcomes[128 + log2Bucket(width)];
@@ -62,11 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(width > 0 && height > 0, "a decoded image has pixels");
     require(rgba.size() == std::size_t(width) * height * 4, "four bytes per reported pixel");
     require(known && header.width == width && header.height == height, "the header told the decoded size");
-    // Every byte is read, so a sanitizer sees any part that was never written.
-    unsigned sum = 0;
-    for (unsigned char byte : rgba)
-        sum += byte;
-    volatile unsigned sink = sum;
-    (void)sink;
+    // The buffer is a value-initialised vector, so reading every byte of it cannot reveal an
+    // unwritten one; the checks above are the whole contract.
     return 0;
 }

@@ -218,7 +218,7 @@ TEST(Image, ClaimsTheFileCannotHoldAreRefusedBeforeDecoding) {
         {pngClaiming(65535, 65535), "picture of 65535 x 65535 is larger"},
         {png.substr(0, 20), "damaged header"},
         {png.substr(0, png.size() / 2), "the decoder cannot read it"},
-        {jpeg.substr(0, 2), "damaged header"},
+        {jpeg.substr(0, 20), "damaged header"},
         {"", "empty file"},
         {"garbage, not a picture at all", "not a PNG, JPEG or BMP picture"}};
     const long before = peakKilobytes();
