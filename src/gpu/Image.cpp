@@ -88,6 +88,14 @@ unsigned le16(const unsigned char* p) {
     return unsigned(p[1]) << 8 | p[0];
 }
 
+// Products and sums of claimed sizes saturate: a header may claim 2^31 x 2^31 at 64 bits.
+std::uint64_t times(std::uint64_t a, std::uint64_t b) {
+    return b != 0 && a > UINT64_MAX / b ? UINT64_MAX : a * b;
+}
+std::uint64_t plus(std::uint64_t a, std::uint64_t b) {
+    return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
 std::uint64_t rowBytes(std::uint64_t width, unsigned bitsPerPixel) {
     return (width * bitsPerPixel + 7) / 8;
 }
@@ -125,9 +133,9 @@ bool readPngHeader(const unsigned char* d, std::size_t size, ImageHeader& header
     header.width = w;
     header.height = h;
     const std::uint64_t row = rowBytes(w, depth * channels);
-    header.bitmapBytes = row * h;
+    header.bitmapBytes = times(row, h);
     // Each row of the compressed stream starts with its filter byte.
-    header.leastFileBytes = (row + 1) * h / densestRatio;
+    header.leastFileBytes = times(row + 1, h) / densestRatio;
     return true;
 }
 
@@ -157,12 +165,13 @@ bool readBmpHeader(const unsigned char* d, std::size_t size, ImageHeader& header
         return false;
     header.width = unsigned(w);
     header.height = unsigned(h);
-    header.bitmapBytes = rowBytes(std::uint64_t(w), bits) * std::uint64_t(h);
+    header.bitmapBytes = times(rowBytes(std::uint64_t(w), bits), std::uint64_t(h));
     // BI_RGB and BI_BITFIELDS store every row, padded to four bytes; the last may lack its padding.
     if ((compression == 0 || compression == 3) && h > 0) {
         const std::uint64_t stride = (std::uint64_t(w) * bits + 31) / 32 * 4;
         const std::uint64_t start = std::max<std::uint64_t>(pixelOffset, 14ull + infoSize);
-        header.leastFileBytes = start + stride * std::uint64_t(h - 1) + rowBytes(std::uint64_t(w), bits);
+        header.leastFileBytes =
+            plus(plus(start, times(stride, std::uint64_t(h - 1))), rowBytes(std::uint64_t(w), bits));
     } else if (header.bitmapBytes > freeBitmapBytes) {
         header.leastFileBytes = header.bitmapBytes / densestRatio;
     }
