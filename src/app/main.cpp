@@ -6,17 +6,39 @@
 
 #include "app/CommandLine.h"
 #include "app/DebugOutput.h"
+#include "app/WindowSize.h"
 #include "gpu/Fatal.h"
 #include "input/KeyEvents.h"
 #include "render/Game.h"
 
+#include <cstdint>
 #include <iostream>
+#include <unistd.h>
 
 int screenWidth = 1280;
 int screenHeight = 768;
 Game* game = nullptr;
 
 namespace {
+
+std::uint64_t physicalMemoryBytes() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return UINT64_MAX; // unknown: only the fixed side limit applies
+    return std::uint64_t(pages) * std::uint64_t(pageSize);
+}
+
+GlSizeLimits queryGlSizeLimits() {
+    GlSizeLimits limits;
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limits.maxTextureSize);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &limits.maxRenderbufferSize);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    limits.maxViewportWidth = viewport[0];
+    limits.maxViewportHeight = viewport[1];
+    return limits;
+}
 
 GLFWwindow* openWindow(bool fullscreen) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
@@ -28,8 +50,9 @@ GLFWwindow* openWindow(bool fullscreen) {
         glfwWindowHint(GLFW_REFRESH_RATE, 60);
     }
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
-    // GLFW asserts on a size below 1 instead of failing, so such a size never reaches it.
-    if (screenWidth < 1 || screenHeight < 1)
+    // GLFW asserts on a size below 1, xcb on some huge ones, and the driver would try to
+    // allocate the frame's targets before failing: such sizes never reach the library.
+    if (!windowSizeFitsMachine(screenWidth, screenHeight, physicalMemoryBytes()))
         return nullptr;
     return glfwCreateWindow(screenWidth, screenHeight, "Demo", monitor, nullptr);
 }
@@ -61,6 +84,12 @@ int main(int argc, char* argv[]) {
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK)
         fatalExit("Failed to initialize glew", -1);
+    // The G-buffer and the post-processing targets take the window's size; a context that cannot
+    // make targets that large counts as one that could not open this window.
+    if (!windowSizeFitsGl(screenWidth, screenHeight, queryGlSizeLimits())) {
+        glfwTerminate();
+        fatalExit("Failed to open window", -1);
+    }
 
     double lastTime = glfwGetTime();
     glClearColor(0, 0, 0, 0);

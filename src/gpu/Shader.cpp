@@ -1,20 +1,11 @@
 #include "gpu/Shader.h"
 
+#include "gpu/AssetFile.h"
 #include "gpu/Fatal.h"
 
-#include <fstream>
 #include <iostream>
 
 namespace {
-
-// Reads through the stream's own read, which turns a failing file (a directory, say) into
-// badbit instead of letting the buffer's exception escape.
-bool readAll(std::ifstream& file, std::string& text) {
-    char chunk[4096];
-    while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
-        text.append(chunk, size_t(file.gcount()));
-    return !file.bad();
-}
 
 // The log of a shader or a program, through that kind's pair of GL queries. The length GL
 // reports includes the terminating zero; a length of 0 (no log) must still give a valid, empty
@@ -64,14 +55,11 @@ void Shader::use() {
 }
 
 void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
-    std::ifstream shaderFile(path);
-    if (!shaderFile.good())
-        fatalExit("Failed to open shader file: " + path, -1);
+    // A path that is not a regular file of at most 1 MB, or that opens but cannot be read,
+    // counts as one that cannot be opened.
     std::string code;
-    // A path that opens but cannot be read counts as one that cannot be opened.
-    if (!readAll(shaderFile, code))
+    if (!readAssetFile(path, assetlimits::shaderBytes, code))
         fatalExit("Failed to open shader file: " + path, -1);
-    shaderFile.close();
 
     shader = glCreateShader(type);
     if (shader == 0)

@@ -1,12 +1,13 @@
 #include "scene/SceneObject.h"
 
+#include "gpu/AssetFile.h"
 #include "scene/CornerIndex.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <unistd.h>
 
 namespace vantor::scene {
 
@@ -17,10 +18,12 @@ const char* const unsupportedFaceMessage =
     "File can't be read by our simple parser :-( Try exporting with other options\n";
 
 std::FILE* openForReading(const std::string& path) {
-    // fopen accepts a directory on POSIX systems, whose first read then fails like an empty
-    // file: it would pass as a model without triangles and without a word.
-    std::error_code ignored;
-    std::FILE* file = std::filesystem::is_directory(path, ignored) ? nullptr : std::fopen(path.c_str(), "r");
+    // Only a regular file of at most 512 MB: a directory would pass as a model without
+    // triangles, a FIFO would block and a link to /dev/zero would never end.
+    const int fd = openAssetFile(path, assetlimits::modelBytes);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "r") : nullptr;
+    if (fd >= 0 && !file)
+        ::close(fd);
     if (!file) {
         std::printf("%s", openFailedMessage);
         std::printf("%s", path.c_str());

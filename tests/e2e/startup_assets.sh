@@ -81,8 +81,9 @@ for model in scene2 sphere; do
   mv "$root/hidden/$model.obj" "$root/Quarnvale/Objects/"
 done
 
-# A missing image leaves an empty texture: no message of its own, at most the one GL error
-# the empty upload leaves for the first frame's check; the demo runs on.
+# A missing image leaves an empty texture: its report goes to standard error (hostile_inputs.sh
+# checks it), so standard output shows at most the one GL error the empty upload leaves for the
+# first frame's check; the demo runs on.
 for image in bricks3.png bricks_height.png right.png; do
   mv "$root/Quarnvale/Textures/$image" "$root/hidden/"
   run_for 3 "without $image"

@@ -51,7 +51,16 @@ private:
 // Redirects file descriptor 1 into a scratch file between begin() and end().
 class StdoutCapture {
 public:
-    StdoutCapture() : file(std::tmpfile()) { require(file != nullptr, "capture file"); }
+    // In the temporary directory the fuzz script points at memory (TMPDIR), not in /tmp: the
+    // capture is rewritten on every input.
+    StdoutCapture() {
+        std::string name = (std::filesystem::temp_directory_path() / "demo_fuzz_capture_XXXXXX").string();
+        const int fd = ::mkstemp(name.data());
+        require(fd >= 0, "capture file");
+        ::unlink(name.c_str());
+        file = ::fdopen(fd, "w+");
+        require(file != nullptr, "capture file");
+    }
     ~StdoutCapture() { std::fclose(file); }
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
@@ -78,7 +87,7 @@ public:
     }
 
 private:
-    std::FILE* file;
+    std::FILE* file = nullptr;
     int saved = -1;
 };
 

@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <sys/resource.h>
 
 namespace {
 
@@ -30,6 +32,11 @@ Decoded decode(const std::string& path) {
     Decoded d;
     d.rgba = loadImageRGBA(path, d.width, d.height);
     return d;
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 struct Good {
@@ -73,6 +80,15 @@ TEST(Image, GoodFilesLoadWithTheirSize) {
                          {"bmp/g_pal4rle.bmp", 127, 64},
                          {"bmp/g_pal1.bmp", 127, 64}};
     for (const Good& g : good) {
+        // The header read before decoding tells the size the decoder then gives.
+        const std::string bytes = fileBytes(data + "/" + g.file);
+        ImageHeader header;
+        EXPECT_TRUE(
+            readImageHeader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), header))
+            << g.file;
+        EXPECT_EQ(header.width, g.width) << g.file;
+        EXPECT_EQ(header.height, g.height) << g.file;
+        EXPECT_LE(header.leastFileBytes, bytes.size()) << g.file;
         const Decoded d = decode(data + "/" + g.file);
         EXPECT_EQ(d.width, g.width) << g.file;
         EXPECT_EQ(d.height, g.height) << g.file;
@@ -80,7 +96,9 @@ TEST(Image, GoodFilesLoadWithTheirSize) {
     }
 }
 
-TEST(Image, UnreadableFilesGiveAnEmptyImageSilently) {
+// Standard output stays the program's own; each failure is one line on standard error that names
+// the file.
+TEST(Image, UnreadableFilesGiveAnEmptyImageAndOneLineOnStandardError) {
     const std::string dir = ::testing::TempDir();
     const std::string empty = dir + "image_test_empty.png";
     std::ofstream(empty).close();
@@ -89,13 +107,17 @@ TEST(Image, UnreadableFilesGiveAnEmptyImageSilently) {
                                "bmp/b_reallybig.bmp"};
 
     ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    std::vector<std::string> named;
     for (const std::string& file : bad) {
+        named.push_back(data + "/" + file);
         const Decoded d = decode(data + "/" + file);
         EXPECT_EQ(d.width, 0u) << file;
         EXPECT_EQ(d.height, 0u) << file;
         EXPECT_TRUE(d.rgba.empty()) << file;
     }
     for (const std::string& path : {empty, dir + "image_test_no_such_file.png", dir}) {
+        named.push_back(path);
         const Decoded d = decode(path);
         EXPECT_EQ(d.width + d.height, 0u) << path;
         EXPECT_TRUE(d.rgba.empty()) << path;
@@ -104,8 +126,17 @@ TEST(Image, UnreadableFilesGiveAnEmptyImageSilently) {
     for (const char* file : {"bmp/q_rgba32.bmp", "bmp/pngsuite_basn2c08.bmp", "bmp/pngsuite_basn6a08.bmp"}) {
         const Decoded d = decode(data + "/" + file);
         EXPECT_EQ(d.rgba.size(), size_t(d.width) * d.height * 4) << file;
+        if (d.rgba.empty())
+            named.push_back(data + "/" + file);
     }
+    const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = errors.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(errors.substr(start, end - start));
+    ASSERT_EQ(lines.size(), named.size()) << errors;
+    for (size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].rfind("Image not loaded: " + named[i] + ": ", 0), 0u) << lines[i];
     std::remove(empty.c_str());
 }
 
@@ -135,6 +166,81 @@ TEST(Image, OtherFormatsAndOversizedPicturesAreRefused) {
         EXPECT_EQ(d.rgba.size(), size_t(d.width) * d.height * 4);
     }
     std::remove(path.c_str());
+}
+
+std::string le16(unsigned v) {
+    return {char(v & 0xff), char(v >> 8 & 0xff)};
+}
+std::string le32(unsigned v) {
+    return le16(v & 0xffff) + le16(v >> 16);
+}
+std::string be32(unsigned v) {
+    return {char(v >> 24 & 0xff), char(v >> 16 & 0xff), char(v >> 8 & 0xff), char(v & 0xff)};
+}
+
+// A BMP of `size` bytes whose header claims width x height at 24 bits, `compression` as given.
+std::string bmpClaiming(unsigned width, unsigned height, unsigned compression, size_t size) {
+    std::string bmp = "BM" + le32(unsigned(size)) + le32(0) + le32(54) + le32(40) + le32(width) +
+                      le32(height) + le16(1) + le16(compression == 1 ? 8 : 24) + le32(compression) + le32(0) +
+                      le32(2835) + le32(2835) + le32(0) + le32(0);
+    bmp.resize(size, '\x7f');
+    return bmp;
+}
+
+std::string pngClaiming(unsigned width, unsigned height) {
+    const std::string signature = "\x89PNG\r\n\x1a\n";
+    return signature + be32(13) + "IHDR" + be32(width) + be32(height) +
+           std::string("\x08\x02\x00\x00\x00", 5) + be32(0) + be32(0) + "IEND" + be32(0);
+}
+
+long peakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+struct Refusal {
+    std::string bytes;
+    const char* why; // the start of the reason given
+};
+
+// Sizes the file cannot hold are refused from the header, before the decoder allocates the
+// bitmap: a 118-byte BMP claiming 16000 x 4000 costs nothing.
+TEST(Image, ClaimsTheFileCannotHoldAreRefusedBeforeDecoding) {
+    const std::string png = fileBytes(data + "/png/basn2c08.png");
+    const std::string jpeg = fileBytes(data + "/jpeg/testorig.jpg");
+    const Refusal refusals[] = {
+        {bmpClaiming(16000, 4000, 0, 118), "file of 118 bytes is too short for 16000 x 4000 pixels"},
+        {bmpClaiming(16000, 4000, 1, 118), "file of 118 bytes is too short for 16000 x 4000 pixels"},
+        {bmpClaiming(60000, 60000, 0, 118), "picture of 60000 x 60000 is larger"},
+        {bmpClaiming(0, 10, 0, 118), "header claims an empty picture"},
+        {pngClaiming(16000, 4000), "file of 45 bytes is too short for 16000 x 4000 pixels"},
+        {pngClaiming(65535, 65535), "picture of 65535 x 65535 is larger"},
+        {png.substr(0, 20), "damaged header"},
+        {png.substr(0, png.size() / 2), "the decoder cannot read it"},
+        {jpeg.substr(0, 20), "damaged header"},
+        {"", "empty file"},
+        {"garbage, not a picture at all", "not a PNG, JPEG or BMP picture"}};
+    const long before = peakKilobytes();
+    for (const Refusal& r : refusals) {
+        unsigned width = 1, height = 1;
+        std::string why;
+        const std::vector<unsigned char> rgba = decodeImageRGBA(
+            reinterpret_cast<const unsigned char*>(r.bytes.data()), r.bytes.size(), width, height, why);
+        EXPECT_TRUE(rgba.empty()) << r.why;
+        EXPECT_EQ(width + height, 0u) << r.why;
+        EXPECT_EQ(why.rfind(r.why, 0), 0u) << why;
+    }
+    EXPECT_LT(peakKilobytes() - before, 32 * 1024) << "peak memory grew while refusing";
+
+    // The same picture whole still decodes, so the ratio tests leave real files alone.
+    unsigned width = 0, height = 0;
+    std::string why;
+    EXPECT_EQ(
+        decodeImageRGBA(reinterpret_cast<const unsigned char*>(png.data()), png.size(), width, height, why)
+            .size(),
+        32u * 32 * 4);
+    EXPECT_EQ(why, "");
 }
 
 TEST(Image, RowsAreBottomUpAndChannelsRgba) {

@@ -1,0 +1,56 @@
+#include "gpu/AssetFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int openAssetFile(const std::string& path, std::uint64_t maxBytes) {
+    // Without O_NONBLOCK, opening a FIFO for reading waits for a writer that never comes. The
+    // type is checked on the open descriptor, so a file swapped after a path check cannot pass.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        ::close(fd);
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+bool readAssetFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes) {
+    bytes.clear();
+    const int fd = openAssetFile(path, maxBytes);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0)
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char chunk[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        if (bytes.size() + static_cast<std::uint64_t>(got) > maxBytes) {
+            ok = false;
+            break;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (!ok)
+        bytes.clear();
+    return ok;
+}
