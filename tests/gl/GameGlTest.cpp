@@ -375,6 +375,8 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
         {"light masks", Kind::texture, game.lightMasks.texture},
         {"gBuffer", Kind::framebuffer, game.gBuffer},
         {"depthMapFBO", Kind::framebuffer, game.depthMapFBO},
+        {"shadowLevelCubemap", Kind::texture, game.shadowLevelCubemap},
+        {"shadowLevelFBO", Kind::framebuffer, game.shadowLevelFBO},
         {"rboDepth", Kind::renderbuffer, game.rboDepth},
         {"quadVAO", Kind::vertexArray, game.quadVAO},
         {"quadVBO", Kind::buffer, game.quadVBO},
