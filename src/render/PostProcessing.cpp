@@ -8,6 +8,31 @@ namespace {
 const char* const blurPassNames[] = {"blur 1 (h)", "blur 2 (v)", "blur 3 (h)"};
 const int blurPasses = sizeof(blurPassNames) / sizeof(blurPassNames[0]);
 
+// The blur and the composite cover every pixel of their target with an opaque quad, so the
+// depth test and blending (the latter the no-op ONE, ZERO) can change nothing they draw; on
+// a software rasterizer both still cost a read and a write per pixel. They are switched off
+// for those passes and restored afterwards, so the GL state the rest of the frame sees is
+// unchanged.
+class OpaqueQuadState {
+public:
+    OpaqueQuadState() : depthTest(glIsEnabled(GL_DEPTH_TEST)), blend(glIsEnabled(GL_BLEND)) {
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+    }
+    ~OpaqueQuadState() {
+        if (depthTest)
+            glEnable(GL_DEPTH_TEST);
+        if (blend)
+            glEnable(GL_BLEND);
+    }
+    OpaqueQuadState(const OpaqueQuadState&) = delete;
+    OpaqueQuadState& operator=(const OpaqueQuadState&) = delete;
+
+private:
+    GLboolean depthTest;
+    GLboolean blend;
+};
+
 void allocateRGBA8(int width, int height) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
 }
@@ -98,6 +123,7 @@ void PostProcessing::drawQuad() {
 }
 
 void PostProcessing::blur(Shader* shader, PassObserver* observer) {
+    const OpaqueQuadState opaque;
     horizontal = true;
     for (int pass = 0; pass < blurPasses; ++pass)
         observedPass(observer, blurPassNames[pass], [&] {
@@ -115,10 +141,7 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
     const GLuint target = pingpongFBO[horizontal];
     glBindFramebuffer(GL_FRAMEBUFFER, target);
     glViewport(0, 0, width, height);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, target);
+    // No clear: the quad overwrites every pixel, and nothing tests the target's depth.
 
     const GLint imageLocation = glGetUniformLocation(shader->program, "image");
     glActiveTexture(GL_TEXTURE0);
@@ -131,10 +154,11 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
 }
 
 void PostProcessing::composite(Shader* shader) {
+    const OpaqueQuadState opaque;
     glBindVertexArray(screenQuadVAO);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // No clear: the opaque quad replaces every pixel of the window, whatever was there.
 
     shader->use();
     const GLint renderedLocation = glGetUniformLocation(shader->program, "renderedTexture");
