@@ -1,31 +1,31 @@
 #version 330 core
-// One pass of the separable bloom blur: a Gaussian along x ("horizontal" = 1) or y (0).
-// Instead of many neighbouring taps it takes five taps four texels apart along one direction;
-// three passes smooth the gaps away. The target has the image's size, so each pixel reads
-// texels by integer address (cheaper than filtered look-ups), clamped to the edge.
-// In: gl_FragCoord; sampler "image"; int "horizontal".
+// One pass of the separable bloom blur: a Gaussian along x ("horizontal" = 1) or y (0),
+// into a half-size target. The taps lie two target pixels (four window pixels) apart; three
+// passes smooth the gaps away. "image" is read bilinearly: at texel centres when it has the
+// target's size, at the centres of 2 x 2 texel blocks (their average) when it has the
+// window's size, so the blur works on block averages either way.
+// In: gl_FragCoord; sampler "image"; int "horizontal"; vec2 "pixelToUv" (window position of
+// the target pixel to the coordinate of its centre in "image").
 
 uniform sampler2D image;
 uniform int horizontal;
+uniform vec2 pixelToUv;
 
 out vec4 fragColor;
 
-const int tapSpacing = 4;
+// Taps are this many target pixels apart.
+const float tapSpacing = 2.0;
 // Gaussian weights of offsets 0, 1, 2 taps (sigma 1 tap), summing to 1 over +-2.
 const float weight0 = 0.4026;
 const float weight1 = 0.2442;
 const float weight2 = 0.0545;
 
 void main() {
-    ivec2 last = textureSize(image, 0) - 1;
-    ivec2 axis = horizontal == 1 ? ivec2(1, 0) : ivec2(0, 1);
-    ivec2 centre = ivec2(gl_FragCoord.xy);
-    ivec2 step = axis * tapSpacing;
+    vec2 centre = gl_FragCoord.xy * pixelToUv;
+    vec2 step = (horizontal == 1 ? vec2(pixelToUv.x, 0.0) : vec2(0.0, pixelToUv.y)) * tapSpacing;
 
-    vec3 sum = texelFetch(image, centre, 0).rgb * weight0;
-    sum += (texelFetch(image, min(centre + step, last), 0).rgb +
-            texelFetch(image, max(centre - step, ivec2(0)), 0).rgb) * weight1;
-    sum += (texelFetch(image, min(centre + 2 * step, last), 0).rgb +
-            texelFetch(image, max(centre - 2 * step, ivec2(0)), 0).rgb) * weight2;
+    vec3 sum = texture(image, centre).rgb * weight0;
+    sum += (texture(image, centre + step).rgb + texture(image, centre - step).rgb) * weight1;
+    sum += (texture(image, centre + 2.0 * step).rgb + texture(image, centre - 2.0 * step).rgb) * weight2;
     fragColor = vec4(sum, 1.0);
 }
