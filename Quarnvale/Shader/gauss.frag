@@ -1,8 +1,8 @@
 #version 330 core
 // One pass of the separable bloom blur: a Gaussian along x ("horizontal" = 1) or y (0),
 // into a half-size target. The taps lie two target pixels (four window pixels) apart; three
-// passes smooth the gaps away. "image" is read bilinearly: at texel centres when it has the
-// target's size, at the centres of 2 x 2 texel blocks (their average) when it has the
+// passes smooth the gaps away. "image" is read at texel centres when it has the target's
+// size, and bilinearly at the centres of 2 x 2 texel blocks (their average) when it has the
 // window's size, so the blur works on block averages either way.
 // In: gl_FragCoord; sampler "image"; int "horizontal"; vec2 "pixelToUv" (window position of
 // the target pixel to the coordinate of its centre in "image").

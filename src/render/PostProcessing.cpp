@@ -155,7 +155,9 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
     const GLint imageLocation = glGetUniformLocation(shader->program, "image");
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, firstPass ? brightTexture : pingpongColorbuffers[!horizontal]);
-    glBindSampler(0, linearSampler);
+    // Only the first pass averages blocks; the others read texel centres of an image of
+    // their own size, where the texture's own nearest filter returns the same values cheaper.
+    glBindSampler(0, firstPass ? linearSampler : 0);
     glUniform1i(imageLocation, 0);
     // From a target pixel's window position to the texture coordinate of its centre in the
     // image read: a texel centre at the same size, the centre of a 2 x 2 block of the
