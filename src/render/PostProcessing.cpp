@@ -8,13 +8,39 @@ namespace {
 const char* const blurPassNames[] = {"blur 1 (h)", "blur 2 (v)", "blur 3 (h)"};
 const int blurPasses = sizeof(blurPassNames) / sizeof(blurPassNames[0]);
 
+// The blur and the composite cover every pixel of their target with an opaque quad, so the
+// depth test and blending (the latter the no-op ONE, ZERO) can change nothing they draw; on
+// a software rasterizer both still cost a read and a write per pixel. They are switched off
+// for those passes and restored afterwards, so the GL state the rest of the frame sees is
+// unchanged.
+class OpaqueQuadState {
+public:
+    OpaqueQuadState() : depthTest(glIsEnabled(GL_DEPTH_TEST)), blend(glIsEnabled(GL_BLEND)) {
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+    }
+    ~OpaqueQuadState() {
+        if (depthTest)
+            glEnable(GL_DEPTH_TEST);
+        if (blend)
+            glEnable(GL_BLEND);
+    }
+    OpaqueQuadState(const OpaqueQuadState&) = delete;
+    OpaqueQuadState& operator=(const OpaqueQuadState&) = delete;
+
+private:
+    GLboolean depthTest;
+    GLboolean blend;
+};
+
 void allocateRGBA8(int width, int height) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
 }
 
 } // namespace
 
-PostProcessing::PostProcessing(int width, int height) : width(width), height(height) {
+PostProcessing::PostProcessing(int width, int height)
+    : width(width), height(height), blurWidth((width + 1) / 2), blurHeight((height + 1) / 2) {
     const GLfloat quad[18] = {-1.0f, -1.0f, 0.0f, 1.0f, -1.0f, 0.0f, -1.0f, 1.0f, 0.0f,
                               -1.0f, 1.0f,  0.0f, 1.0f, -1.0f, 0.0f, 1.0f,  1.0f, 0.0f};
     for (int i = 0; i < 18; ++i)
@@ -62,7 +88,7 @@ PostProcessing::PostProcessing(int width, int height) : width(width), height(hei
     for (int i = 0; i < 2; ++i) {
         glBindFramebuffer(GL_FRAMEBUFFER, pingpongFBO[i]);
         glBindTexture(GL_TEXTURE_2D, pingpongColorbuffers[i]);
-        allocateRGBA8(width, height);
+        allocateRGBA8(blurWidth, blurHeight);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -71,10 +97,16 @@ PostProcessing::PostProcessing(int width, int height) : width(width), height(hei
                                0);
         glGenRenderbuffers(1, &pingpongRboId[i]);
         glBindRenderbuffer(GL_RENDERBUFFER, pingpongRboId[i]);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, blurWidth, blurHeight);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, pingpongRboId[i]);
     }
     glBindVertexArray(0);
+
+    glGenSamplers(1, &linearSampler);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
 PostProcessing::~PostProcessing() {
@@ -87,6 +119,7 @@ PostProcessing::~PostProcessing() {
     glDeleteRenderbuffers(2, pingpongRboId);
     glDeleteVertexArrays(1, &screenQuadVAO);
     glDeleteBuffers(1, &screenQuadVBO);
+    glDeleteSamplers(1, &linearSampler);
 }
 
 void PostProcessing::drawQuad() {
@@ -98,12 +131,14 @@ void PostProcessing::drawQuad() {
 }
 
 void PostProcessing::blur(Shader* shader, PassObserver* observer) {
+    const OpaqueQuadState opaque;
     horizontal = true;
     for (int pass = 0; pass < blurPasses; ++pass)
         observedPass(observer, blurPassNames[pass], [&] {
             blurPass(shader, pass == 0);
             horizontal = !horizontal;
         });
+    glBindSampler(0, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glBindVertexArray(0);
 }
@@ -114,16 +149,24 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
 
     const GLuint target = pingpongFBO[horizontal];
     glBindFramebuffer(GL_FRAMEBUFFER, target);
-    glViewport(0, 0, width, height);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, target);
+    glViewport(0, 0, blurWidth, blurHeight);
+    // No clear: the quad overwrites every pixel, and nothing tests the target's depth.
 
     const GLint imageLocation = glGetUniformLocation(shader->program, "image");
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, firstPass ? brightTexture : pingpongColorbuffers[!horizontal]);
+    // Only the first pass averages blocks; the others read texel centres of an image of
+    // their own size, where the texture's own nearest filter returns the same values cheaper.
+    glBindSampler(0, firstPass ? linearSampler : 0);
     glUniform1i(imageLocation, 0);
+    // From a target pixel's window position to the texture coordinate of its centre in the
+    // image read: a texel centre at the same size, the centre of a 2 x 2 block of the
+    // full-size bright image in the first pass.
+    const float sourceTexels = firstPass ? 2.0f : 1.0f;
+    const int sourceWidth = firstPass ? width : blurWidth;
+    const int sourceHeight = firstPass ? height : blurHeight;
+    glUniform2f(glGetUniformLocation(shader->program, "pixelToUv"), sourceTexels / float(sourceWidth),
+                sourceTexels / float(sourceHeight));
     glUniform1i(glGetUniformLocation(shader->program, "horizontal"), horizontal ? 1 : 0);
 
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
@@ -131,10 +174,11 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
 }
 
 void PostProcessing::composite(Shader* shader) {
+    const OpaqueQuadState opaque;
     glBindVertexArray(screenQuadVAO);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // No clear: the opaque quad replaces every pixel of the window, whatever was there.
 
     shader->use();
     const GLint renderedLocation = glGetUniformLocation(shader->program, "renderedTexture");
@@ -146,8 +190,10 @@ void PostProcessing::composite(Shader* shader) {
     glUniform1i(renderedLocation, 0);
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, pingpongColorbuffers[!horizontal]);
+    glBindSampler(1, linearSampler);
     glUniform1i(gaussianLocation, 1);
 
     drawQuad();
+    glBindSampler(1, 0);
     glBindVertexArray(0);
 }

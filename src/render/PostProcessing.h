@@ -1,7 +1,13 @@
 #pragma once
 // The back end of the frame: the lit-scene target (colour 0: the lit image, colour 1: what
-// blooms), a separable blur that ping-pongs between two targets, and the composite of the
-// lit image and the blur into the window. Owns every GL name it creates.
+// blooms), a separable blur that ping-pongs between two half-size targets, and the composite
+// of the lit image and the blur into the window. Owns every GL name it creates.
+//
+// Why half size: the blur's taps lie four pixels apart, an even number, so blurring the 2 x 2
+// block averages of the bright image at half size gives exactly the 2 x 2 block averages of
+// the full-size blur (up to 8-bit rounding), at a quarter of the pixels. The first pass
+// takes those averages for free with one bilinear look-up at each block's centre; the
+// composite spreads the blur back over the window with bilinear filtering.
 
 #include "gpu/Shader.h"
 #include "render/PassObserver.h"
@@ -22,13 +28,17 @@ public:
     // "blur 1 (h)", "blur 2 (v)", "blur 3 (h)".
     void blur(Shader* shader, PassObserver* observer = nullptr);
     // One blur pass into pingpongFBO[horizontal]; the first reads brightTexture, the others
-    // the previous pass's target. Leaves `horizontal` as it found it.
+    // the previous pass's target. Leaves `horizontal` as it found it. Expects the depth test
+    // and blending off, as `blur` sets them.
     void blurPass(Shader* shader, bool firstPass);
     // The lit image plus the last blur result into the window (framebuffer 0).
     void composite(Shader* shader);
 
     int width;
     int height;
+    // Size of the ping-pong targets: half the scene's, rounded up.
+    int blurWidth;
+    int blurHeight;
     GLuint sceneFBO = 0;
     GLuint renderedTexture = 0;
     GLuint brightTexture = 0;
@@ -41,6 +51,9 @@ public:
     GLuint rboId = 0;
     GLuint pingpongRboId[2] = {0, 0};
     bool horizontal = true;
+    // Bilinear, clamped to the edge: bound to the blur's and the composite's units while they
+    // read the bright image and the blur (the textures themselves stay nearest-filtered).
+    GLuint linearSampler = 0;
 
 private:
     void drawQuad();

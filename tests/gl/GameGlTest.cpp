@@ -390,6 +390,7 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
                                   {"rboId", Kind::renderbuffer, post.rboId},
                                   {"screenQuadVAO", Kind::vertexArray, post.screenQuadVAO},
                                   {"screenQuadVBO", Kind::buffer, post.screenQuadVBO},
+                                  {"linearSampler", Kind::sampler, post.linearSampler},
                               });
     for (int i = 0; i < 2; ++i)
         names.insert(names.end(), {
