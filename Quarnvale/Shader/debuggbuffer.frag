@@ -138,7 +138,7 @@ vec3 outsideLight(vec3 position, vec3 normal) {
     float apothem = max(axial, diagonal);
     float across = onDiagonal ? abs(folded.x - folded.y) * 0.70710678 : min(folded.x, folded.y);
     float outward = onDiagonal ? (foldedNormal.x + foldedNormal.y) * 0.70710678 : (folded.x > folded.y ? foldedNormal.x : foldedNormal.y);
-    float facade = smoothstep(outerWallApothem - 0.06, outerWallApothem - 0.01, apothem) * smoothstep(0.0, 0.3, outward);
+    float facade = clamp((apothem - (outerWallApothem - 0.06)) * 20.0, 0.0, 1.0) * clamp(outward * (1.0 / 0.3), 0.0, 1.0);
     // Above the roof everything that faces up or out is outside (the roof and the lantern).
     float roof = step(roofHeight - 0.04, position.y) * step(0.3, max(normal.y, outward));
     float open = max(facade, roof);
@@ -149,7 +149,7 @@ vec3 outsideLight(vec3 position, vec3 normal) {
     // opening are at distance 0 and take the glow at full strength).
     vec2 nearest = vec2(min(round(across / windowSpacing), 1.0) * windowSpacing, clamp(round(position.y * 2.0), 0.0, 1.0) * 0.5);
     float rim = max(length(vec2(across, position.y) - nearest) - windowRadius, 0.0) / windowGlowReach;
-    float throughWall = smoothstep(outerWallApothem - 0.12, outerWallApothem - 0.06, apothem);
+    float throughWall = clamp((apothem - (outerWallApothem - 0.12)) * (1.0 / 0.06), 0.0, 1.0);
     light += windowGlowColor * (windowGlowIntensity * throughWall / (1.0 + rim * rim));
     return light;
 }
@@ -162,21 +162,22 @@ float centreLightVisibility(vec3 position, vec3 normal) {
     vec3 a = abs(fromLight);
     float axisDistance = max(max(a.x, a.y), a.z);
     float stored = texture(cubemap_tex, fromLight + vec3(1e-7)).r;
-    // Stored window depth back to distance along the face axis.
-    float occluder = nearPlane * farPlane / (farPlane - stored * (farPlane - nearPlane));
-    // Beyond the far plane the map knows nothing: lit.
-    bool shadowed = axisDistance - shadowBias > occluder && axisDistance < farPlane;
+    // The stored window depth stands for the distance near * far / (far - stored * (far - near))
+    // along the face axis; its denominator is at least `near`, so the comparison multiplies it
+    // out instead of dividing. Beyond the far plane the map knows nothing: lit.
+    float occluderDenominator = farPlane - stored * (farPlane - nearPlane);
+    bool shadowed = (axisDistance - shadowBias) * occluderDenominator > nearPlane * farPlane && axisDistance < farPlane;
     return shadowed ? 0.0 : 1.0;
 }
 
 void main() {
     vec3 position = texture(gPosition, texCoord).rgb;
+    // The geometry pass stores unit normals; half floats keep them unit to a thousandth.
     vec3 normal = texture(gNormal, texCoord).rgb;
     vec4 colorSpec = texture(gColorSpec, texCoord);
     vec3 albedo = colorSpec.rgb * colorSpec.rgb;
     float specular = colorSpec.a;
 
-    normal = safeNormalize(normal);
     vec3 toEye = safeNormalize(viewPos - position);
     // Phong with the mirrored view direction, computed once: per light only one dot product.
     vec3 reflected = reflect(-toEye, normal);
