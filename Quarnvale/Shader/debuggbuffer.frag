@@ -1,9 +1,8 @@
 #version 330 core
 // Deferred lighting: lights the G-buffer with a dim night-sky ambient, the shadow-casting
 // centre light and up to 50 coloured point lights, lights the building's outside with
-// moonlight and the glow of its windows, fills the empty pixels with the night sky seen
-// along each pixel's direction, tone-maps the result into the 8-bit target and sends only
-// what outshines the scene to the bloom.
+// moonlight and the glow of its windows, tone-maps the result into the 8-bit target and
+// sends only what outshines the scene to the bloom.
 //
 // Light is added in linear units: the brick colours are stored display-encoded and are
 // decoded first (squared, close to the display curve), the sum is tone-mapped and encoded
@@ -19,14 +18,17 @@
 // axis is the distance along that face's view direction, which converts to the same depth
 // scale through near_far.
 //
-// In: "texCoord", "skyRay" (the sky's direction); samplers "gPosition" (world position), "gNormal" (world normal),
-// "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights",
+// Only covered pixels run this program (the depth test keeps it off the empty ones, which
+// nightsky.frag fills).
+//
+// In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
+// "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights"
+// (the same lights reach the loop packed, through "lightData" and "lightColorScale"),
 // "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks",
 // "lightGrid" and "lightSlabs".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
-in vec3 skyRay; // eye to far plane through this pixel, world space
 
 uniform sampler2D gPosition;
 uniform sampler2D gNormal;
@@ -39,6 +41,12 @@ struct Light {
 };
 const int MAX_LIGHTS = 50;
 uniform Light lights[MAX_LIGHTS];
+// What the loop reads per light, made from the same objects as "lights" each frame: xyz the
+// position, w the colour pushed away from grey (by 1.4: the random colours are often pale, the
+// pools should read as colour) and packed as the integer red + 256 green + 65536 blue (8 bits each,
+// one step is lightColorScale). One vec4 read instead of two vec3 reads per light.
+uniform vec4 lightData[MAX_LIGHTS];
+uniform float lightColorScale;
 uniform int NR_LIGHTS;
 uniform vec3 viewPos;
 uniform vec4 WS_pos_light;
@@ -54,10 +62,8 @@ uniform vec2 lightSlabs;
 out vec4 fragColor;
 layout(location = 1) out vec4 brightColor;
 
-// Coloured lights: strength at the light, and how far their colour is pushed away from grey
-// (the random colours are often pale; the pools should read as colour).
+// Coloured lights: strength at the light.
 const float lightIntensity = 12.0;
-const float lightSaturation = 1.4;
 // Inverse-square core inside the fade window: a bright spot right by the light, a short tail.
 const float lightCore = 80.0;
 // How much of the brick's own colour the coloured lights see (1: all of it).
@@ -87,13 +93,6 @@ const float outerWallApothem = 3.3;
 const float roofHeight = 0.9;
 const float windowSpacing = 0.85;
 const float windowRadius = 0.18;
-// Sky behind the building, where the G-buffer is empty: a glow at the horizon fading to a
-// deep blue overhead, stars, and the moon with a halo.
-const vec3 skyHorizon = vec3(0.075, 0.085, 0.19);
-const vec3 skyZenith = vec3(0.006, 0.012, 0.060);
-const vec3 skyBelow = vec3(0.010, 0.011, 0.030);
-const vec3 moonDisc = vec3(3.0, 3.0, 2.6);
-const float starDensity = 0.0012; // share of star cells that hold a star
 const float exposure = 1.15;
 // Linear light that the tone curve maps to white.
 const float whitePoint = 4.0;
@@ -139,7 +138,7 @@ vec3 outsideLight(vec3 position, vec3 normal) {
     float apothem = max(axial, diagonal);
     float across = onDiagonal ? abs(folded.x - folded.y) * 0.70710678 : min(folded.x, folded.y);
     float outward = onDiagonal ? (foldedNormal.x + foldedNormal.y) * 0.70710678 : (folded.x > folded.y ? foldedNormal.x : foldedNormal.y);
-    float facade = smoothstep(outerWallApothem - 0.06, outerWallApothem - 0.01, apothem) * smoothstep(0.0, 0.3, outward);
+    float facade = clamp((apothem - (outerWallApothem - 0.06)) * 20.0, 0.0, 1.0) * clamp(outward * (1.0 / 0.3), 0.0, 1.0);
     // Above the roof everything that faces up or out is outside (the roof and the lantern).
     float roof = step(roofHeight - 0.04, position.y) * step(0.3, max(normal.y, outward));
     float open = max(facade, roof);
@@ -150,30 +149,9 @@ vec3 outsideLight(vec3 position, vec3 normal) {
     // opening are at distance 0 and take the glow at full strength).
     vec2 nearest = vec2(min(round(across / windowSpacing), 1.0) * windowSpacing, clamp(round(position.y * 2.0), 0.0, 1.0) * 0.5);
     float rim = max(length(vec2(across, position.y) - nearest) - windowRadius, 0.0) / windowGlowReach;
-    float throughWall = smoothstep(outerWallApothem - 0.12, outerWallApothem - 0.06, apothem);
+    float throughWall = clamp((apothem - (outerWallApothem - 0.12)) * (1.0 / 0.06), 0.0, 1.0);
     light += windowGlowColor * (windowGlowIntensity * throughWall / (1.0 + rim * rim));
     return light;
-}
-
-// The night sky seen along `direction` (unit length).
-vec3 skyColor(vec3 direction) {
-    float up = direction.y;
-    vec3 color = mix(skyHorizon, up > 0.0 ? skyZenith : skyBelow, sqrt(min(abs(up) * 2.5, 1.0)));
-    // Stars: a few cells of a grid over direction space, each lit by a hash of its index.
-    vec3 cell = floor(direction * 640.0);
-    vec3 mixed = fract(cell * vec3(0.1031, 0.1030, 0.0973));
-    mixed += dot(mixed, mixed.yzx + 33.33);
-    float hash = fract((mixed.x + mixed.y) * mixed.z);
-    float star = smoothstep(1.0 - starDensity, 1.0, hash) * smoothstep(-0.05, 0.2, up);
-    color += vec3(0.8, 0.85, 1.0) * star;
-    // The moon: a disc with a soft halo around it.
-    float towardsMoon = max(dot(direction, moonDirection), 0.0);
-    float halo = towardsMoon * towardsMoon;
-    halo *= halo;
-    halo *= halo;
-    halo *= halo;
-    color += moonColor * (0.12 * halo) + moonDisc * smoothstep(0.99955, 0.9997, towardsMoon);
-    return color;
 }
 
 // 1 where the centre light reaches the surface point, 0 in its shadow.
@@ -184,23 +162,22 @@ float centreLightVisibility(vec3 position, vec3 normal) {
     vec3 a = abs(fromLight);
     float axisDistance = max(max(a.x, a.y), a.z);
     float stored = texture(cubemap_tex, fromLight + vec3(1e-7)).r;
-    // Stored window depth back to distance along the face axis.
-    float occluder = nearPlane * farPlane / (farPlane - stored * (farPlane - nearPlane));
-    // Beyond the far plane the map knows nothing: lit.
-    bool shadowed = axisDistance - shadowBias > occluder && axisDistance < farPlane;
+    // The stored window depth stands for the distance near * far / (far - stored * (far - near))
+    // along the face axis; its denominator is at least `near`, so the comparison multiplies it
+    // out instead of dividing. Beyond the far plane the map knows nothing: lit.
+    float occluderDenominator = farPlane - stored * (farPlane - nearPlane);
+    bool shadowed = (axisDistance - shadowBias) * occluderDenominator > nearPlane * farPlane && axisDistance < farPlane;
     return shadowed ? 0.0 : 1.0;
 }
 
 void main() {
     vec3 position = texture(gPosition, texCoord).rgb;
+    // The geometry pass stores unit normals; half floats keep them unit to a thousandth.
     vec3 normal = texture(gNormal, texCoord).rgb;
     vec4 colorSpec = texture(gColorSpec, texCoord);
     vec3 albedo = colorSpec.rgb * colorSpec.rgb;
     float specular = colorSpec.a;
 
-    // Empty pixels have a zero normal; they show the night sky.
-    bool covered = dot(normal, normal) > 0.25;
-    normal = safeNormalize(normal);
     vec3 toEye = safeNormalize(viewPos - position);
     // Phong with the mirrored view direction, computed once: per light only one dot product.
     vec3 reflected = reflect(-toEye, normal);
@@ -208,7 +185,7 @@ void main() {
     // Which coloured lights can reach this pixel: the mask of its box.
     ivec3 cell = ivec3(floor(vec3((position.xz - lightGrid.xy) * lightGrid.z, (position.y - lightSlabs.x) * lightSlabs.y)));
     ivec3 cells = textureSize(lightMasks, 0);
-    bool inGrid = covered && all(greaterThanEqual(cell, ivec3(0))) && all(lessThan(cell, cells));
+    bool inGrid = all(greaterThanEqual(cell, ivec3(0))) && all(lessThan(cell, cells));
     uvec2 mask = inGrid ? texelFetch(lightMasks, clamp(cell, ivec3(0), cells - 1), 0).rg : uvec2(0u);
     uint low = mask.x;
     uint high = mask.y;
@@ -221,6 +198,10 @@ void main() {
     // brick still reads as green or blue instead of vanishing.
     vec3 poolAlbedo = mix(vec3(dot(albedo, vec3(0.2126, 0.7152, 0.0722))), albedo, poolAlbedoSaturation);
     float invReach2 = 1.0 / (lightGrid.w * lightGrid.w);
+    // Summed per light before the surface's colours and the lights' shared scale apply, so
+    // each visit costs as little as it can.
+    vec3 diffuseSum = vec3(0.0);
+    vec3 specularSum = vec3(0.0);
     while ((low | high) != 0u) {
         bool inLow = low != 0u;
         uint word = inLow ? low : high;
@@ -230,16 +211,18 @@ void main() {
         low = inLow ? low ^ bit : low;
         high = inLow ? high : high ^ bit;
 
-        vec3 toLight = lights[index].Position - position;
-        vec3 color = lights[index].Color;
-        color = max(mix(vec3(dot(color, vec3(0.3333))), color, lightSaturation), 0.0);
+        vec4 data = lightData[index];
+        vec3 toLight = data.xyz - position;
+        uint packedColor = uint(data.w);
+        vec3 color = vec3(uvec3(packedColor, packedColor >> 8u, packedColor >> 16u) & 255u);
         float distance2 = dot(toLight, toLight);
         float invDistance = inversesqrt(max(distance2, 1e-12));
         float window = max(1.0 - distance2 * invReach2, 0.0);
-        float diffuseTerm = max(dot(normal, toLight), 0.0) * invDistance;
-        float specularTerm = specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * specular;
-        lit += color * ((poolAlbedo * diffuseTerm + specularTerm) * (window * window * lightIntensity / (1.0 + distance2 * lightCore)));
+        float falloff = window * window / (1.0 + distance2 * lightCore);
+        diffuseSum += color * (max(dot(normal, toLight), 0.0) * invDistance * falloff);
+        specularSum += color * (specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * falloff);
     }
+    lit += (poolAlbedo * diffuseSum + specular * specularSum) * (lightColorScale * lightIntensity);
 
     // The centre light: warm, shadowed through the cube map.
     vec3 toCentre = WS_pos_light.xyz - position;
@@ -251,7 +234,7 @@ void main() {
     float visible = centreLightVisibility(position, normal);
     lit += centreLightColor * ((albedo * centreDiffuse + centreSpecular) * (centreAttenuation * visible));
 
-    lit = covered ? lit * exposure : skyColor(safeNormalize(skyRay));
+    lit *= exposure;
     fragColor = vec4(sqrt(toneMap(lit)), 1.0);
     vec3 excess = max(lit - bloomThreshold, 0.0);
     brightColor = vec4(sqrt(toneMap(excess)), 1.0);

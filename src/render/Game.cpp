@@ -21,6 +21,11 @@ const int maxLightCellsPerSide = 128;
 // Horizontal slabs the grid stacks over the lights' height range (reach above and below).
 const int lightSlabs = 16;
 const int lightMaskUnit = 4;
+// How far the coloured lights' colours are pushed away from grey (the random colours are often
+// pale; the pools should read as colour), and the range their packed channels cover (pushed
+// channels of colours in [0, 1] stay below 1.3).
+const float lightSaturation = 1.4f;
+const float lightColorRange = 1.5f;
 // Entries of the lights[] array in debuggbuffer.frag; no mask bit may name a light past it.
 const int shaderLightCapacity = 50;
 // Entries of instancePositions[] in pointlightdepth1.vert: spheres per instanced draw.
@@ -57,8 +62,9 @@ void Game::init() {
     lightPos.y = 1.0f;
 
     createShadowMap();
-    // The level's kept depth cube is made up front, so memory stays flat once the light rests.
-    if (GLEW_ARB_copy_image)
+    // The kept level's cube is made up front: made when the light first comes to rest, its 24 MB
+    // would look like memory growing during the run.
+    if (shadowCacheEnabled && GLEW_ARB_copy_image)
         createShadowLevelCache();
     depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
                              shaderDir + "pointlightdepth1.frag");
@@ -72,6 +78,7 @@ void Game::init() {
     createGBuffer();
     gBufferShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag");
     lightingShader = new Shader(shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag");
+    nightSkyShader = new Shader(shaderDir + "debuggbuffer.vert", shaderDir + "nightsky.frag");
 
     postProcessing = new PostProcessing(screenWidth, screenHeight);
     textureShader = new Shader(shaderDir + "texture.vert", shaderDir + "texture.frag");
@@ -118,6 +125,7 @@ Game::~Game() {
     delete defaultShader;
     delete gBufferShader;
     delete lightingShader;
+    delete nightSkyShader;
     delete textureShader;
     delete gaussShader;
     delete postProcessing;
@@ -192,8 +200,10 @@ void Game::createShadowMap() {
     for (GLenum face = 0; face < 6; ++face)
         glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, shadowWidth,
                      shadowHeight, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    // The lighting pass compares one stored depth per pixel: blending four depths would only
+    // blur the comparison, and costs a software rasteriser about a millisecond a frame.
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
@@ -500,6 +510,19 @@ void Game::prepareLightingTarget() {
 }
 
 void Game::lightingPass() {
+    // A software rasteriser runs both sides of every branch, so the lit pixels and the empty
+    // ones get a program each, and the depth test picks the pixels: with the G-buffer's depth
+    // in the target, the lighting quad (at the far plane) passes where something was drawn,
+    // the sky's quad (also at the far plane) where the depth is still the cleared 1. Neither
+    // writes depth; the depth hand-over replaces it with the G-buffer's anyway.
+    const GLuint sceneFBO = postProcessing->getFramebuffer();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gBuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFBO);
+    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_DEPTH_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
+    glDepthMask(GL_FALSE);
+
     lightingShader->use();
     const GLuint textures[3] = {gPosition, gNormal, gColorSpec};
     const char* samplers[3] = {"gPosition", "gNormal", "gColorSpec"};
@@ -511,7 +534,17 @@ void Game::lightingPass() {
     setLightingUniforms(lightingShader);
 
     glBindVertexArray(quadVAO);
+    glDepthFunc(GL_GREATER);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+
+    nightSkyShader->use();
+    setVec3(nightSkyShader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
+    setMatrix(nightSkyShader, "inverseViewProjection", glm::inverse(projection * view));
+    glDepthFunc(GL_EQUAL);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
     glBindVertexArray(0);
 }
 
@@ -539,6 +572,17 @@ void Game::setLightingUniforms(Shader* shader) {
         glUniform3f(glGetUniformLocation(shader->program, (prefix + ".Color").c_str()), object->color[0],
                     object->color[1], object->color[2]);
     }
+    // What the shading loop reads per light: position and packed, pushed colour in one vec4.
+    std::vector<glm::vec4> lightData;
+    for (int i = 0; i < std::min(visitedLights(objectCount, objects), shaderLightCapacity); ++i)
+        lightData.emplace_back(positionOf(objects[i]),
+                               lightgrid::packLightColor(glm::vec3(objects[i]->color[0], objects[i]->color[1],
+                                                                   objects[i]->color[2]),
+                                                         lightSaturation, lightColorRange));
+    if (!lightData.empty())
+        glUniform4fv(glGetUniformLocation(shader->program, "lightData"),
+                     static_cast<GLsizei>(lightData.size()), &lightData[0][0]);
+    glUniform1f(glGetUniformLocation(shader->program, "lightColorScale"), lightColorRange / 255.0f);
     uploadLightGrid(shader);
     // These do not depend on the light; set once after the array.
     setVec3(shader, "viewPos", controls->position.x, controls->position.y, controls->position.z);

@@ -95,6 +95,9 @@ public:
     GLuint rboDepth = 0;
     Shader* gBufferShader = nullptr;
     Shader* lightingShader = nullptr;
+    // The night sky behind the level: the lighting pass's empty pixels, drawn by a program of
+    // their own so the lit pixels do not pay for the sky and the sky not for the lights.
+    Shader* nightSkyShader = nullptr;
     glm::mat4 view;
     glm::mat4 projection;
     glm::vec3 lightPos;

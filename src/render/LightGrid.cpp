@@ -110,4 +110,23 @@ std::uint64_t maskAt(const LightGrid& grid, glm::vec3 point) {
     return std::uint64_t(grid.masks[index]) | (std::uint64_t(grid.masks[index + 1]) << 32);
 }
 
+float packLightColor(glm::vec3 color, float saturation, float colorRange) {
+    const float grey = (color.r + color.g + color.b) / 3.0f;
+    const glm::vec3 pushed =
+        glm::max(glm::vec3(grey) + saturation * (color - glm::vec3(grey)), glm::vec3(0.0f));
+    // NaN compares false everywhere: the clamp below would keep it, so it becomes 0 here.
+    std::uint32_t packed = 0;
+    for (int channel = 0; channel < 3; ++channel) {
+        const float unit = pushed[channel] / colorRange;
+        const float level = unit >= 0.0f ? std::round(std::min(unit, 1.0f) * 255.0f) : 0.0f;
+        packed |= static_cast<std::uint32_t>(level) << (8 * channel);
+    }
+    return static_cast<float>(packed);
+}
+
+glm::vec3 unpackLightColor(float packed, float colorRange) {
+    const std::uint32_t bits = static_cast<std::uint32_t>(packed);
+    return glm::vec3(bits & 255u, (bits >> 8) & 255u, (bits >> 16) & 255u) * (colorRange / 255.0f);
+}
+
 } // namespace lightgrid

@@ -41,4 +41,13 @@ LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, floa
 // The mask of the box holding `point`, zero outside the grid (as the shader reads it).
 std::uint64_t maskAt(const LightGrid& grid, glm::vec3 point);
 
+// A coloured light's colour as the lighting shader reads it: pushed `saturation` times away
+// from its grey (pale random colours should still read as colour; negative channels end at
+// 0), then quantised to 8 bits per channel over [0, `colorRange`] and packed into one float
+// that holds the integer red + 256 green + 65536 blue exactly. One float per light instead of
+// three keeps the shader's per-light reads down to a single vec4.
+float packLightColor(glm::vec3 color, float saturation, float colorRange);
+// The inverse up to the quantisation, as the shader unpacks it.
+glm::vec3 unpackLightColor(float packed, float colorRange);
+
 } // namespace lightgrid

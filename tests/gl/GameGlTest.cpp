@@ -233,6 +233,44 @@ TEST(GameFrame, OrbitShowsPoolsShadowsAndBloom) {
     expectLitShadowedBloomedFrame(renderAndDissect(*game), "orbit");
 }
 
+// The lit surfaces and the sky come from two programs the depth test keeps apart: every pixel
+// gets exactly one of them, the sky only where the G-buffer is empty, and the depth state is
+// the default again afterwards (the forward pass and the next frame's passes rely on it).
+TEST(GameFrame, LightingPassLeavesNoPixelUnlitAndTheSkyOnlyWhereNothingIsDrawn) {
+    auto game = makeGame();
+    advanceTo(*game, 3.0);
+    game->render();
+    glFinish();
+    const Image normal = readTexture(game->gNormal);
+    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+    const Image lit = relight(*game);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+
+    size_t covered = 0, sky = 0, unwritten = 0, litLikeSky = 0;
+    for (size_t i = 0; i < pixelCount; ++i) {
+        const glm::vec3 c = rgb(lit, i);
+        unwritten += c.r > 0.99f && c.g < 0.01f && c.b > 0.99f;
+        if (glm::length(rgb(normal, i)) > 0.5f) {
+            ++covered;
+        } else {
+            ++sky;
+            // The night sky: blue, and never as dark as an unlit surface.
+            litLikeSky += c.b > 0.1f && c.b > c.r;
+        }
+    }
+    EXPECT_EQ(unwritten, 0u) << "pixels neither lit nor sky";
+    ASSERT_GT(sky, pixelCount / 20) << "the opening shot shows sky";
+    ASSERT_GT(covered, pixelCount / 4);
+    EXPECT_EQ(litLikeSky, sky);
+    GLint depthFunc = 0;
+    GLboolean depthWrites = GL_FALSE;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_EQ(depthFunc, GL_LESS);
+    EXPECT_EQ(depthWrites, GL_TRUE);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST(GameFrame, CameraOnTheAxisStillGivesFiniteBuffers) {
     auto game = makeGame();
     advanceTo(*game, 60.0);
@@ -399,10 +437,11 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
                                       {"pingpongRboId", Kind::renderbuffer, post.pingpongRboId[i]},
                                   });
     const std::pair<const char*, const Shader*> shaders[] = {
-        {"depthShader", game.depthShader},     {"skyboxShader", game.skyboxShader},
-        {"finalShader", game.finalShader},     {"defaultShader", game.defaultShader},
-        {"gBufferShader", game.gBufferShader}, {"lightingShader", game.lightingShader},
-        {"textureShader", game.textureShader}, {"gaussShader", game.gaussShader},
+        {"depthShader", game.depthShader},       {"skyboxShader", game.skyboxShader},
+        {"finalShader", game.finalShader},       {"defaultShader", game.defaultShader},
+        {"gBufferShader", game.gBufferShader},   {"lightingShader", game.lightingShader},
+        {"textureShader", game.textureShader},   {"gaussShader", game.gaussShader},
+        {"nightSkyShader", game.nightSkyShader},
     };
     for (const auto& [what, shader] : shaders) {
         names.push_back({what, Kind::program, shader->program});

@@ -240,3 +240,36 @@ TEST(LightGrid, CoversExactlyTheLightsReachAndSurvivesOddInput) {
     EXPECT_EQ(grid.masks.size(), 2u);
     EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f, 0.0f}), 0u);
 }
+
+TEST(LightColorPacking, PushesFromGreyAndSurvivesTheRoundTripWithinOneStep) {
+    const float saturation = 1.4f;
+    const float range = 1.5f;
+    const float step = range / 255.0f;
+    // Every colour the lights can have (channels in hundredths) comes back pushed from grey.
+    std::mt19937 random(7);
+    for (int sample = 0; sample < 2000; ++sample) {
+        const glm::vec3 color(random() % 100 / 100.0f, random() % 100 / 100.0f, random() % 100 / 100.0f);
+        const float grey = (color.r + color.g + color.b) / 3.0f;
+        const glm::vec3 pushed =
+            glm::max(glm::vec3(grey) + saturation * (color - glm::vec3(grey)), glm::vec3(0.0f));
+        const float packed = lightgrid::packLightColor(color, saturation, range);
+        // The float holds an integer below 2^24, so it reaches the shader exactly.
+        ASSERT_EQ(packed, std::floor(packed));
+        ASSERT_LT(packed, 16777216.0f);
+        const glm::vec3 back = lightgrid::unpackLightColor(packed, range);
+        for (int channel = 0; channel < 3; ++channel)
+            ASSERT_NEAR(back[channel], pushed[channel], 0.5f * step + 1e-6f) << sample << " " << channel;
+    }
+    // A channel pushed below zero ends at zero; one past the range at the range; NaN at zero.
+    EXPECT_EQ(
+        lightgrid::unpackLightColor(lightgrid::packLightColor(glm::vec3(1.0f, 0.0f, 0.0f), 1.4f, 1.5f), 1.5f),
+        glm::vec3(1.5f * std::round(1.2666667f / 1.5f * 255.0f) / 255.0f, 0.0f, 0.0f));
+    EXPECT_EQ(
+        lightgrid::unpackLightColor(lightgrid::packLightColor(glm::vec3(3.0f, 0.0f, 0.0f), 1.0f, 1.5f), 1.5f),
+        glm::vec3(1.5f, 0.0f, 0.0f));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(
+        lightgrid::unpackLightColor(lightgrid::packLightColor(glm::vec3(nan, 0.5f, 0.5f), 1.0f, 1.5f), 1.5f)
+            .r,
+        0.0f);
+}
