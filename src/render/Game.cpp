@@ -250,17 +250,8 @@ void Game::setShadowUniforms() {
 }
 
 void Game::renderShadowFromScratch(const glm::mat4& transPosition) {
-    depthShader->use();
-    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-    glViewport(0, 0, shadowWidth, shadowHeight);
-    glClear(GL_DEPTH_BUFFER_BIT);
     setShadowUniforms();
-
-    const glm::mat4 position = world->modelMatrix;
-    setMatrix(depthShader, "M", position);
-    world->draw();
-    setMatrix(depthShader, "M", transPosition);
-    world->draw();
+    drawShadowLevel(depthMapFBO, transPosition);
 
     for (int j = 0; j < visitedLights(objectCount, objects); ++j) {
         ball->setupVertexArray(depthShader, true, false, false, false, false);
@@ -287,6 +278,16 @@ void Game::drawShadowSpheres() {
     glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 0);
 }
 
+void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glViewport(0, 0, shadowWidth, shadowHeight);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    setMatrix(depthShader, "M", world->modelMatrix);
+    world->draw();
+    setMatrix(depthShader, "M", transPosition);
+    world->draw();
+}
+
 void Game::shadowPass(const glm::mat4& transPosition) {
     if (!shadowCacheEnabled || !GLEW_ARB_copy_image) {
         renderShadowFromScratch(transPosition);
@@ -307,26 +308,14 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     shadowPreviousKey = key;
 
     if (!kept && !resting) {
-        glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-        glViewport(0, 0, shadowWidth, shadowHeight);
-        glClear(GL_DEPTH_BUFFER_BIT);
-        setMatrix(depthShader, "M", world->modelMatrix);
-        world->draw();
-        setMatrix(depthShader, "M", transPosition);
-        world->draw();
+        drawShadowLevel(depthMapFBO, transPosition);
         drawShadowSpheres();
         return;
     }
     if (!kept) {
         if (shadowLevelCubemap == 0)
             createShadowLevelCache();
-        glBindFramebuffer(GL_FRAMEBUFFER, shadowLevelFBO);
-        glViewport(0, 0, shadowWidth, shadowHeight);
-        glClear(GL_DEPTH_BUFFER_BIT);
-        setMatrix(depthShader, "M", world->modelMatrix);
-        world->draw();
-        setMatrix(depthShader, "M", transPosition);
-        world->draw();
+        drawShadowLevel(shadowLevelFBO, transPosition);
         shadowLevelKey = key;
         shadowLevelValid = true;
         ++shadowLevelRenders;

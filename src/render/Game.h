@@ -48,9 +48,10 @@ public:
     // The shadow pass without the cache: clears the cube and draws the level and the spheres
     // into it. `shadowPass` falls back to it when the driver cannot copy between textures.
     void renderShadowFromScratch(const glm::mat4& transPosition);
-    // Shadow-pass steps: the uniforms every shadow draw shares, and all light spheres in
-    // instanced draws into the bound cube.
+    // Shadow-pass steps: the uniforms every shadow draw shares, both level placements cleared
+    // into `framebuffer`'s cube, and all light spheres in instanced draws into the bound cube.
     void setShadowUniforms();
+    void drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition);
     void drawShadowSpheres();
     // Makes the cube and framebuffer the shadow pass keeps the level's depth in.
     void createShadowLevelCache();

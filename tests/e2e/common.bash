@@ -52,3 +52,15 @@ escape_ends_cleanly() {
   fi
   [ "$exit_code" -eq 0 ] || fail "$what: Escape gave status $exit_code"
 }
+
+# The view lines M printed so far into file $1 (the demo's standard output), and a wait of up
+# to 20 s until there are at least $2 of them.
+view_lines() { grep -cE '^(-?[0-9.e+-]+  ){3}-?[0-9.e+-]+   -?[0-9.e+-]+$' "$1"; }
+wait_lines() {
+  local file="$1" count="$2" i
+  for i in $(seq 200); do
+    [ "$(view_lines "$file")" -ge "$count" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}

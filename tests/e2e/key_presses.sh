@@ -18,14 +18,6 @@ id="$(demo_window "$pid")"
 [ -n "$id" ] || { echo "FAIL: no Demo window"; exit 1; }
 sleep 3 # past the first, slow frames
 
-view_lines() { grep -cE '^(-?[0-9.e+-]+  ){3}-?[0-9.e+-]+   -?[0-9.e+-]+$' "$out/stdout"; }
-wait_lines() {
-  for i in $(seq 200); do
-    [ "$(view_lines)" -ge "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # Holds key $1 for $2 seconds.
 hold() {
   xdotool keydown --window "$id" "$1"
@@ -36,16 +28,16 @@ hold() {
 # Taps M for 50 ms and prints "flight" or "free" from the one line it must print.
 flight_state() {
   local before
-  before="$(view_lines)"
+  before="$(view_lines "$out/stdout")"
   hold m 0.05
-  if ! wait_lines $((before + 1)); then
+  if ! wait_lines "$out/stdout" $((before + 1)); then
     fail "a 50 ms tap of M printed no view line"
     echo none
     return
   fi
   sleep 1 # several frames: a phantom press would print a second line by now
   local after
-  after="$(view_lines)"
+  after="$(view_lines "$out/stdout")"
   [ "$after" -eq $((before + 1)) ] || fail "a 50 ms tap of M printed $((after - before)) view lines"
   grep -E '^(-?[0-9.e+-]+  ){3}' "$out/stdout" | tail -n 1 | awk '{
     x = cos($5) * sin($4); y = sin($5); z = cos($5) * cos($4)
@@ -75,10 +67,10 @@ sleep 0.5
 expect_state flight "after a second 0.3 s press of J"
 
 # M held over several frames prints a line on each (3 s: several frames even on a busy machine).
-lines="$(view_lines)"
+lines="$(view_lines "$out/stdout")"
 hold m 3
 sleep 1
-[ $(($(view_lines) - lines)) -ge 2 ] || fail "M held for 3 s printed $(($(view_lines) - lines)) view lines"
+[ $(($(view_lines "$out/stdout") - lines)) -ge 2 ] || fail "M held for 3 s printed $(($(view_lines "$out/stdout") - lines)) view lines"
 
 escape_ends_cleanly "$pid" "$id" 60 "the demo"
 

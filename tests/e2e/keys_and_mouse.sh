@@ -21,15 +21,6 @@ read -r mean spread <<<"$(convert "$out/glide.png" -colorspace Gray -format '%[f
 awk -v m="$mean" -v s="$spread" 'BEGIN { exit !(m > 0.02 && s > 0.02) }' ||
   fail "the glide looks black or flat (mean $mean, spread $spread)"
 
-# View lines (M) so far, and a wait until there are at least $1 of them, for up to 20 s.
-view_lines() { grep -cE '^(-?[0-9.e+-]+  ){3}-?[0-9.e+-]+   -?[0-9.e+-]+$' "$out/stdout"; }
-wait_lines() {
-  for i in $(seq 200); do
-    [ "$(view_lines)" -ge "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
 angle() { grep -E '^(-?[0-9.e+-]+  ){3}' "$out/stdout" | tail -n 1 | awk '{ print $4 }'; }
 
 xdotool key --window "$id" j
@@ -37,15 +28,15 @@ sleep 1
 xdotool mousemove --window "$id" 400 240 # the centre: nothing turns
 sleep 1
 xdotool key --window "$id" m
-wait_lines 1 || fail "M printed no view line"
+wait_lines "$out/stdout" 1 || fail "M printed no view line"
 before="$(angle)"
 
 # 100 pixels right of the centre turns the free camera by 0.1 radian to the right.
-lines="$(view_lines)"
+lines="$(view_lines "$out/stdout")"
 xdotool mousemove --window "$id" 500 240
 sleep 1
 xdotool key --window "$id" m
-wait_lines $((lines + 1)) || fail "M printed no second view line"
+wait_lines "$out/stdout" $((lines + 1)) || fail "M printed no second view line"
 after="$(angle)"
 awk -v a="$before" -v b="$after" 'BEGIN { d = a - b; exit !(d > 0.09 && d < 0.11) }' ||
   fail "moving the mouse 100 px right turned the camera from $before to $after, expected 0.1 less"
