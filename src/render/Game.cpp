@@ -424,7 +424,8 @@ void Game::geometryPass(const glm::mat4& transPosition) {
         glBindSampler(unit, gBufferSampler);
     // The level is closed towards every place a camera can reach, so its back faces are never
     // what a pixel shows; a mirroring placement turns its winding over.
-    glEnable(GL_CULL_FACE);
+    if (levelBackFaceCulling)
+        glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glFrontFace(framemath::mirrors(world->modelMatrix) ? GL_CW : GL_CCW);
     world->draw();
