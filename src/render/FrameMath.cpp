@@ -42,6 +42,10 @@ glm::mat4 placedAt(const glm::mat4& model, const glm::vec3& position) {
     return placed;
 }
 
+bool mirrors(const glm::mat4& model) {
+    return glm::determinant(glm::mat3(model)) < 0.0f;
+}
+
 float sunkShadowLightHeight(float y, double deltaTime) {
     // The step is taken in double so long frames lose no precision before rounding.
     float sunk = static_cast<float>(static_cast<double>(y) - deltaTime * static_cast<double>(0.05f));

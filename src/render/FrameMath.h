@@ -14,6 +14,10 @@ constexpr float degreesToRadians = 0.017453292f;
 // the vertical axis and upside down about z, its origin lifted to (0, 0.5, 0).
 glm::mat4 levelCopyTransform();
 
+// True when `model` turns space inside out (negative determinant): it reverses the winding
+// of every triangle it draws, so front faces are then the clockwise ones.
+bool mirrors(const glm::mat4& model);
+
 // Perspective for one cube-map face: 90 degrees, square.
 glm::mat4 shadowProjection(float nearPlane, float farPlane);
 

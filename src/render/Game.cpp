@@ -424,9 +424,18 @@ void Game::geometryPass(const glm::mat4& transPosition) {
     world->setupVertexArray(gBufferShader, true, true, true, true, true);
     for (GLuint unit = 0; unit < 3; ++unit)
         glBindSampler(unit, gBufferSampler);
+    // The level is closed towards every place a camera can reach, so its back faces are never
+    // what a pixel shows; a mirroring placement turns its winding over.
+    if (levelBackFaceCulling)
+        glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(framemath::mirrors(world->modelMatrix) ? GL_CW : GL_CCW);
     world->draw();
     setMatrix(gBufferShader, "M", transPosition);
+    glFrontFace(framemath::mirrors(transPosition) ? GL_CW : GL_CCW);
     world->draw();
+    glFrontFace(GL_CCW);
+    glDisable(GL_CULL_FACE);
     for (GLuint unit = 0; unit < 3; ++unit)
         glBindSampler(unit, 0);
 }

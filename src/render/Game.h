@@ -121,6 +121,9 @@ public:
         }
     };
     bool shadowCacheEnabled = true;
+    // The geometry pass skips the level's back faces: nowhere on the flight or within the free
+    // camera's reach does one show. False draws both sides, the slower path it must match.
+    bool levelBackFaceCulling = true;
     GLuint shadowLevelCubemap = 0;
     GLuint shadowLevelFBO = 0;
     bool shadowLevelValid = false;

@@ -325,6 +325,40 @@ TEST(GameFrame, GBufferHoldsTheLevelTwiceAndNeverASphere) {
     EXPECT_EQ(countAbove(moved, movedCovered), 0u);
 }
 
+TEST(GameFrame, CullingTheLevelsBackFacesLeavesTheGBufferAsItWas) {
+    // Wherever the flight takes the camera, every level surface it sees is a front face: a
+    // face that folds over an opening or an edge left open would show its back somewhere
+    // here (the arcade flanks did, a few tenths of a percent of the view at the glide's end).
+    auto game = makeGame();
+    double now = 0.0;
+    for (double t : {3.0, 6.0, 9.0, 13.0, 17.0, 20.0, 35.0, 48.0}) {
+        SCOPED_TRACE("t = " + std::to_string(t));
+        for (now += 0.5; now <= t + 1e-9; now += 0.5) {
+            glfwSetTime(now);
+            game->deltaTime = 0.5;
+            game->update();
+        }
+        now = t;
+        const glm::mat4 copy = framemath::levelCopyTransform();
+        game->levelBackFaceCulling = true;
+        game->geometryPass(copy);
+        glFinish();
+        const Image culled = readTexture(game->gPosition);
+        const Image culledColor = readTexture(game->gColorSpec);
+        game->levelBackFaceCulling = false;
+        game->geometryPass(copy);
+        glFinish();
+        const Image both = readTexture(game->gPosition);
+        const Image bothColor = readTexture(game->gColorSpec);
+        size_t differing = 0;
+        for (size_t i = 0; i < pixelCount; ++i)
+            differing += rgb(culled, i) != rgb(both, i) || rgb(culledColor, i) != rgb(bothColor, i);
+        // A handful of pixels where the two halves of the hall meet edge to edge.
+        EXPECT_LE(differing, pixelCount / 5000);
+    }
+    game->levelBackFaceCulling = true;
+}
+
 TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
     auto game = makeGame();
     advanceTo(*game, 20.0); // the orbit looks at the axis, where the marker hangs

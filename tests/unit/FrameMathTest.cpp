@@ -1,6 +1,7 @@
 #include "render/FrameMath.h"
 #include "render/LightGrid.h"
 
+#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -41,6 +42,18 @@ TEST(LevelCopyTransform, MatchesTheTableAndMapsTheReferencePoints) {
     expectVecNear(transformPoint(m, {10, 5, 0}), {-0.707107f, 0, -0.707107f}, 1e-5f);
     // Upside down by a half turn, not a mirror: a pure rotation scaled by 0.1.
     EXPECT_NEAR(glm::determinant(m), 0.001f, 1e-7f);
+}
+
+TEST(Mirrors, TellsWhichPlacementsTurnTheWindingOver) {
+    // Both placements of the level keep their winding (the copy is a half turn), so the
+    // geometry pass culls the same face for both.
+    EXPECT_FALSE(framemath::mirrors(glm::scale(glm::mat4(1.0f), glm::vec3(0.1f))));
+    EXPECT_FALSE(framemath::mirrors(framemath::levelCopyTransform()));
+    EXPECT_TRUE(framemath::mirrors(glm::scale(glm::mat4(1.0f), glm::vec3(-0.1f, 0.1f, 0.1f))));
+    EXPECT_TRUE(framemath::mirrors(framemath::levelCopyTransform() *
+                                   glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, 1.0f, -1.0f))));
+    // The translation plays no part.
+    EXPECT_FALSE(framemath::mirrors(glm::translate(glm::mat4(1.0f), glm::vec3(-5.0f, -5.0f, -5.0f))));
 }
 
 TEST(ShadowProjection, IsTheSquareNinetyDegreePerspective) {

@@ -93,6 +93,10 @@ public:
     // Triangles whose texture coordinates run mirrored against their normal: the tangent
     // frame derived from them would bend the normal map inwards. Must stay 0.
     int mirroredTriangles = 0;
+    // Triangles of a stitched face that fold back over the hole: the outline point they fan
+    // from cannot see that stretch of the hole, so they cover part of the opening on one side
+    // of the face and show their back on the other. Must stay 0.
+    int foldedTriangles = 0;
 };
 
 // ---- The generated assets ---------------------------------------------------------------

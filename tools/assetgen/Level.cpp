@@ -23,6 +23,7 @@
 
 #include "AssetGen.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace assetgen {
@@ -124,29 +125,56 @@ void stitch(MeshBuilder& mesh, const Face& face, const std::vector<Polar>& outer
             const std::vector<Polar>& hole) {
     size_t i = 0, j = 0;
     auto corner = [&](const Polar& p) { return mesh.planarCorner(face.at(p.sy), face.normal); };
+    // Going round by increasing angle, every triangle of a proper stitch turns clockwise in
+    // the face's (s, y) plane; one that turns the other way overlaps the hole.
+    auto add = [&](const Polar& a, const Polar& b, const Polar& c) {
+        glm::dvec2 ab = b.sy - a.sy, ac = c.sy - a.sy;
+        if (ab.x * ac.y - ab.y * ac.x > 0.0)
+            ++mesh.foldedTriangles;
+        mesh.triangle(corner(a), corner(b), corner(c));
+    };
     while (i + 1 < outer.size() || j + 1 < hole.size()) {
         bool advanceHole =
             j + 1 < hole.size() && (i + 1 == outer.size() || hole[j + 1].angle <= outer[i + 1].angle);
         if (advanceHole) {
-            mesh.triangle(corner(outer[i]), corner(hole[j]), corner(hole[j + 1]));
+            add(outer[i], hole[j], hole[j + 1]);
             ++j;
         } else {
-            mesh.triangle(corner(outer[i]), corner(hole[j]), corner(outer[i + 1]));
+            add(outer[i], hole[j], outer[i + 1]);
             ++i;
         }
     }
 }
 
-// Rectangle outline around a hole centred at c, from angle 0 once round to 2 pi.
+// Rectangle outline around a hole centred at c, from angle 0 once round to 2 pi. Besides the
+// corners and the edge midpoints it holds the points on the diagonals through c, so that no
+// outline point fans more than an eighth of a turn of the hole: from an edge close to the
+// hole a wider fan would reach past the part of the hole that point can see.
 std::vector<Polar> rectangleAround(glm::dvec2 c, double s0, double s1, double y0, double y1) {
     auto polar = [&](double s, double y) {
         double a = std::atan2(y - c.y, s - c.x);
         return Polar{{s, y}, a < 0.0 ? a + 2.0 * kPi : a};
     };
+    // Where the ray from c at `angle` (an odd multiple of 45 degrees) leaves the rectangle.
+    auto diagonal = [&](double angle) {
+        glm::dvec2 d(std::cos(angle) >= 0.0 ? 1.0 : -1.0, std::sin(angle) >= 0.0 ? 1.0 : -1.0);
+        double reach = std::min(d.x > 0.0 ? s1 - c.x : c.x - s0, d.y > 0.0 ? y1 - c.y : c.y - y0);
+        return Polar{c + d * reach, angle};
+    };
     std::vector<Polar> outline = {
-        Polar{{s1, c.y}, 0.0},      polar(s1, y1), Polar{{c.x, y1}, 0.5 * kPi}, polar(s0, y1),
-        Polar{{s0, c.y}, kPi},      polar(s0, y0), Polar{{c.x, y0}, 1.5 * kPi}, polar(s1, y0),
-        Polar{{s1, c.y}, 2.0 * kPi}};
+        Polar{{s1, c.y}, 0.0}, polar(s1, y1), Polar{{c.x, y1}, 0.5 * kPi}, polar(s0, y1),
+        Polar{{s0, c.y}, kPi}, polar(s0, y0), Polar{{c.x, y0}, 1.5 * kPi}, polar(s1, y0)};
+    for (int k = 0; k < 4; ++k) {
+        Polar p = diagonal((0.25 + 0.5 * k) * kPi);
+        // A diagonal that runs into a corner adds nothing.
+        bool corner = std::abs(std::abs(p.sy.x - c.x) - (p.sy.x > c.x ? s1 - c.x : c.x - s0)) < 1e-9 &&
+                      std::abs(std::abs(p.sy.y - c.y) - (p.sy.y > c.y ? y1 - c.y : c.y - y0)) < 1e-9;
+        if (!corner)
+            outline.push_back(p);
+    }
+    std::sort(outline.begin(), outline.end(),
+              [](const Polar& a, const Polar& b) { return a.angle < b.angle; });
+    outline.push_back(Polar{{s1, c.y}, 2.0 * kPi});
     return outline;
 }
 
@@ -260,8 +288,12 @@ void buildArcade(MeshBuilder& mesh) {
             curve.push_back(out * chord + across * sy.x + kUp * sy.y);
         }
         auto polar = [&](double s, double y) { return Polar{{s, y}, std::atan2(y - kMid, s) + 2.0 * kPi}; };
-        std::vector<Polar> outline = {Polar{{-wallEnd, kMid}, kPi}, polar(-wallEnd, -kSink),
-                                      Polar{{0.0, -kSink}, 1.5 * kPi}, polar(wallEnd, -kSink),
+        // The wall ends reach past the oval's sides, so the corners at mid-height see only
+        // the top of the oval's flanks: a point halfway down each end takes over the rest.
+        double flank = kMid - 0.5 * kOvalHalfHeight;
+        std::vector<Polar> outline = {Polar{{-wallEnd, kMid}, kPi},     polar(-wallEnd, flank),
+                                      polar(-wallEnd, -kSink),          Polar{{0.0, -kSink}, 1.5 * kPi},
+                                      polar(wallEnd, -kSink),           polar(wallEnd, flank),
                                       Polar{{wallEnd, kMid}, 2.0 * kPi}};
         for (double side : {-1.0, 1.0}) {
             Face face{out * (chord + side * 0.5 * kArcadeThickness), across, out * side};

@@ -25,9 +25,9 @@ bool writeText(const std::string& path, const std::string& text) {
 }
 
 bool writeMesh(const MeshBuilder& mesh, const std::string& path, const std::string& header) {
-    if (mesh.droppedDegenerate != 0 || mesh.mirroredTriangles != 0) {
-        std::printf("%s: %d zero-area and %d mirrored triangles\n", path.c_str(), mesh.droppedDegenerate,
-                    mesh.mirroredTriangles);
+    if (mesh.droppedDegenerate != 0 || mesh.mirroredTriangles != 0 || mesh.foldedTriangles != 0) {
+        std::printf("%s: %d zero-area, %d mirrored and %d folded triangles\n", path.c_str(),
+                    mesh.droppedDegenerate, mesh.mirroredTriangles, mesh.foldedTriangles);
         return false;
     }
     std::printf("%s: %zu triangles\n", path.c_str(), mesh.corners.size() / 3);
