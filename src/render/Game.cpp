@@ -459,8 +459,8 @@ void Game::forwardPass() {
     // back faces loses nothing seen from outside; but the camera's path runs through the
     // spiralling balls and ends inside the marker, and from inside only back faces remain:
     // culled, a sphere around the camera vanishes instead of filling the view with its far
-    // half. The level is drawn unculled (its upside-down copy has the opposite winding), so
-    // culling stays on for the spheres alone.
+    // half. The geometry pass culls the level on its own terms; here culling is for the
+    // spheres.
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
