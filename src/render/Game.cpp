@@ -153,8 +153,9 @@ Game::~Game() {
         glDeleteVertexArrays(1, &quadVAO);
     if (quadVBO)
         glDeleteBuffers(1, &quadVBO);
-    if (gBufferSampler)
-        glDeleteSamplers(1, &gBufferSampler);
+    for (GLuint sampler : {gBufferSampler, shadowSampler})
+        if (sampler)
+            glDeleteSamplers(1, &sampler);
 }
 
 void Game::update() {
@@ -200,10 +201,8 @@ void Game::createShadowMap() {
     for (GLenum face = 0; face < 6; ++face)
         glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, shadowWidth,
                      shadowHeight, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
-    // The lighting pass compares one stored depth per pixel: blending four depths would only
-    // blur the comparison, and costs a software rasteriser about a millisecond a frame.
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
@@ -216,6 +215,15 @@ void Game::createShadowMap() {
     glDrawBuffer(GL_NONE);
     glReadBuffer(GL_NONE);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+
+    // The lighting pass compares one stored depth per pixel: blending four depths would only
+    // blur the comparison, and costs a software rasteriser about a millisecond a frame.
+    glGenSamplers(1, &shadowSampler);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
 }
 
 void Game::cacheShadowMatrixLocations() {
@@ -533,7 +541,9 @@ void Game::lightingPass() {
 
     glBindVertexArray(quadVAO);
     glDepthFunc(GL_GREATER);
+    glBindSampler(3, shadowSampler);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindSampler(3, 0);
 
     nightSkyShader->use();
     setVec3(nightSkyShader, "viewPos", controls->position.x, controls->position.y, controls->position.z);

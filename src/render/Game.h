@@ -132,6 +132,8 @@ public:
     ShadowLevelKey shadowPreviousKey; // the previous shadow pass's light and placements
     // Filtering of the level's maps during the geometry pass (made by createGBuffer).
     GLuint gBufferSampler = 0;
+    // Nearest filtering of the shadow cube while the lighting pass reads it (made by createShadowMap).
+    GLuint shadowSampler = 0;
     // The coloured lights binned into a floor-plan grid each frame, read by the lighting
     // pass through "lightMasks" on texture unit 4 (made on the first lighting pass).
     LightMaskTexture lightMasks;

@@ -453,6 +453,7 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
         {"quadVAO", Kind::vertexArray, game.quadVAO},
         {"quadVBO", Kind::buffer, game.quadVBO},
         {"gBufferSampler", Kind::sampler, game.gBufferSampler},
+        {"shadowSampler", Kind::sampler, game.shadowSampler},
     };
     const PostProcessing& post = *game.postProcessing;
     names.insert(names.end(), {
