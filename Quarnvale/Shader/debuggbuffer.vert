@@ -2,8 +2,8 @@
 // Deferred lighting and night sky, vertex stage: the full-screen quad at the far plane (the
 // depth test then lets the lighting through where the G-buffer holds a surface and the sky
 // where it is empty), and for each corner the world-space ray from the eye through the far
-// plane, which the sky reads as its direction. On the far plane the world point is affine in the screen position, so the
-// interpolated ray is exact.
+// plane, which the sky reads as its direction (the lighting program ignores it). On the far
+// plane the world point is affine in the screen position, so the interpolated ray is exact.
 // In: attribute 0 position (clip space), attribute 1 texture coordinate; uniforms
 // "inverseViewProjection" (clip to world) and "viewPos" (the eye).
 

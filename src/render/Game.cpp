@@ -39,6 +39,14 @@ void setVec3(Shader* shader, const char* name, float x, float y, float z) {
     glUniform3f(glGetUniformLocation(shader->program, name), x, y, z);
 }
 
+// Storage for the six faces of the cube map bound to GL_TEXTURE_CUBE_MAP: 32-bit float depth,
+// level 0 only, no data.
+void allocateDepthCubeFaces(int width, int height) {
+    for (GLenum face = 0; face < 6; ++face)
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, width, height, 0,
+                     GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+}
+
 glm::vec3 positionOf(const vantor::scene::Object* object) {
     return glm::vec3(object->x, object->y, object->z);
 }
@@ -198,9 +206,7 @@ void Game::createShadowMap() {
     glGenTextures(1, &depthCubemap);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, depthCubemap);
-    for (GLenum face = 0; face < 6; ++face)
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, shadowWidth,
-                     shadowHeight, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    allocateDepthCubeFaces(shadowWidth, shadowHeight);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -340,9 +346,7 @@ void Game::shadowPass(const glm::mat4& transPosition) {
 void Game::createShadowLevelCache() {
     glGenTextures(1, &shadowLevelCubemap);
     glBindTexture(GL_TEXTURE_CUBE_MAP, shadowLevelCubemap);
-    for (GLenum face = 0; face < 6; ++face)
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, shadowWidth,
-                     shadowHeight, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    allocateDepthCubeFaces(shadowWidth, shadowHeight);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, 0);
@@ -598,7 +602,6 @@ void Game::setLightingUniforms(Shader* shader) {
     glUniform4f(glGetUniformLocation(shader->program, "WS_pos_light"), lightPos.x, lightPos.y, lightPos.z,
                 1.0f);
     glUniform2f(glGetUniformLocation(shader->program, "near_far"), nearPlane, farPlane);
-    setMatrix(shader, "inverseViewProjection", glm::inverse(projection * view));
     glActiveTexture(GL_TEXTURE3);
     glUniform1i(glGetUniformLocation(shader->program, "cubemap_tex"), 3);
     glBindTexture(GL_TEXTURE_CUBE_MAP, depthCubemap);
