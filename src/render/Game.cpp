@@ -2,6 +2,7 @@
 
 #include "render/FrameMath.h"
 #include "render/LightGrid.h"
+#include "scene/TriangleOrder.h"
 
 #include <algorithm>
 #include <iostream>
@@ -296,10 +297,36 @@ void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, shadowWidth, shadowHeight);
     glClear(GL_DEPTH_BUFFER_BIT);
+    // The file's order: depth alone comes out the same in any order, and sorting from the
+    // light made this no cheaper.
     setMatrix(depthShader, "M", world->modelMatrix);
     world->draw();
     setMatrix(depthShader, "M", transPosition);
     world->draw();
+}
+
+int Game::sortLevel(const glm::vec3& eye, const glm::mat4 (&placements)[2]) {
+    if (!levelFrontToBack)
+        return 0;
+    if (levelTriangleCentres.empty())
+        levelTriangleCentres = triangleorder::centres(world->vertices, world->indices);
+    float nearest[2] = {0.0f, 0.0f};
+    for (int i = 0; i < 2; ++i) {
+        const glm::vec3 localEye = glm::vec3(glm::inverse(placements[i]) * glm::vec4(eye, 1.0f));
+        triangleorder::nearestFirst(levelTriangleCentres, localEye, levelOrder[i]);
+        if (!levelOrder[i].empty()) {
+            const glm::vec4 centre(levelTriangleCentres[levelOrder[i][0]], 1.0f);
+            nearest[i] = glm::length(glm::vec3(placements[i] * centre) - eye);
+        }
+    }
+    return nearest[1] < nearest[0] ? 1 : 0;
+}
+
+void Game::drawLevelPlacement(int placement) {
+    if (levelFrontToBack)
+        world->drawInOrder(levelOrder[placement]);
+    else
+        world->draw();
 }
 
 void Game::shadowPass(const glm::mat4& transPosition) {
@@ -441,11 +468,14 @@ void Game::geometryPass(const glm::mat4& transPosition) {
     if (levelBackFaceCulling)
         glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    glFrontFace(framemath::mirrors(world->modelMatrix) ? GL_CW : GL_CCW);
-    world->draw();
-    setMatrix(gBufferShader, "M", transPosition);
-    glFrontFace(framemath::mirrors(transPosition) ? GL_CW : GL_CCW);
-    world->draw();
+    const glm::mat4 placements[2] = {world->modelMatrix, transPosition};
+    const int first = sortLevel(controls->position, placements);
+    for (int n = 0; n < 2; ++n) {
+        const int i = (first + n) % 2;
+        setMatrix(gBufferShader, "M", placements[i]);
+        glFrontFace(framemath::mirrors(placements[i]) ? GL_CW : GL_CCW);
+        drawLevelPlacement(i);
+    }
     glFrontFace(GL_CCW);
     glDisable(GL_CULL_FACE);
     for (GLuint unit = 0; unit < 3; ++unit)

@@ -18,6 +18,7 @@
 #include <GLFW/glfw3.h>
 #include <glm/glm.hpp>
 
+#include <cstdint>
 #include <vector>
 
 class Game {
@@ -56,6 +57,11 @@ public:
     // Makes the cube and framebuffer the shadow pass keeps the level's depth in.
     void createShadowLevelCache();
     void geometryPass(const glm::mat4& transPosition);
+    // Sorts both level placements' triangles nearest first as seen from `eye` (world space)
+    // when `levelFrontToBack` is set, and says which placement to draw first (the one with
+    // the nearer triangle). `drawLevelPlacement` then draws placement 0 or 1 in that order.
+    int sortLevel(const glm::vec3& eye, const glm::mat4 (&placements)[2]);
+    void drawLevelPlacement(int placement);
     void prepareLightingTarget();
     void lightingPass();
     void setLightingUniforms(Shader* shader);
@@ -124,6 +130,11 @@ public:
     // The geometry pass skips the level's back faces: nowhere on the flight or within the free
     // camera's reach does one show. False draws both sides, the slower path it must match.
     bool levelBackFaceCulling = true;
+    // The geometry pass draws the level's triangles nearest first (sorted each frame from the
+    // camera), so fewer fragments are shaded and then covered. False keeps the file's order.
+    bool levelFrontToBack = true;
+    std::vector<glm::vec3> levelTriangleCentres; // in the level's own space, made on first use
+    std::vector<std::uint32_t> levelOrder[2];    // per placement, this frame's order
     GLuint shadowLevelCubemap = 0;
     GLuint shadowLevelFBO = 0;
     bool shadowLevelValid = false;

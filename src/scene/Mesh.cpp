@@ -1,5 +1,7 @@
 #include "scene/Mesh.h"
 
+#include "scene/TriangleOrder.h"
+
 #include <cstdint>
 #include <utility>
 
@@ -79,12 +81,14 @@ Mesh::Mesh(const glm::mat4& modelMatrix, std::string name, const std::string& di
 Mesh::~Mesh() {
     glDeleteBuffers(1, &vertexBuffer);
     glDeleteBuffers(1, &elementBuffer);
+    glDeleteBuffers(1, &orderedElementBuffer);
     glDeleteBuffers(1, &normalBuffer);
     glDeleteBuffers(1, &tangentBuffer);
     glDeleteBuffers(1, &bitangentBuffer);
     glDeleteBuffers(1, &uvBuffer);
     glDeleteVertexArrays(1, &vao);
-    vertexBuffer = elementBuffer = normalBuffer = tangentBuffer = bitangentBuffer = uvBuffer = vao = 0;
+    vertexBuffer = elementBuffer = orderedElementBuffer = normalBuffer = tangentBuffer = bitangentBuffer =
+        uvBuffer = vao = 0;
     delete diffuseTexture;
     diffuseTexture = nullptr;
     delete normalTexture;
@@ -132,6 +136,31 @@ void Mesh::drawInstanced(int instances) {
     glBindVertexArray(vao);
     glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), indexType, nullptr,
                             instances);
+    glBindVertexArray(0);
+}
+
+void Mesh::drawInOrder(const std::vector<std::uint32_t>& triangleOrder) {
+    if (indices.empty() || triangleOrder.empty())
+        return;
+    if (orderedElementBuffer == 0)
+        glGenBuffers(1, &orderedElementBuffer);
+    glBindVertexArray(vao);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, orderedElementBuffer);
+    const void* data = nullptr;
+    std::size_t bytes = 0;
+    if (indexType == GL_UNSIGNED_SHORT) {
+        triangleorder::reorder(indices, triangleOrder, orderedShortIndices);
+        data = orderedShortIndices.data();
+        bytes = orderedShortIndices.size() * sizeof(std::uint16_t);
+    } else {
+        triangleorder::reorder(indices, triangleOrder, orderedIndices);
+        data = orderedIndices.data();
+        bytes = orderedIndices.size() * sizeof(unsigned int);
+    }
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), data, GL_STREAM_DRAW);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleOrder.size() * 3), indexType, nullptr);
+    // The vertex array goes back to the file's order for every other draw.
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
     glBindVertexArray(0);
 }
 

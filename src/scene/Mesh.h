@@ -11,6 +11,7 @@
 
 #include <GL/glew.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ public:
     void draw() override;
     // Draws `instances` copies in one call (the program tells them apart by gl_InstanceID).
     void drawInstanced(int instances);
+    // Draws the triangles in the order given (triangle numbers, each at most once), through a
+    // second element buffer refilled on every call; `elementBuffer` keeps the file's order.
+    void drawInOrder(const std::vector<std::uint32_t>& triangleOrder);
     void update() override {}
 
     GLuint vao = 0;
@@ -38,6 +42,7 @@ public:
     GLuint normalBuffer = 0;
     GLuint uvBuffer = 0;
     GLuint elementBuffer = 0;
+    GLuint orderedElementBuffer = 0; // made by the first drawInOrder
     GLuint tangentBuffer = 0;
     GLuint bitangentBuffer = 0;
     Texture* diffuseTexture = nullptr;
@@ -52,6 +57,10 @@ public:
     std::vector<unsigned int> indices;
     // GL_UNSIGNED_SHORT while the mesh fits 16-bit indices, GL_UNSIGNED_INT beyond that.
     GLenum indexType = GL_UNSIGNED_SHORT;
+
+private:
+    std::vector<std::uint16_t> orderedShortIndices;
+    std::vector<unsigned int> orderedIndices;
 };
 
 // The level, with the brick textures.

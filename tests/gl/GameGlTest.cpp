@@ -359,6 +359,35 @@ TEST(GameFrame, CullingTheLevelsBackFacesLeavesTheGBufferAsItWas) {
     game->levelBackFaceCulling = true;
 }
 
+TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
+    // The order only decides which of two fragments at exactly the same depth is kept; the
+    // level has no such overlaps, so along the whole flight the sorted draw must give the
+    // file order's G-buffer bit for bit.
+    auto game = makeGame();
+    double now = 0.0;
+    const glm::mat4 copy = framemath::levelCopyTransform();
+    auto gBuffer = [&](bool sorted) {
+        game->levelFrontToBack = sorted;
+        game->geometryPass(copy);
+        glFinish();
+        return std::vector<Image>{readTexture(game->gPosition), readTexture(game->gNormal),
+                                  readTexture(game->gColorSpec)};
+    };
+    for (double t : {1.0, 3.0, 6.0, 9.0, 13.0, 20.0, 35.0, 48.0, 60.0}) {
+        SCOPED_TRACE("t = " + std::to_string(t));
+        for (now += 0.5; now <= t + 1e-9; now += 0.5) {
+            glfwSetTime(now);
+            game->deltaTime = 0.5;
+            game->update();
+        }
+        now = t;
+        const std::vector<Image> sorted = gBuffer(true);
+        EXPECT_FALSE(game->levelOrder[0].empty());
+        EXPECT_TRUE(sorted == gBuffer(false));
+    }
+    game->levelFrontToBack = true;
+}
+
 TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
     auto game = makeGame();
     advanceTo(*game, 20.0); // the orbit looks at the axis, where the marker hangs
