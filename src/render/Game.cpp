@@ -452,6 +452,7 @@ void Game::geometryPass(const glm::mat4& transPosition) {
     glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
     glViewport(0, 0, screenWidth, screenHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    sceneHoldsGBufferDepth = false;
 
     gBufferShader->use();
     setMatrix(gBufferShader, "V", view);
@@ -484,12 +485,20 @@ void Game::geometryPass(const glm::mat4& transPosition) {
 
 void Game::depthHandOver() {
     const GLuint sceneFBO = postProcessing->getFramebuffer();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, gBuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFBO);
-    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_DEPTH_BUFFER_BIT,
-                      GL_NEAREST);
+    // The lighting pass copied this G-buffer's depth already and wrote none of its own.
+    if (!sceneHoldsGBufferDepth)
+        copyGBufferDepth();
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
     forwardPass();
+    sceneHoldsGBufferDepth = false; // the spheres' depth is in it now
+}
+
+void Game::copyGBufferDepth() {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gBuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, postProcessing->getFramebuffer());
+    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_DEPTH_BUFFER_BIT,
+                      GL_NEAREST);
+    sceneHoldsGBufferDepth = true;
 }
 
 void Game::forwardPass() {
@@ -535,15 +544,10 @@ void Game::forwardPass() {
 // ---- Deferred lighting -----------------------------------------------------------------
 
 void Game::prepareLightingTarget() {
-    const GLuint sceneFBO = postProcessing->getFramebuffer();
-    for (GLenum attachment : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1}) {
-        glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
-        glViewport(0, 0, screenWidth, screenHeight);
-        glDrawBuffer(attachment);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
+    // No clears: the lighting pass's two quads write every pixel of both colour attachments
+    // (the surface where the G-buffer has one, the sky everywhere else), and its depth copy
+    // replaces the whole depth buffer; clearing first would only cost a pass over all three.
+    glBindFramebuffer(GL_FRAMEBUFFER, postProcessing->getFramebuffer());
     glViewport(0, 0, screenWidth, screenHeight);
     const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
     glDrawBuffers(2, buffers);
@@ -556,10 +560,7 @@ void Game::lightingPass() {
     // the sky's quad (also at the far plane) where the depth is still the cleared 1. Neither
     // writes depth; the depth hand-over replaces it with the G-buffer's anyway.
     const GLuint sceneFBO = postProcessing->getFramebuffer();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, gBuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFBO);
-    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_DEPTH_BUFFER_BIT,
-                      GL_NEAREST);
+    copyGBufferDepth();
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
     glDepthMask(GL_FALSE);
 

@@ -67,8 +67,10 @@ public:
     void setLightingUniforms(Shader* shader);
     // Bins the coloured lights into the floor-plan grid and hands it to `shader`.
     void uploadLightGrid(Shader* shader);
-    // Copies the G-buffer depth into the lit-scene target, then runs `forwardPass` there.
+    // Gives the lit-scene target the G-buffer's depth (copied unless the lighting pass already
+    // did since the last geometry pass), then runs `forwardPass` there.
     void depthHandOver();
+    void copyGBufferDepth();
     void forwardPass();
 
     double deltaTime;
@@ -135,6 +137,9 @@ public:
     bool levelFrontToBack = true;
     std::vector<glm::vec3> levelTriangleCentres; // in the level's own space, made on first use
     std::vector<std::uint32_t> levelOrder[2];    // per placement, this frame's order
+    // The lit-scene target's depth is exactly the current G-buffer's: set by copyGBufferDepth,
+    // cleared by the geometry pass and by the forward pass's spheres.
+    bool sceneHoldsGBufferDepth = false;
     GLuint shadowLevelCubemap = 0;
     GLuint shadowLevelFBO = 0;
     bool shadowLevelValid = false;

@@ -271,6 +271,52 @@ TEST(GameFrame, LightingPassLeavesNoPixelUnlitAndTheSkyOnlyWhereNothingIsDrawn) 
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+TEST(GameFrame, TheLitTargetNeedsNoClearAndGetsTheDepthItNeeds) {
+    // The lighting pass does not clear its target: its two quads must write every pixel of
+    // both attachments, and its depth copy must replace whatever depth was there.
+    auto game = makeGame();
+    advanceTo(*game, 20.0);
+    const glm::mat4 copy = framemath::levelCopyTransform();
+    game->shadowPass(copy);
+    game->geometryPass(copy);
+    auto poisonTarget = [&](float depth) {
+        glBindFramebuffer(GL_FRAMEBUFFER, game->postProcessing->getFramebuffer());
+        const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
+        glDrawBuffers(2, buffers);
+        glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+        glClearDepth(depth);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClearDepth(1.0);
+    };
+    poisonTarget(1.0f);
+    const Image lit = relight(*game);
+    const Image bright = readTexture(game->postProcessing->brightTexture);
+    for (float depth : {0.0f, 0.3f}) {
+        poisonTarget(depth);
+        EXPECT_TRUE(relight(*game) == lit) << "depth " << depth;
+        EXPECT_TRUE(readTexture(game->postProcessing->brightTexture) == bright) << "depth " << depth;
+    }
+
+    // The hand-over copies the depth itself when no lighting pass did since the geometry
+    // pass: with a target depth of 0 left in place, no sphere would pass the depth test.
+    game->depthHandOver();
+    glFinish();
+    const Image withSpheres = readTexture(game->postProcessing->renderedTexture);
+    game->geometryPass(copy);
+    relight(*game);
+    game->geometryPass(copy);
+    poisonTarget(0.0f);
+    game->depthHandOver();
+    glFinish();
+    const Image handedOver = readTexture(game->postProcessing->renderedTexture);
+    size_t sphereColours = 0;
+    for (size_t i = 0; i < pixelCount; ++i)
+        sphereColours += rgb(handedOver, i) == rgb(withSpheres, i) && rgb(withSpheres, i) != rgb(lit, i);
+    EXPECT_GT(sphereColours, 100u) << "the spheres are drawn over the poisoned target";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST(GameFrame, CameraOnTheAxisStillGivesFiniteBuffers) {
     auto game = makeGame();
     advanceTo(*game, 60.0);
