@@ -1,5 +1,8 @@
 #include "render/FrameMath.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <glm/gtc/matrix_transform.hpp>
 
 namespace framemath {
@@ -52,6 +55,83 @@ float sunkShadowLightHeight(float y, double deltaTime) {
     if (sunk < 0.25f)
         sunk = 0.25f;
     return sunk;
+}
+
+void ballFootprint(const std::array<glm::mat4, 6>& faceMatrices, const glm::vec3& centre, float radius,
+                   int size, std::vector<FaceRect>& out) {
+    for (int face = 0; face < 6; ++face) {
+        glm::vec4 clip[8];
+        bool outside[6] = {true, true, true, true, true, true};
+        for (int corner = 0; corner < 8; ++corner) {
+            const glm::vec3 offset((corner & 1) ? radius : -radius, (corner & 2) ? radius : -radius,
+                                   (corner & 4) ? radius : -radius);
+            const glm::vec4 c = faceMatrices[face] * glm::vec4(centre + offset, 1.0f);
+            clip[corner] = c;
+            outside[0] &= c.x < -c.w;
+            outside[1] &= c.x > c.w;
+            outside[2] &= c.y < -c.w;
+            outside[3] &= c.y > c.w;
+            outside[4] &= c.z < -c.w;
+            outside[5] &= c.z > c.w;
+        }
+        if (outside[0] || outside[1] || outside[2] || outside[3] || outside[4] || outside[5])
+            continue;
+
+        // Drawing clips at the near plane (z = -w), so what reaches the face is the box's part
+        // beyond it: a convex body whose projection lies within the bounds of its corners
+        // there and of the points where the box's edges cross the plane.
+        glm::vec2 low(1e30f), high(-1e30f);
+        auto include = [&](const glm::vec4& c) {
+            const glm::vec2 ndc = glm::vec2(c) / c.w;
+            low = glm::min(low, ndc);
+            high = glm::max(high, ndc);
+        };
+        for (int corner = 0; corner < 8; ++corner) {
+            const float d = clip[corner].z + clip[corner].w;
+            if (d >= 0.0f && clip[corner].w > 0.0f)
+                include(clip[corner]);
+            // Edges to the corners that differ in one more axis bit, each edge once.
+            for (int axis = 1; axis < 8; axis <<= 1) {
+                if (corner & axis)
+                    continue;
+                const glm::vec4& b = clip[corner | axis];
+                const float e = b.z + b.w;
+                if ((d < 0.0f) != (e < 0.0f)) {
+                    const glm::vec4 crossing = clip[corner] + (b - clip[corner]) * (d / (d - e));
+                    if (crossing.w > 0.0f)
+                        include(crossing);
+                }
+            }
+        }
+        if (!(low.x <= high.x && low.y <= high.y))
+            continue;
+        const float half = 0.5f * static_cast<float>(size);
+        auto texel = [&](float ndc, bool up) {
+            const float t =
+                up ? std::ceil((ndc + 1.0f) * half) + 1.0f : std::floor((ndc + 1.0f) * half) - 1.0f;
+            return static_cast<int>(std::clamp(t, 0.0f, static_cast<float>(size)));
+        };
+        const FaceRect rect{face, texel(low.x, false), texel(low.y, false), texel(high.x, true),
+                            texel(high.y, true)};
+        if (rect.x0 < rect.x1 && rect.y0 < rect.y1)
+            out.push_back(rect);
+    }
+}
+
+std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
+    long long area[6] = {0, 0, 0, 0, 0, 0};
+    for (const FaceRect& r : rects)
+        if (r.face >= 0 && r.face < 6)
+            area[r.face] += static_cast<long long>(r.x1 - r.x0) * (r.y1 - r.y0);
+    std::vector<FaceRect> copies;
+    const long long faceArea = static_cast<long long>(size) * size;
+    for (int face = 0; face < 6; ++face)
+        if (2 * area[face] >= faceArea)
+            copies.push_back(FaceRect{face, 0, 0, size, size});
+    for (const FaceRect& r : rects)
+        if (r.face >= 0 && r.face < 6 && 2 * area[r.face] < faceArea)
+            copies.push_back(r);
+    return copies;
 }
 
 } // namespace framemath

@@ -4,6 +4,7 @@
 #include <glm/glm.hpp>
 
 #include <array>
+#include <vector>
 
 namespace framemath {
 
@@ -23,6 +24,26 @@ glm::mat4 shadowProjection(float nearPlane, float farPlane);
 
 // The six face matrices (+X, -X, +Y, -Y, +Z, -Z) that render the cube map seen from `lightPos`.
 std::array<glm::mat4, 6> shadowFaceMatrices(const glm::mat4& shadowProj, const glm::vec3& lightPos);
+
+// A rectangle of texels on one face of a cube map: columns [x0, x1), rows [y0, y1).
+struct FaceRect {
+    int face = 0;
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool operator==(const FaceRect& o) const {
+        return face == o.face && x0 == o.x0 && y0 == o.y0 && x1 == o.x1 && y1 == o.y1;
+    }
+};
+
+// Appends to `out`, per face (rendered with `faceMatrices`, `size` texels a side), a rectangle
+// holding every texel that anything inside the ball of `radius` around `centre` can cover:
+// the projected bounds of the part of the ball's bounding box beyond the near plane, plus one
+// texel; nothing for a face the box is wholly outside of.
+void ballFootprint(const std::array<glm::mat4, 6>& faceMatrices, const glm::vec3& centre, float radius,
+                   int size, std::vector<FaceRect>& out);
+
+// The copies that cover `rects` (faces of `size` texels a side): a face whose rectangles add
+// up to half of it or more is copied whole, once; the other rectangles as they are.
+std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size);
 
 // `model` moved to `position`: its translation column replaced, rotation and scale kept.
 glm::mat4 placedAt(const glm::mat4& model, const glm::vec3& position);

@@ -5,6 +5,8 @@
 #include "scene/TriangleOrder.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <iostream>
 #include <string>
 
@@ -265,6 +267,7 @@ void Game::setShadowUniforms() {
 }
 
 void Game::renderShadowFromScratch(const glm::mat4& transPosition) {
+    shadowSphereRectsValid = false;
     setShadowUniforms();
     drawShadowLevel(depthMapFBO, transPosition);
 
@@ -351,6 +354,7 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     if (!kept && !resting) {
         drawShadowLevel(depthMapFBO, transPosition);
         drawShadowSpheres();
+        shadowSphereRectsValid = false;
         return;
     }
     if (!kept) {
@@ -359,15 +363,45 @@ void Game::shadowPass(const glm::mat4& transPosition) {
         drawShadowLevel(shadowLevelFBO, transPosition);
         shadowLevelKey = key;
         shadowLevelValid = true;
+        shadowSphereRectsValid = false;
         ++shadowLevelRenders;
     }
 
-    // A plain copy: cheaper than clearing the cube and far cheaper than drawing the level.
-    glCopyImageSubData(shadowLevelCubemap, GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, depthCubemap, GL_TEXTURE_CUBE_MAP,
-                       0, 0, 0, 0, shadowWidth, shadowHeight, 6);
+    // A plain copy is cheaper than clearing the cube and far cheaper than drawing the level;
+    // when the cube holds the kept level with only the previous frame's spheres over it, only
+    // the texels those spheres could have covered are copied back.
+    if (shadowSphereRectsValid) {
+        for (const framemath::FaceRect& r : framemath::faceCopies(shadowSphereRects, shadowWidth))
+            glCopyImageSubData(shadowLevelCubemap, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, r.face, depthCubemap,
+                               GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, r.face, r.x1 - r.x0, r.y1 - r.y0, 1);
+    } else {
+        glCopyImageSubData(shadowLevelCubemap, GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, depthCubemap,
+                           GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, shadowWidth, shadowHeight, 6);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
     glViewport(0, 0, shadowWidth, shadowHeight);
     drawShadowSpheres();
+    recordShadowSphereRects();
+}
+
+void Game::recordShadowSphereRects() {
+    if (shadowBallRadius < 0.0f) {
+        // Every corner of the ball's mesh lies within this distance of its placed centre.
+        float farthest = 0.0f;
+        for (const glm::vec3& v : ball->vertices)
+            farthest = std::max(farthest, glm::length(v));
+        const glm::mat3 linear(ball->modelMatrix);
+        const float stretch = std::sqrt(glm::dot(linear[0], linear[0]) + glm::dot(linear[1], linear[1]) +
+                                        glm::dot(linear[2], linear[2]));
+        shadowBallRadius = farthest * stretch * 1.001f + 1e-5f;
+    }
+    std::array<glm::mat4, 6> faces;
+    std::copy(shadowTransforms.begin(), shadowTransforms.end(), faces.begin());
+    shadowSphereRects.clear();
+    for (int j = 0; j < visitedLights(objectCount, objects); ++j)
+        framemath::ballFootprint(faces, positionOf(objects[j]), shadowBallRadius, shadowWidth,
+                                 shadowSphereRects);
+    shadowSphereRectsValid = true;
 }
 
 void Game::createShadowLevelCache() {

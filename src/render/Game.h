@@ -7,6 +7,7 @@
 
 #include "gpu/Shader.h"
 #include "input/Controls.h"
+#include "render/FrameMath.h"
 #include "render/LightMaskTexture.h"
 #include "render/PassObserver.h"
 #include "render/PostProcessing.h"
@@ -54,6 +55,8 @@ public:
     void setShadowUniforms();
     void drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition);
     void drawShadowSpheres();
+    // Notes which texels of the cube this frame's spheres can cover (see shadowSphereRects).
+    void recordShadowSphereRects();
     // Makes the cube and framebuffer the shadow pass keeps the level's depth in.
     void createShadowLevelCache();
     void geometryPass(const glm::mat4& transPosition);
@@ -141,6 +144,12 @@ public:
     // cleared by the geometry pass and by the forward pass's spheres.
     bool sceneHoldsGBufferDepth = false;
     GLuint shadowLevelCubemap = 0;
+    // Where the spheres drawn over the kept level can have written into `depthCubemap`; while
+    // valid, the cube is the kept level everywhere else, so the next cached pass restores only
+    // these texels. Anything else that draws into the cube must clear the flag.
+    std::vector<framemath::FaceRect> shadowSphereRects;
+    bool shadowSphereRectsValid = false;
+    float shadowBallRadius = -1.0f; // bound on the placed ball's corners, made on first use
     GLuint shadowLevelFBO = 0;
     bool shadowLevelValid = false;
     int shadowLevelRenders = 0;       // how often the kept level was rendered

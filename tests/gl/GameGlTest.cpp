@@ -110,6 +110,7 @@ Frame renderAndDissect(Game& game) {
     game.objectCount = lights;
     glBindFramebuffer(GL_FRAMEBUFFER, game.depthMapFBO);
     glClear(GL_DEPTH_BUFFER_BIT);
+    game.shadowSphereRectsValid = false; // the next shadow pass must restore the whole cube
     f.noShadow = relight(game);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     return f;

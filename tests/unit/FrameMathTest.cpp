@@ -103,6 +103,78 @@ TEST(ShadowFaceMatrices, EachFaceSeesItsOwnDirectionWithGlOrientation) {
     EXPECT_LT(above.y / above.w, 0.0f);
 }
 
+TEST(BallFootprint, HoldsEveryTexelAPointOfTheBallCanReach) {
+    // Random balls around a light, some far, some touching it, some straddling face edges:
+    // every point of a ball that lands on a face inside the frustum (beyond the near plane)
+    // must fall in that face's rectangle, and a face a ball cannot reach gets none.
+    const float nearPlane = 0.01f, farPlane = 3.0f;
+    const int size = 1024;
+    const glm::vec3 light(0.0f, 0.25f, 0.0f);
+    const auto faces = framemath::shadowFaceMatrices(framemath::shadowProjection(nearPlane, farPlane), light);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    int pointsOnFaces = 0, smallRects = 0;
+    for (int ball = 0; ball < 400; ++ball) {
+        const float distance = ball % 4 == 0 ? 0.03f * std::abs(unit(random)) : 2.0f * std::abs(unit(random));
+        const glm::vec3 centre =
+            light +
+            distance * glm::normalize(glm::vec3(unit(random), unit(random), unit(random)) + glm::vec3(1e-3f));
+        const float radius = 0.005f + 0.03f * std::abs(unit(random));
+        std::vector<framemath::FaceRect> rects;
+        framemath::ballFootprint(faces, centre, radius, size, rects);
+        for (const framemath::FaceRect& r : rects) {
+            ASSERT_TRUE(r.face >= 0 && r.face < 6 && 0 <= r.x0 && r.x0 < r.x1 && r.x1 <= size && 0 <= r.y0 &&
+                        r.y0 < r.y1 && r.y1 <= size);
+            smallRects += (r.x1 - r.x0) * (r.y1 - r.y0) < size * size / 100;
+        }
+        for (int sample = 0; sample < 300; ++sample) {
+            glm::vec3 offset(unit(random), unit(random), unit(random));
+            if (glm::length(offset) > 1.0f)
+                offset = glm::normalize(offset); // on the surface
+            const glm::vec3 point = centre + radius * offset;
+            for (int face = 0; face < 6; ++face) {
+                const glm::vec4 clip = faces[face] * glm::vec4(point, 1.0f);
+                if (!(clip.w > 0.0f) || std::abs(clip.x) > clip.w || std::abs(clip.y) > clip.w ||
+                    clip.z < -clip.w || clip.z > clip.w)
+                    continue;
+                ++pointsOnFaces;
+                const float x = (clip.x / clip.w + 1.0f) * 0.5f * size,
+                            y = (clip.y / clip.w + 1.0f) * 0.5f * size;
+                bool held = false;
+                for (const framemath::FaceRect& r : rects)
+                    held |= r.face == face && r.x0 <= std::floor(x) && std::floor(x) < r.x1 &&
+                            r.y0 <= std::floor(y) && std::floor(y) < r.y1;
+                ASSERT_TRUE(held) << "ball " << ball << " face " << face << " texel " << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_GT(pointsOnFaces, 10000);
+    EXPECT_GT(smallRects, 200) << "distant balls get small rectangles";
+
+    // Behind the light's plane of a face, or wholly beyond its far plane, nothing.
+    std::vector<framemath::FaceRect> rects;
+    framemath::ballFootprint(faces, light + glm::vec3(1.0f, 0.0f, 0.0f), 0.05f, size, rects);
+    for (const framemath::FaceRect& r : rects)
+        EXPECT_NE(r.face, 1) << "-X cannot see a ball at +X";
+    rects.clear();
+    framemath::ballFootprint(faces, light + glm::vec3(10.0f, 0.0f, 0.0f), 0.05f, size, rects);
+    EXPECT_TRUE(rects.empty());
+}
+
+TEST(BallFootprint, FaceCopiesMergeCrowdedFacesAndKeepTheRest) {
+    const int size = 100;
+    const std::vector<framemath::FaceRect> rects = {
+        {0, 0, 0, 60, 50},   {0, 40, 40, 100, 100}, // 3000 + 3600 of 10000: copied whole
+        {2, 10, 10, 20, 20}, {5, 0, 0, 100, 49},    // 100, and 4900 (under half): kept
+        {7, 0, 0, 10, 10},                          // no such face: dropped
+    };
+    const std::vector<framemath::FaceRect> copies = framemath::faceCopies(rects, size);
+    const std::vector<framemath::FaceRect> expected = {
+        {0, 0, 0, 100, 100}, {2, 10, 10, 20, 20}, {5, 0, 0, 100, 49}};
+    EXPECT_EQ(copies, expected);
+    EXPECT_TRUE(framemath::faceCopies({}, size).empty());
+}
+
 TEST(PlacedAt, ReplacesOnlyTheTranslation) {
     glm::mat4 model(0.0f);
     model[0][0] = model[1][1] = model[2][2] = 0.05f;
