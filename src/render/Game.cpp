@@ -631,8 +631,9 @@ void Game::uploadLightGrid(Shader* shader) {
     positions.reserve(lights);
     for (int i = 0; i < lights; ++i)
         positions.push_back(positionOf(objects[i]));
-    const lightgrid::LightGrid grid =
-        lightgrid::buildLightGrid(positions, lightReach, lightCellSize, maxLightCellsPerSide, lightSlabs);
+    lightgrid::buildLightGrid(positions, lightReach, lightCellSize, maxLightCellsPerSide, lightSlabs,
+                              lightGrid);
+    const lightgrid::LightGrid& grid = lightGrid;
     lightMasks.upload(grid, lightMaskUnit);
     glUniform1i(glGetUniformLocation(shader->program, "lightMasks"), lightMaskUnit);
     glUniform4f(glGetUniformLocation(shader->program, "lightGrid"), grid.origin.x, grid.origin.y,

@@ -8,6 +8,7 @@
 #include "gpu/Shader.h"
 #include "input/Controls.h"
 #include "render/FrameMath.h"
+#include "render/LightGrid.h"
 #include "render/LightMaskTexture.h"
 #include "render/PassObserver.h"
 #include "render/PostProcessing.h"
@@ -162,6 +163,7 @@ public:
     // The coloured lights binned into a floor-plan grid each frame, read by the lighting
     // pass through "lightMasks" on texture unit 4 (made on the first lighting pass).
     LightMaskTexture lightMasks;
+    lightgrid::LightGrid lightGrid; // this frame's grid, its storage kept between frames
     // Told where each pass of `render` begins and ends; not owned, null when nobody watches.
     PassObserver* passObserver = nullptr;
 };

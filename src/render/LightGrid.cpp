@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace lightgrid {
 
@@ -21,10 +22,21 @@ constexpr float edgeMargin = 1e-3f;
 LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize,
                          int maxCellsPerSide, int slabCount) {
     LightGrid grid;
+    buildLightGrid(lights, reach, cellSize, maxCellsPerSide, slabCount, grid);
+    return grid;
+}
+
+void buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize, int maxCellsPerSide,
+                    int slabCount, LightGrid& grid) {
+    // Start from the empty grid (one cell, no bits), keeping the storage.
+    std::vector<std::uint32_t> storage = std::move(grid.masks);
+    grid = LightGrid{};
+    storage.assign(2, 0u);
+    grid.masks = std::move(storage);
     const int count = std::min(static_cast<int>(lights.size()), maskBits);
     if (!(reach > 0.0f) || !std::isfinite(reach) || !(cellSize > 0.0f) || maxCellsPerSide < 1 ||
         slabCount < 1)
-        return grid;
+        return;
 
     glm::vec3 low(std::numeric_limits<float>::max());
     glm::vec3 high(std::numeric_limits<float>::lowest());
@@ -35,14 +47,14 @@ LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, floa
         high = glm::max(high, lights[i]);
     }
     if (low.x > high.x)
-        return grid; // no usable light: one empty cell
+        return; // no usable light: one empty cell
 
     low -= glm::vec3(reach);
     high += glm::vec3(reach);
     const glm::vec3 extent = high - low;
     const float largest = std::max(extent.x, extent.z);
     if (!std::isfinite(largest) || !std::isfinite(extent.y))
-        return grid; // a span beyond float range: no meaningful cell size
+        return; // a span beyond float range: no meaningful cell size
     // Far-flung lights make bigger cells rather than a bigger texture.
     if (largest / cellSize > static_cast<float>(maxCellsPerSide))
         cellSize = largest / static_cast<float>(maxCellsPerSide);
@@ -94,7 +106,6 @@ LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, floa
             }
         }
     }
-    return grid;
 }
 
 std::uint64_t maskAt(const LightGrid& grid, glm::vec3 point) {

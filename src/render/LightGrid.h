@@ -37,6 +37,10 @@ struct LightGrid {
 // spread wider than a float can measure set no bit.
 LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize,
                          int maxCellsPerSide, int slabCount);
+// The same into `grid`, reusing its mask storage (a frame's grid is a megabyte or so: a fresh
+// allocation each frame costs the page faults of fresh memory).
+void buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize, int maxCellsPerSide,
+                    int slabCount, LightGrid& grid);
 
 // The mask of the box holding `point`, zero outside the grid (as the shader reads it).
 std::uint64_t maskAt(const LightGrid& grid, glm::vec3 point);

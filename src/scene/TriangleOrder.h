@@ -18,7 +18,8 @@ std::vector<glm::vec3> centres(const std::vector<glm::vec3>& vertices,
                                const std::vector<unsigned int>& indices);
 
 // Triangle numbers in order of their centres' distance from `eye`, nearest first; equal
-// distances keep the mesh's order.
+// distances keep the mesh's order. `order` may hold the previous result: sorting starts from
+// it, which is quick when the eye has moved little (the result does not depend on it).
 void nearestFirst(const std::vector<glm::vec3>& centres, const glm::vec3& eye,
                   std::vector<std::uint32_t>& order);
 

@@ -326,6 +326,31 @@ TEST(LightGrid, CoversExactlyTheLightsReachAndSurvivesOddInput) {
     EXPECT_EQ(lightgrid::maskAt(grid, {0.0f, 0.0f, 0.0f}), 0u);
 }
 
+TEST(LightGrid, AReusedGridEqualsAFreshOne) {
+    // The frame's grid is rebuilt in place: whatever it held before (a wider spread, no light
+    // at all, a rejected reach) must not leak into the next one.
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> spread(-3.0f, 3.0f);
+    lightgrid::LightGrid reused;
+    for (int round = 0; round < 12; ++round) {
+        std::vector<glm::vec3> lights(round % 4 == 3 ? 0 : 50);
+        for (glm::vec3& l : lights)
+            l = glm::vec3(spread(random), 0.25f * spread(random), spread(random)) * (round % 2 ? 0.3f : 1.0f);
+        const float reach = round == 5 ? -1.0f : 0.5f;
+        lightgrid::buildLightGrid(lights, reach, 0.0625f, 128, 16, reused);
+        const lightgrid::LightGrid fresh = lightgrid::buildLightGrid(lights, reach, 0.0625f, 128, 16);
+        SCOPED_TRACE(round);
+        EXPECT_EQ(reused.origin, fresh.origin);
+        EXPECT_EQ(reused.cellSize, fresh.cellSize);
+        EXPECT_EQ(reused.columns, fresh.columns);
+        EXPECT_EQ(reused.rows, fresh.rows);
+        EXPECT_EQ(reused.floorY, fresh.floorY);
+        EXPECT_EQ(reused.slabHeight, fresh.slabHeight);
+        EXPECT_EQ(reused.slabs, fresh.slabs);
+        EXPECT_EQ(reused.masks, fresh.masks);
+    }
+}
+
 TEST(LightColorPacking, PushesFromGreyAndSurvivesTheRoundTripWithinOneStep) {
     const float saturation = 1.4f;
     const float range = 1.5f;

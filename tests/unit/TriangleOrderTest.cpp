@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -66,4 +69,38 @@ TEST(TriangleOrder, IgnoresALeftoverCornerAndToleratesBadIndices) {
     std::vector<std::uint32_t> order = {4, 5};
     triangleorder::nearestFirst({}, glm::vec3(0), order);
     EXPECT_TRUE(order.empty());
+}
+
+TEST(TriangleOrder, StartingFromAnyPreviousOrderGivesTheSameResult) {
+    // A mesh of many triangles with repeated distances, sorted from eyes that move a little
+    // (nearly sorted start), jump (far from sorted) or start from a list that is no
+    // permutation of the triangles: always the one order by distance, then triangle number.
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> coordinate(-20, 20);
+    std::vector<glm::vec3> centres(3000);
+    for (glm::vec3& c : centres)
+        c = glm::vec3(coordinate(random), coordinate(random), coordinate(random));
+    auto reference = [&](const glm::vec3& eye) {
+        std::vector<std::pair<float, std::uint32_t>> keyed;
+        for (std::uint32_t i = 0; i < centres.size(); ++i)
+            keyed.push_back({glm::dot(centres[i] - eye, centres[i] - eye), i});
+        std::sort(keyed.begin(), keyed.end());
+        std::vector<std::uint32_t> order;
+        for (const auto& k : keyed)
+            order.push_back(k.second);
+        return order;
+    };
+    std::vector<std::uint32_t> order;
+    glm::vec3 eye(0.0f);
+    for (int step = 0; step < 40; ++step) {
+        eye += step % 10 == 9 ? glm::vec3(30.0f, -17.0f, 5.0f) : glm::vec3(0.25f, 0.0f, -0.125f);
+        triangleorder::nearestFirst(centres, eye, order);
+        ASSERT_EQ(order, reference(eye)) << "step " << step;
+    }
+    for (std::vector<std::uint32_t> start :
+         {std::vector<std::uint32_t>(3000, 0), std::vector<std::uint32_t>{5, 4},
+          std::vector<std::uint32_t>(3000, 9999)}) {
+        triangleorder::nearestFirst(centres, eye, start);
+        EXPECT_EQ(start, reference(eye));
+    }
 }
