@@ -70,6 +70,16 @@ void advanceTo(Game& game, double seconds, double step = 0.5) {
     }
 }
 
+// Goes on updating in half-second steps from `now` until `seconds`, and moves `now` there.
+void advanceFromTo(Game& game, double& now, double seconds) {
+    for (now += 0.5; now <= seconds + 1e-9; now += 0.5) {
+        glfwSetTime(now);
+        game.deltaTime = 0.5;
+        game.update();
+    }
+    now = seconds;
+}
+
 // Lights the current G-buffer again into the lit-scene target and reads the lit level back.
 Image relight(Game& game) {
     game.prepareLightingTarget();
@@ -380,12 +390,7 @@ TEST(GameFrame, CullingTheLevelsBackFacesLeavesTheGBufferAsItWas) {
     double now = 0.0;
     for (double t : {3.0, 6.0, 9.0, 13.0, 17.0, 20.0, 35.0, 48.0}) {
         SCOPED_TRACE("t = " + std::to_string(t));
-        for (now += 0.5; now <= t + 1e-9; now += 0.5) {
-            glfwSetTime(now);
-            game->deltaTime = 0.5;
-            game->update();
-        }
-        now = t;
+        advanceFromTo(*game, now, t);
         const glm::mat4 copy = framemath::levelCopyTransform();
         game->levelBackFaceCulling = true;
         game->geometryPass(copy);
@@ -422,12 +427,7 @@ TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
     };
     for (double t : {1.0, 3.0, 6.0, 9.0, 13.0, 20.0, 35.0, 48.0, 60.0}) {
         SCOPED_TRACE("t = " + std::to_string(t));
-        for (now += 0.5; now <= t + 1e-9; now += 0.5) {
-            glfwSetTime(now);
-            game->deltaTime = 0.5;
-            game->update();
-        }
-        now = t;
+        advanceFromTo(*game, now, t);
         const std::vector<Image> sorted = gBuffer(true);
         EXPECT_FALSE(game->levelOrder[0].empty());
         EXPECT_TRUE(sorted == gBuffer(false));
