@@ -385,22 +385,22 @@ void Game::shadowPass(const glm::mat4& transPosition) {
 }
 
 void Game::recordShadowSphereRects() {
-    if (shadowBallRadius < 0.0f) {
-        // Every corner of the ball's mesh lies within this distance of its placed centre.
-        float farthest = 0.0f;
+    // Every corner of the ball's mesh lies within `shadowBallExtent` of its origin; placed, within
+    // that times the matrix's largest stretch (bounded by its Frobenius norm) of its centre.
+    if (shadowBallExtent < 0.0f) {
+        shadowBallExtent = 0.0f;
         for (const glm::vec3& v : ball->vertices)
-            farthest = std::max(farthest, glm::length(v));
-        const glm::mat3 linear(ball->modelMatrix);
-        const float stretch = std::sqrt(glm::dot(linear[0], linear[0]) + glm::dot(linear[1], linear[1]) +
-                                        glm::dot(linear[2], linear[2]));
-        shadowBallRadius = farthest * stretch * 1.001f + 1e-5f;
+            shadowBallExtent = std::max(shadowBallExtent, glm::length(v));
     }
+    const glm::mat3 linear(ball->modelMatrix);
+    const float stretch = std::sqrt(glm::dot(linear[0], linear[0]) + glm::dot(linear[1], linear[1]) +
+                                    glm::dot(linear[2], linear[2]));
+    const float radius = shadowBallExtent * stretch * 1.001f + 1e-5f;
     std::array<glm::mat4, 6> faces;
     std::copy(shadowTransforms.begin(), shadowTransforms.end(), faces.begin());
     shadowSphereRects.clear();
     for (int j = 0; j < visitedLights(objectCount, objects); ++j)
-        framemath::ballFootprint(faces, positionOf(objects[j]), shadowBallRadius, shadowWidth,
-                                 shadowSphereRects);
+        framemath::ballFootprint(faces, positionOf(objects[j]), radius, shadowWidth, shadowSphereRects);
     shadowSphereRectsValid = true;
 }
 

@@ -150,7 +150,7 @@ public:
     // these texels. Anything else that draws into the cube must clear the flag.
     std::vector<framemath::FaceRect> shadowSphereRects;
     bool shadowSphereRectsValid = false;
-    float shadowBallRadius = -1.0f; // bound on the placed ball's corners, made on first use
+    float shadowBallExtent = -1.0f; // farthest corner of the ball's mesh from its origin, made on first use
     GLuint shadowLevelFBO = 0;
     bool shadowLevelValid = false;
     int shadowLevelRenders = 0;       // how often the kept level was rendered

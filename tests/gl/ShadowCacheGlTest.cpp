@@ -1,8 +1,9 @@
 // The shadow pass keeps the level's depth between frames and only draws the moving spheres
 // over a copy of it. The cube it leaves must be the cube a from-scratch pass renders, bit for
 // bit, all along the flight: while the shadow light still sinks (the kept level goes stale
-// every frame), right after it comes to rest, long after, and when a level placement or the
-// number of spheres changes.
+// every frame), right after it comes to rest, long after, and when a level placement, the
+// number of spheres or their size changes. After the first kept frame only the texels the
+// previous frame's spheres can have covered are put back, so these frames test that too.
 
 #include "GlTestContext.h"
 #include "render/FrameMath.h"
@@ -55,10 +56,16 @@ CubeDiff compareCubes(const std::vector<float>& a, const std::vector<float>& b) 
 void expectCubeMatchesScratch(Game& game, const char* when) {
     SCOPED_TRACE(when);
     const std::vector<float> cached = readShadowCube(game);
+    // The scratch pass draws into the same cube; when it matches, the cube is again what the
+    // cached pass left, so the next cached pass may still put back only the spheres' texels.
+    const std::vector<framemath::FaceRect> rects = game.shadowSphereRects;
+    const bool rectsValid = game.shadowSphereRectsValid;
     game.shadowCacheEnabled = false;
     game.shadowPass(framemath::levelCopyTransform());
     const std::vector<float> scratch = readShadowCube(game);
     game.shadowCacheEnabled = true;
+    game.shadowSphereRects = rects;
+    game.shadowSphereRectsValid = rectsValid;
 
     const CubeDiff d = compareCubes(cached, scratch);
     EXPECT_EQ(d.differing, 0u) << "of " << cached.size() << " texels";
@@ -115,5 +122,13 @@ TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
     game.world->modelMatrix = placement;
     frame("level moved back");
     frame("level moved back, still");
+
+    // Bigger spheres: the texels put back next frame must grow with them.
+    const glm::mat4 ballMatrix = game.ball->modelMatrix;
+    game.ball->modelMatrix = glm::scale(ballMatrix, glm::vec3(3.0f));
+    frame("spheres grown");
+    frame("spheres grown, still");
+    game.ball->modelMatrix = ballMatrix;
+    frame("spheres back to size");
     game.destroy();
 }
