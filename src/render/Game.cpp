@@ -519,7 +519,7 @@ void Game::geometryPass(const glm::mat4& transPosition) {
 
 void Game::depthHandOver() {
     const GLuint sceneFBO = postProcessing->getFramebuffer();
-    // The lighting pass copied this G-buffer's depth already and wrote none of its own.
+    // Copied unless the lighting pass already did (it writes no depth of its own).
     if (!sceneHoldsGBufferDepth)
         copyGBufferDepth();
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
@@ -592,7 +592,7 @@ void Game::lightingPass() {
     // ones get a program each, and the depth test picks the pixels: with the G-buffer's depth
     // in the target, the lighting quad (at the far plane) passes where something was drawn,
     // the sky's quad (also at the far plane) where the depth is still the cleared 1. Neither
-    // writes depth; the depth hand-over replaces it with the G-buffer's anyway.
+    // writes depth, so the forward pass after them finds the G-buffer's depth in place.
     const GLuint sceneFBO = postProcessing->getFramebuffer();
     copyGBufferDepth();
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
@@ -633,12 +633,12 @@ void Game::uploadLightGrid(Shader* shader) {
         positions.push_back(positionOf(objects[i]));
     lightgrid::buildLightGrid(positions, lightReach, lightCellSize, maxLightCellsPerSide, lightSlabs,
                               lightGrid);
-    const lightgrid::LightGrid& grid = lightGrid;
-    lightMasks.upload(grid, lightMaskUnit);
+    lightMasks.upload(lightGrid, lightMaskUnit);
     glUniform1i(glGetUniformLocation(shader->program, "lightMasks"), lightMaskUnit);
-    glUniform4f(glGetUniformLocation(shader->program, "lightGrid"), grid.origin.x, grid.origin.y,
-                1.0f / grid.cellSize, lightReach);
-    glUniform2f(glGetUniformLocation(shader->program, "lightSlabs"), grid.floorY, 1.0f / grid.slabHeight);
+    glUniform4f(glGetUniformLocation(shader->program, "lightGrid"), lightGrid.origin.x, lightGrid.origin.y,
+                1.0f / lightGrid.cellSize, lightReach);
+    glUniform2f(glGetUniformLocation(shader->program, "lightSlabs"), lightGrid.floorY,
+                1.0f / lightGrid.slabHeight);
 }
 
 void Game::setLightingUniforms(Shader* shader) {

@@ -64,3 +64,12 @@ wait_lines() {
   done
   return 1
 }
+
+# Starts ./demo with the given arguments (no stdin, standard output into $out/stdout) and sets
+# `pid` and `id`, its process and its window; ends the script when no window appears.
+start_demo() {
+  ./demo "$@" </dev/null >"$out/stdout" &
+  pid=$!
+  id="$(demo_window "$pid")"
+  [ -n "$id" ] || { echo "FAIL: no Demo window"; exit 1; }
+}

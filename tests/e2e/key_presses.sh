@@ -13,10 +13,7 @@ out="$(mktemp -d)"
 trap 'kill "$pid" 2>/dev/null; rm -rf "$out"' EXIT
 source "$(dirname "$0")/common.bash"
 
-./demo </dev/null >"$out/stdout" &
-pid=$!
-id="$(demo_window "$pid")"
-[ -n "$id" ] || { echo "FAIL: no Demo window"; exit 1; }
+start_demo
 sleep 3 # past the first, slow frames
 
 # Holds key $1 for $2 seconds.

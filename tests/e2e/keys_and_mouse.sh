@@ -9,10 +9,7 @@ out="$(mktemp -d)"
 trap 'kill "$pid" 2>/dev/null; rm -rf "$out"' EXIT
 source "$(dirname "$0")/common.bash"
 
-./demo 800 480 </dev/null >"$out/stdout" &
-pid=$!
-id="$(demo_window "$pid")"
-[ -n "$id" ] || { echo "FAIL: no Demo window"; exit 1; }
+start_demo 800 480
 
 # The glide: a lit, non-flat picture (mean and spread of the grey levels, 0..1).
 sleep 4
