@@ -73,10 +73,6 @@ void Game::init() {
     lightPos.y = 1.0f;
 
     createShadowMap();
-    // The kept level's cube is made up front: made when the light first comes to rest, its 24 MB
-    // would look like memory growing during the run.
-    if (shadowCacheEnabled && GLEW_ARB_copy_image)
-        createShadowLevelCache();
     depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
                              shaderDir + "pointlightdepth1.frag");
     cacheShadowMatrixLocations();
@@ -349,6 +345,11 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     // A light that moved since the last frame will likely move again: keeping its level would
     // cost a copy on top of the drawing. One that stood still is kept.
     const bool resting = key == shadowPreviousKey;
+    // The kept level's cube is made by the second pass: the driver zeroes its 24 MB (about 12 ms),
+    // which the first frame should not wait for, and made when the light first comes to rest it
+    // would look like memory growing during the run. The light cannot rest before a second pass.
+    if (shadowLevelCubemap == 0 && !shadowPreviousKey.matrices.empty())
+        createShadowLevelCache();
     shadowPreviousKey = key;
 
     if (!kept && !resting) {
@@ -358,8 +359,6 @@ void Game::shadowPass(const glm::mat4& transPosition) {
         return;
     }
     if (!kept) {
-        if (shadowLevelCubemap == 0)
-            createShadowLevelCache();
         drawShadowLevel(shadowLevelFBO, transPosition);
         shadowLevelKey = key;
         shadowLevelValid = true;
