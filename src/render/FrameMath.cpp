@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -116,6 +117,27 @@ void ballFootprint(const std::array<glm::mat4, 6>& faceMatrices, const glm::vec3
         if (rect.x0 < rect.x1 && rect.y0 < rect.y1)
             out.push_back(rect);
     }
+}
+
+float backFacingRadius(const std::vector<glm::vec3>& vertices, const std::vector<unsigned int>& indices,
+                       const glm::mat3& linear) {
+    float radius = std::numeric_limits<float>::max();
+    for (size_t i = 0; i + 2 < indices.size(); i += 3) {
+        if (indices[i] >= vertices.size() || indices[i + 1] >= vertices.size() ||
+            indices[i + 2] >= vertices.size())
+            return 0.0f;
+        const glm::dvec3 a = glm::dvec3(linear * vertices[indices[i]]);
+        const glm::dvec3 edge1 = glm::dvec3(linear * vertices[indices[i + 1]]) - a;
+        const glm::dvec3 edge2 = glm::dvec3(linear * vertices[indices[i + 2]]) - a;
+        const glm::dvec3 normal = glm::cross(edge1, edge2);
+        const double area2 = glm::length(normal);
+        // A sliver's side can flip with the rounding of the corners the shader sees.
+        if (!(area2 > 1e-6 * glm::length(edge1) * glm::length(edge2)))
+            return 0.0f;
+        // The triangle faces away from every point nearer the origin than its plane.
+        radius = std::min(radius, static_cast<float>(glm::dot(normal, a) / area2));
+    }
+    return radius > 0.0f && radius < std::numeric_limits<float>::max() ? radius : 0.0f;
 }
 
 std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {

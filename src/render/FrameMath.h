@@ -41,6 +41,15 @@ struct FaceRect {
 void ballFootprint(const std::array<glm::mat4, 6>& faceMatrices, const glm::vec3& centre, float radius,
                    int size, std::vector<FaceRect>& out);
 
+// The radius of the ball around a mesh's origin from inside which every triangle of the mesh,
+// its corners moved by `linear`, faces away (the corners as `indices` list them, three per
+// triangle, counter-clockwise seen from the front). The shadow pass draws only triangles facing
+// the light, so a light within this distance of a placed ball's centre gets nothing of it into
+// the cube. Zero when no such ball exists (origin outside the mesh, mirrored placement) or when a
+// triangle too thin to have a reliable side leaves it unsure.
+float backFacingRadius(const std::vector<glm::vec3>& vertices, const std::vector<unsigned int>& indices,
+                       const glm::mat3& linear);
+
 // The copies that cover `rects` (faces of `size` texels a side): a face whose rectangles add
 // up to half of it or more is copied whole, once; the other rectangles as they are.
 std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size);

@@ -395,11 +395,15 @@ void Game::recordShadowSphereRects() {
     const float stretch = std::sqrt(glm::dot(linear[0], linear[0]) + glm::dot(linear[1], linear[1]) +
                                     glm::dot(linear[2], linear[2]));
     const float radius = shadowBallExtent * stretch * 1.001f + 1e-5f;
+    // A sphere around the light draws nothing into the cube (all its faces face away), though its
+    // bounding box covers every face. The margin dwarfs the rounding of the shader's corners.
+    const float hidesLight = 0.99f * framemath::backFacingRadius(ball->vertices, ball->indices, linear);
     std::array<glm::mat4, 6> faces;
     std::copy(shadowTransforms.begin(), shadowTransforms.end(), faces.begin());
     shadowSphereRects.clear();
     for (int j = 0; j < visitedLights(objectCount, objects); ++j)
-        framemath::ballFootprint(faces, positionOf(objects[j]), radius, shadowWidth, shadowSphereRects);
+        if (glm::length(positionOf(objects[j]) - lightPos) >= hidesLight)
+            framemath::ballFootprint(faces, positionOf(objects[j]), radius, shadowWidth, shadowSphereRects);
     shadowSphereRectsValid = true;
 }
 

@@ -130,5 +130,22 @@ TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
     frame("spheres grown, still");
     game.ball->modelMatrix = ballMatrix;
     frame("spheres back to size");
+
+    // A sphere around the light draws nothing, so nothing of it is put back; one whose surface
+    // passes a little beyond the near plane covers much of the cube. Either moved away next
+    // frame must leave no trace.
+    vantor::scene::Object& sphere = *game.objects[0];
+    const float inside = framemath::backFacingRadius(game.ball->vertices, game.ball->indices,
+                                                     glm::mat3(game.ball->modelMatrix));
+    ASSERT_GT(inside, 0.0f);
+    for (const float offset : {0.5f * inside, inside + 5.0f * game.nearPlane}) {
+        SCOPED_TRACE("sphere centre " + std::to_string(offset) + " from the light");
+        sphere.x = game.lightPos.x + offset;
+        sphere.y = game.lightPos.y;
+        sphere.z = game.lightPos.z;
+        frame("sphere at the light");
+        sphere.x = game.lightPos.x + 0.5f;
+        frame("sphere moved away");
+    }
     game.destroy();
 }

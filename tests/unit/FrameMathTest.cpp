@@ -29,6 +29,45 @@ void expectVecNear(const glm::vec3& actual, const glm::vec3& expected, float tol
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
+// A closed box from -half to +half, its triangles counter-clockwise seen from outside.
+void makeBox(const glm::vec3& half, std::vector<glm::vec3>& vertices, std::vector<unsigned int>& indices) {
+    vertices.clear();
+    for (int corner = 0; corner < 8; ++corner)
+        vertices.push_back(glm::vec3((corner & 1) ? half.x : -half.x, (corner & 2) ? half.y : -half.y,
+                                     (corner & 4) ? half.z : -half.z));
+    indices = {0, 2, 3, 0, 3, 1, 4, 5, 7, 4, 7, 6, 0, 1, 5, 0, 5, 4,
+               2, 6, 7, 2, 7, 3, 0, 4, 6, 0, 6, 2, 1, 3, 7, 1, 7, 5};
+}
+
+// A latitude-longitude sphere of unit radius, counter-clockwise seen from outside.
+void makeSphere(int rings, int segments, std::vector<glm::vec3>& vertices,
+                std::vector<unsigned int>& indices) {
+    vertices.clear();
+    indices.clear();
+    for (int ring = 0; ring <= rings; ++ring)
+        for (int segment = 0; segment < segments; ++segment) {
+            const float theta = 3.14159265f * ring / rings, phi = 6.28318531f * segment / segments;
+            vertices.push_back(
+                glm::vec3(std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)));
+        }
+    auto at = [&](int ring, int segment) { return unsigned(ring * segments + segment % segments); };
+    for (int ring = 0; ring < rings; ++ring)
+        for (int segment = 0; segment < segments; ++segment) {
+            const unsigned a = at(ring, segment), b = at(ring, segment + 1), c = at(ring + 1, segment),
+                           d = at(ring + 1, segment + 1);
+            if (ring > 0)
+                indices.insert(indices.end(), {a, b, c});
+            if (ring < rings - 1)
+                indices.insert(indices.end(), {b, d, c});
+        }
+}
+
+// The shadow geometry stage's test: true when the triangle faces away from `light` and is not drawn.
+bool facesAway(const glm::vec3& v0, const glm::vec3& v1, const glm::vec3& v2, const glm::vec3& light) {
+    const glm::vec3 d0 = v0 - light, d1 = v1 - light, d2 = v2 - light;
+    return glm::dot(glm::cross(d1 - d0, d2 - d0), d0) >= 0.0f;
+}
+
 } // namespace
 
 TEST(LevelCopyTransform, MatchesTheTableAndMapsTheReferencePoints) {
@@ -173,6 +212,67 @@ TEST(BallFootprint, FaceCopiesMergeCrowdedFacesAndKeepTheRest) {
         {0, 0, 0, 100, 100}, {2, 10, 10, 20, 20}, {5, 0, 0, 100, 49}};
     EXPECT_EQ(copies, expected);
     EXPECT_TRUE(framemath::faceCopies({}, size).empty());
+}
+
+TEST(BackFacingRadius, KeepsEveryTriangleFacingAwayFromALightInsideIt) {
+    std::vector<glm::vec3> vertices;
+    std::vector<unsigned int> indices;
+    makeBox(glm::vec3(0.5f, 1.0f, 2.0f), vertices, indices);
+    EXPECT_FLOAT_EQ(framemath::backFacingRadius(vertices, indices, glm::mat3(1.0f)), 0.5f);
+    EXPECT_FLOAT_EQ(framemath::backFacingRadius(vertices, indices, glm::mat3(3.0f)), 1.5f);
+    // Mirrored, the triangles turn their fronts inwards: a light inside sees them all.
+    EXPECT_EQ(framemath::backFacingRadius(vertices, indices,
+                                          glm::mat3(glm::scale(glm::mat4(1.0f), glm::vec3(-1, 1, 1)))),
+              0.0f);
+    // The origin outside the mesh, a sliver, an index past the corners, no triangles.
+    for (glm::vec3& v : vertices)
+        v.x += 0.75f;
+    EXPECT_EQ(framemath::backFacingRadius(vertices, indices, glm::mat3(1.0f)), 0.0f);
+    EXPECT_EQ(framemath::backFacingRadius({glm::vec3(1, 0, 0), glm::vec3(1, 1, 0), glm::vec3(1, 2, 1e-9f)},
+                                          {0, 1, 2}, glm::mat3(1.0f)),
+              0.0f);
+    EXPECT_EQ(framemath::backFacingRadius(vertices, {0, 1, 8}, glm::mat3(1.0f)), 0.0f);
+    EXPECT_EQ(framemath::backFacingRadius(vertices, {}, glm::mat3(1.0f)), 0.0f);
+
+    // A sphere placed with random rotations and scales: from any point well inside the radius,
+    // the shader's own test, in float, drops every triangle; just outside it, not all.
+    makeSphere(12, 24, vertices, indices);
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    for (int placement = 0; placement < 40; ++placement) {
+        const glm::vec3 axis =
+            glm::normalize(glm::vec3(unit(random), unit(random), unit(random)) + glm::vec3(1e-3f));
+        const glm::mat4 model =
+            glm::scale(glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(0.3f, 0.25f, -0.2f)),
+                                   3.0f * unit(random), axis),
+                       glm::vec3(0.01f + 0.1f * std::abs(unit(random))));
+        const float radius = framemath::backFacingRadius(vertices, indices, glm::mat3(model));
+        const float scale = glm::length(glm::vec3(model[0]));
+        ASSERT_GT(radius, 0.95f * scale);
+        ASSERT_LT(radius, scale);
+        std::vector<glm::vec3> placed;
+        for (const glm::vec3& v : vertices)
+            placed.push_back(transformPoint(model, v));
+        const glm::vec3 centre(model[3]);
+        for (int sample = 0; sample < 50; ++sample) {
+            const glm::vec3 direction =
+                glm::normalize(glm::vec3(unit(random), unit(random), unit(random)) + glm::vec3(1e-3f));
+            const glm::vec3 inside = centre + 0.99f * radius * std::abs(unit(random)) * direction;
+            for (size_t i = 0; i < indices.size(); i += 3)
+                ASSERT_TRUE(
+                    facesAway(placed[indices[i]], placed[indices[i + 1]], placed[indices[i + 2]], inside))
+                    << "placement " << placement << " triangle " << i / 3;
+        }
+        // Beyond the nearest triangle's plane, that triangle faces the light.
+        bool seen = false;
+        for (size_t i = 0; i < indices.size() && !seen; i += 3) {
+            const glm::vec3 a = placed[indices[i]], b = placed[indices[i + 1]], c = placed[indices[i + 2]];
+            const glm::vec3 normal = glm::normalize(glm::cross(b - a, c - a));
+            const glm::vec3 outside = centre + 1.01f * radius * normal;
+            seen = !facesAway(a, b, c, outside);
+        }
+        EXPECT_TRUE(seen) << "placement " << placement << ": the radius is not tight";
+    }
 }
 
 TEST(PlacedAt, ReplacesOnlyTheTranslation) {
