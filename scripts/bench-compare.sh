@@ -12,7 +12,9 @@
 # (so each reads its own shaders), and one more run of each with one frame from t = 0 whose
 # wall time, process start to exit, stands for its start-up to first frame. Printed: each
 # build's median over the rounds of its median frame, of every pass's median and of the
-# start-up run, and the ratio REV / this tree (above 1: this tree is faster). Rounds: --rounds
+# start-up run, and the ratio REV / this tree (above 1: this tree is faster); then the range of
+# both frames and of the ratio over the rounds, with a warning when one build's rounds lie more
+# than 15 % apart (the medians then say less than they seem to). Rounds: --rounds
 # or BENCH_COMPARE_ROUNDS, default 3. Runs on a virtual X display when there is no DISPLAY.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -163,6 +165,39 @@ awk -F '\t' -v a="$short" -v b="$here" '
         (n == "" ? "-" : sprintf("%.2f", n)), (o != "" && n != "" && n > 0 ? sprintf("%.3f", o / n) : "-")
     }
   }' "$out/new.tsv" "$out/old.tsv"
+
+# ---- Spread ----------------------------------------------------------------------------
+# The round-to-round range of both builds' frame and of the ratio. Rounds of one build more than
+# 15 % apart mean it ran at two speeds (load on the machine, or a memory layout the build falls
+# into on some starts); the medians above then depend on how many rounds fell into each.
+echo
+awk -F '\t' -v a="$short" '
+  $2 != "frame" { next }
+  {
+    side = (FILENAME ~ /new.tsv$/) ? "new" : "old"
+    frame[side, $1] = $3
+    if (!((side, "min") in range) || $3 + 0 < range[side, "min"]) range[side, "min"] = $3 + 0
+    if (!((side, "max") in range) || $3 + 0 > range[side, "max"]) range[side, "max"] = $3 + 0
+    if ($1 + 0 > rounds) rounds = $1 + 0
+  }
+  END {
+    for (r = 1; r <= rounds; ++r) {
+      if (!(("old", r) in frame) || !(("new", r) in frame) || frame["new", r] <= 0) continue
+      q = frame["old", r] / frame["new", r]
+      if (compared++ == 0) { low = q; high = q }
+      if (q < low) low = q
+      if (q > high) high = q
+    }
+    printf "frame range over the rounds: %s %.2f-%.2f ms, this tree %.2f-%.2f ms; ratio %.3f-%.3f\n",
+      a, range["old", "min"], range["old", "max"], range["new", "min"], range["new", "max"], low, high
+    split("old new", sides, " ")
+    for (i = 1; i <= 2; ++i) {
+      s = sides[i]
+      if (range[s, "min"] > 0 && range[s, "max"] > 1.15 * range[s, "min"])
+        printf "warning: the rounds of %s differ by %.0f%%: the machine or the build changed speed during the comparison; the medians depend on how many rounds fell on each side: run more rounds\n",
+          (s == "old" ? a : "this tree"), 100 * (range[s, "max"] / range[s, "min"] - 1)
+    }
+  }' "$out/old.tsv" "$out/new.tsv"
 echo
 echo "ratio = $short / this tree: above 1 this tree is faster. start-up (wall): process start to exit of a"
 echo "one-frame run from t = 0; start-up (own): the bench's own set-up + first-frame time (newer benches only)."
