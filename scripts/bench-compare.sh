@@ -14,7 +14,7 @@
 # build's median over the rounds of its median frame, of every pass's median and of the
 # start-up run, and the ratio REV / this tree (above 1: this tree is faster); then the range of
 # both frames and of the ratio over the rounds, with a warning when one build's rounds lie more
-# than 15 % apart (the medians then say less than they seem to). Rounds: --rounds
+# than 20 % apart (the medians then say less than they seem to). Rounds: --rounds
 # or BENCH_COMPARE_ROUNDS, default 3. Runs on a virtual X display when there is no DISPLAY.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -168,7 +168,7 @@ awk -F '\t' -v a="$short" -v b="$here" '
 
 # ---- Spread ----------------------------------------------------------------------------
 # The round-to-round range of both builds' frame and of the ratio. Rounds of one build more than
-# 15 % apart mean it ran at two speeds (load on the machine, or a memory layout the build falls
+# 20 % apart mean it ran at two speeds (load on the machine, or a memory layout the build falls
 # into on some starts); the medians above then depend on how many rounds fell into each.
 echo
 awk -F '\t' -v a="$short" '
@@ -193,7 +193,7 @@ awk -F '\t' -v a="$short" '
     split("old new", sides, " ")
     for (i = 1; i <= 2; ++i) {
       s = sides[i]
-      if (range[s, "min"] > 0 && range[s, "max"] > 1.15 * range[s, "min"])
+      if (range[s, "min"] > 0 && range[s, "max"] > 1.2 * range[s, "min"])
         printf "warning: the rounds of %s differ by %.0f%%: the machine or the build changed speed during the comparison; the medians depend on how many rounds fell on each side: run more rounds\n",
           (s == "old" ? a : "this tree"), 100 * (range[s, "max"] / range[s, "min"] - 1)
     }
