@@ -1,6 +1,10 @@
 #include "app/WindowSize.h"
 
+#include <GL/glew.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <unistd.h>
 
 bool windowSizeFitsMachine(int width, int height, std::uint64_t memoryBytes) {
     if (width < 1 || height < 1 || width > maxWindowSide || height > maxWindowSide)
@@ -13,4 +17,34 @@ bool windowSizeFitsGl(int width, int height, const GlSizeLimits& limits) {
     const int side = std::min(limits.maxTextureSize, limits.maxRenderbufferSize);
     return width >= 1 && height >= 1 && width <= side && height <= side && width <= limits.maxViewportWidth &&
            height <= limits.maxViewportHeight;
+}
+
+SizeChange sizeChange(int currentWidth, int currentHeight, int width, int height, std::uint64_t memoryBytes,
+                      const GlSizeLimits& limits) {
+    if (width <= 0 || height <= 0)
+        return SizeChange::Hidden;
+    if (width == currentWidth && height == currentHeight)
+        return SizeChange::Same;
+    if (!windowSizeFitsMachine(width, height, memoryBytes) || !windowSizeFitsGl(width, height, limits))
+        return SizeChange::TooLarge;
+    return SizeChange::Resize;
+}
+
+std::uint64_t physicalMemoryBytes() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return UINT64_MAX; // unknown: only the fixed side limit applies
+    return std::uint64_t(pages) * std::uint64_t(pageSize);
+}
+
+GlSizeLimits queryGlSizeLimits() {
+    GlSizeLimits limits;
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limits.maxTextureSize);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &limits.maxRenderbufferSize);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    limits.maxViewportWidth = viewport[0];
+    limits.maxViewportHeight = viewport[1];
+    return limits;
 }

@@ -30,3 +30,16 @@ struct GlSizeLimits {
 
 // True when every target of the frame can have the window's size in this context.
 bool windowSizeFitsGl(int width, int height, const GlSizeLimits& limits);
+
+// What a frame does with the framebuffer size it finds (`width` x `height`) when the frame was
+// made at `currentWidth` x `currentHeight`: nothing, remake its targets at the new size, skip
+// the frame (a minimised or zero-sized window), or keep the current size because the new one
+// does not fit the machine's memory or the context's limits.
+enum class SizeChange { Same, Resize, Hidden, TooLarge };
+SizeChange sizeChange(int currentWidth, int currentHeight, int width, int height, std::uint64_t memoryBytes,
+                      const GlSizeLimits& limits);
+
+// The machine's physical memory; UINT64_MAX when it cannot be read.
+std::uint64_t physicalMemoryBytes();
+// The current context's limits.
+GlSizeLimits queryGlSizeLimits();

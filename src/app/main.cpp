@@ -21,25 +21,6 @@ Game* game = nullptr;
 
 namespace {
 
-std::uint64_t physicalMemoryBytes() {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return UINT64_MAX; // unknown: only the fixed side limit applies
-    return std::uint64_t(pages) * std::uint64_t(pageSize);
-}
-
-GlSizeLimits queryGlSizeLimits() {
-    GlSizeLimits limits;
-    GLint viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limits.maxTextureSize);
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &limits.maxRenderbufferSize);
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    limits.maxViewportWidth = viewport[0];
-    limits.maxViewportHeight = viewport[1];
-    return limits;
-}
-
 GLFWwindow* openWindow(bool fullscreen) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
@@ -55,6 +36,13 @@ GLFWwindow* openWindow(bool fullscreen) {
     if (!windowSizeFitsMachine(screenWidth, screenHeight, physicalMemoryBytes()))
         return nullptr;
     return glfwCreateWindow(screenWidth, screenHeight, "Demo", monitor, nullptr);
+}
+
+bool frameHidden(GLFWwindow* window) {
+    int width = 0;
+    int height = 0;
+    glfwGetFramebufferSize(window, &width, &height);
+    return glfwGetWindowAttrib(window, GLFW_ICONIFIED) || width <= 0 || height <= 0;
 }
 
 } // namespace
@@ -100,6 +88,17 @@ int main(int argc, char* argv[]) {
     installDebugOutput();
 
     while (!glfwWindowShouldClose(window)) {
+        // A minimised or zero-sized window shows nothing: nothing is drawn, and the loop sleeps
+        // until something happens (or a short while passes) instead of spinning. Time spent
+        // hidden is no frame's time, so the lights do not jump on restore.
+        if (frameHidden(window)) {
+            glfwWaitEventsTimeout(0.1);
+            if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS)
+                glfwSetWindowShouldClose(window, GLFW_TRUE);
+            lastTime = glfwGetTime();
+            continue;
+        }
+
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         const double currentTime = glfwGetTime();
         game->deltaTime = currentTime - lastTime;
@@ -108,6 +107,15 @@ int main(int argc, char* argv[]) {
         glfwPollEvents();
         if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS)
             glfwSetWindowShouldClose(window, GLFW_TRUE);
+
+        // The frame follows the framebuffer, whatever resized it (the user, a window manager,
+        // full screen at a size the monitor lacks); the size is polled like the rest of the input.
+        int framebufferWidth = 0;
+        int framebufferHeight = 0;
+        glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+        if (framebufferWidth <= 0 || framebufferHeight <= 0)
+            continue; // hidden since the top of the loop
+        game->resize(framebufferWidth, framebufferHeight);
 
         game->update();
         game->render();

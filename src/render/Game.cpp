@@ -15,22 +15,6 @@ namespace {
 const std::string assetRoot = "../";
 const std::string shaderDir = assetRoot + "Quarnvale/Shader/";
 
-// The coloured lights' reach: their light fades to exactly zero at this distance (the
-// lighting shader takes it from the "lightGrid" uniform, so both sides agree).
-const float lightReach = 0.5f;
-// Floor-plan grid of the lighting pass: cell side, largest texture side, texture unit.
-const float lightCellSize = 0.0625f;
-const int maxLightCellsPerSide = 128;
-// Horizontal slabs the grid stacks over the lights' height range (reach above and below).
-const int lightSlabs = 16;
-const int lightMaskUnit = 4;
-// How far the coloured lights' colours are pushed away from grey (the random colours are often
-// pale; the pools should read as colour), and the range their packed channels cover (pushed
-// channels of colours in [0, 1] stay below 1.3).
-const float lightSaturation = 1.4f;
-const float lightColorRange = 1.5f;
-// Entries of the lights[] array in debuggbuffer.frag; no mask bit may name a light past it.
-const int shaderLightCapacity = 50;
 // Entries of instancePositions[] in pointlightdepth1.vert: spheres per instanced draw.
 const int shadowInstanceCapacity = 64;
 
@@ -42,14 +26,6 @@ void setVec3(Shader* shader, const char* name, float x, float y, float z) {
     glUniform3f(glGetUniformLocation(shader->program, name), x, y, z);
 }
 
-// Storage for the six faces of the cube map bound to GL_TEXTURE_CUBE_MAP: 32-bit float depth,
-// level 0 only, no data.
-void allocateDepthCubeFaces(int width, int height) {
-    for (GLenum face = 0; face < 6; ++face)
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, width, height, 0,
-                     GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
-}
-
 glm::vec3 positionOf(const vantor::scene::Object* object) {
     return glm::vec3(object->x, object->y, object->z);
 }
@@ -57,6 +33,14 @@ glm::vec3 positionOf(const vantor::scene::Object* object) {
 // objectCount is public and may be changed after set-up; never walk past the list.
 int visitedLights(int objectCount, const std::vector<vantor::scene::Object*>& objects) {
     return std::max(0, std::min(objectCount, static_cast<int>(objects.size())));
+}
+
+// Where this frame's spheres are: one per visited light.
+std::vector<glm::vec3> spherePositions(int objectCount, const std::vector<vantor::scene::Object*>& objects) {
+    std::vector<glm::vec3> positions;
+    for (int i = 0; i < visitedLights(objectCount, objects); ++i)
+        positions.push_back(positionOf(objects[i]));
+    return positions;
 }
 
 } // namespace
@@ -71,6 +55,7 @@ void Game::init() {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     lightPos.y = 1.0f;
+    sizeLimits = queryGlSizeLimits();
 
     createShadowMap();
     depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
@@ -139,23 +124,15 @@ Game::~Game() {
     delete ball;
     for (vantor::scene::Object* object : objects)
         delete object;
-    lightMasks.release();
+    lightFrame.release();
+    shadowCache.release();
 
     // Names 0 are skipped: a Game whose `init` never ran may have no GL context to call.
-    const auto deleteTexture = [](GLuint name) {
-        if (name)
-            glDeleteTextures(1, &name);
-    };
-    deleteTexture(gPosition);
-    deleteTexture(gNormal);
-    deleteTexture(gColorSpec);
-    deleteTexture(depthCubemap);
-    deleteTexture(shadowLevelCubemap);
-    for (GLuint framebuffer : {gBuffer, depthMapFBO, shadowLevelFBO})
-        if (framebuffer)
-            glDeleteFramebuffers(1, &framebuffer);
-    if (rboDepth)
-        glDeleteRenderbuffers(1, &rboDepth);
+    releaseGBufferTargets();
+    if (depthCubemap)
+        glDeleteTextures(1, &depthCubemap);
+    if (depthMapFBO)
+        glDeleteFramebuffers(1, &depthMapFBO);
     if (quadVAO)
         glDeleteVertexArrays(1, &quadVAO);
     if (quadVBO)
@@ -163,6 +140,27 @@ Game::~Game() {
     for (GLuint sampler : {gBufferSampler, shadowSampler})
         if (sampler)
             glDeleteSamplers(1, &sampler);
+}
+
+bool Game::resize(int width, int height) {
+    const SizeChange change =
+        sizeChange(screenWidth, screenHeight, width, height, physicalMemoryBytes(), sizeLimits);
+    if (change == SizeChange::TooLarge && (width != refusedWidth || height != refusedHeight))
+        std::cout << "Window size " << width << " x " << height
+                  << " is too large for this machine; the frame stays " << screenWidth << " x "
+                  << screenHeight << std::endl;
+    refusedWidth = change == SizeChange::TooLarge ? width : 0;
+    refusedHeight = change == SizeChange::TooLarge ? height : 0;
+    if (change != SizeChange::Resize)
+        return change == SizeChange::Same;
+
+    screenWidth = width;
+    screenHeight = height;
+    releaseGBufferTargets();
+    createGBufferTargets();
+    if (!postProcessing->resize(width, height))
+        std::cout << "Framebuffer not complete!" << std::endl;
+    return true;
 }
 
 void Game::update() {
@@ -182,11 +180,8 @@ void Game::render() {
 
     observedPass(passObserver, "shadow", [&] { shadowPass(transPosition); });
     observedPass(passObserver, "geometry", [&] { geometryPass(transPosition); });
-    observedPass(passObserver, "lighting", [&] {
-        prepareLightingTarget();
-        lightingPass();
-    });
-    observedPass(passObserver, "forward", [&] { depthHandOver(); });
+    observedPass(passObserver, "lighting", [&] { lightingPass(); });
+    observedPass(passObserver, "forward", [&] { forwardPass(); });
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     // Three passes, reported one by one as "blur 1 (h)", "blur 2 (v)", "blur 3 (h)".
@@ -262,34 +257,33 @@ void Game::setShadowUniforms() {
     glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 0);
 }
 
-void Game::renderShadowFromScratch(const glm::mat4& transPosition) {
-    shadowSphereRectsValid = false;
+void Game::shadowPass(const glm::mat4& transPosition) {
     setShadowUniforms();
-    drawShadowLevel(depthMapFBO, transPosition);
+    ShadowLevelCache::Key key;
+    key.light = lightPos;
+    key.matrices = {world->modelMatrix, transPosition};
+    key.matrices.insert(key.matrices.end(), shadowTransforms.begin(), shadowTransforms.end());
 
-    for (int j = 0; j < visitedLights(objectCount, objects); ++j) {
-        ball->setupVertexArray(depthShader, true, false, false, false, false);
-        setMatrix(depthShader, "M", framemath::placedAt(ball->modelMatrix, positionOf(objects[j])));
-        ball->draw();
+    switch (shadowCache.plan(key, shadowCacheEnabled && GLEW_ARB_copy_image, depthCubemap)) {
+    case ShadowLevelCache::Step::DrawFromScratch:
+        drawShadowLevel(depthMapFBO, transPosition);
+        drawShadowSpheres(false);
+        return;
+    case ShadowLevelCache::Step::DrawStraight:
+        drawShadowLevel(depthMapFBO, transPosition);
+        drawShadowSpheres(true);
+        return;
+    case ShadowLevelCache::Step::KeepLevel:
+        drawShadowLevel(shadowCache.framebuffer, transPosition);
+        break;
+    case ShadowLevelCache::Step::ReuseLevel:
+        break;
     }
-}
-
-void Game::drawShadowSpheres() {
-    ball->setupVertexArray(depthShader, true, false, false, false, false);
-    setMatrix(depthShader, "M", ball->modelMatrix);
-    const GLint positionsLocation = glGetUniformLocation(depthShader->program, "instancePositions");
-    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 1);
-    const int spheres = visitedLights(objectCount, objects);
-    std::vector<glm::vec3> positions;
-    for (int first = 0; first < spheres; first += shadowInstanceCapacity) {
-        const int count = std::min(shadowInstanceCapacity, spheres - first);
-        positions.clear();
-        for (int j = first; j < first + count; ++j)
-            positions.push_back(positionOf(objects[j]));
-        glUniform3fv(positionsLocation, count, &positions[0][0]);
-        ball->drawInstanced(count);
-    }
-    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 0);
+    shadowCache.restore(depthCubemap);
+    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+    glViewport(0, 0, shadowWidth, shadowHeight);
+    drawShadowSpheres(true);
+    shadowCache.recordSpheres(*ball, spherePositions(objectCount, objects), lightPos, shadowTransforms);
 }
 
 void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
@@ -304,161 +298,32 @@ void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
     world->draw();
 }
 
-int Game::sortLevel(const glm::vec3& eye, const glm::mat4 (&placements)[2]) {
-    if (!levelFrontToBack)
-        return 0;
-    if (levelTriangleCentres.empty())
-        levelTriangleCentres = triangleorder::centres(world->vertices, world->indices);
-    float nearest[2] = {0.0f, 0.0f};
-    for (int i = 0; i < 2; ++i) {
-        const glm::vec3 localEye = glm::vec3(glm::inverse(placements[i]) * glm::vec4(eye, 1.0f));
-        triangleorder::nearestFirst(levelTriangleCentres, localEye, levelOrder[i]);
-        if (!levelOrder[i].empty()) {
-            const glm::vec4 centre(levelTriangleCentres[levelOrder[i][0]], 1.0f);
-            nearest[i] = glm::length(glm::vec3(placements[i] * centre) - eye);
+void Game::drawShadowSpheres(bool instanced) {
+    ball->setupVertexArray(depthShader, true, false, false, false, false);
+    const std::vector<glm::vec3> positions = spherePositions(objectCount, objects);
+    if (!instanced) {
+        for (const glm::vec3& position : positions) {
+            setMatrix(depthShader, "M", framemath::placedAt(ball->modelMatrix, position));
+            ball->draw();
         }
-    }
-    return nearest[1] < nearest[0] ? 1 : 0;
-}
-
-void Game::drawLevelPlacement(int placement) {
-    if (levelFrontToBack)
-        world->drawInOrder(levelOrder[placement]);
-    else
-        world->draw();
-}
-
-void Game::shadowPass(const glm::mat4& transPosition) {
-    if (!shadowCacheEnabled || !GLEW_ARB_copy_image) {
-        renderShadowFromScratch(transPosition);
         return;
     }
-    setShadowUniforms();
-
-    // The level's depth depends on the light (its position and the six face matrices) and on
-    // the two placements; the spheres move every frame and are drawn over it.
-    ShadowLevelKey key;
-    key.light = lightPos;
-    key.matrices = {world->modelMatrix, transPosition};
-    key.matrices.insert(key.matrices.end(), shadowTransforms.begin(), shadowTransforms.end());
-    const bool kept = shadowLevelValid && key == shadowLevelKey;
-    // A light that moved since the last frame will likely move again: keeping its level would
-    // cost a copy on top of the drawing. One that stood still is kept.
-    const bool resting = key == shadowPreviousKey;
-    // The kept level's cube is made by the second pass: the driver zeroes its 24 MB (about 12 ms),
-    // which the first frame should not wait for, and made when the light first comes to rest it
-    // would look like memory growing during the run. The light cannot rest before a second pass.
-    if (shadowLevelCubemap == 0 && !shadowPreviousKey.matrices.empty())
-        createShadowLevelCache();
-    shadowPreviousKey = key;
-
-    if (!kept && !resting) {
-        drawShadowLevel(depthMapFBO, transPosition);
-        drawShadowSpheres();
-        shadowSphereRectsValid = false;
-        return;
+    setMatrix(depthShader, "M", ball->modelMatrix);
+    const GLint positionsLocation = glGetUniformLocation(depthShader->program, "instancePositions");
+    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 1);
+    const int spheres = static_cast<int>(positions.size());
+    for (int first = 0; first < spheres; first += shadowInstanceCapacity) {
+        const int count = std::min(shadowInstanceCapacity, spheres - first);
+        glUniform3fv(positionsLocation, count, &positions[first][0]);
+        ball->drawInstanced(count);
     }
-    if (!kept) {
-        drawShadowLevel(shadowLevelFBO, transPosition);
-        shadowLevelKey = key;
-        shadowLevelValid = true;
-        shadowSphereRectsValid = false;
-        ++shadowLevelRenders;
-    }
-
-    // A plain copy is cheaper than clearing the cube and far cheaper than drawing the level;
-    // when the cube holds the kept level with only the previous frame's spheres over it, only
-    // the texels those spheres could have covered are copied back.
-    if (shadowSphereRectsValid) {
-        for (const framemath::FaceRect& r : framemath::faceCopies(shadowSphereRects, shadowWidth))
-            glCopyImageSubData(shadowLevelCubemap, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, r.face, depthCubemap,
-                               GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, r.face, r.x1 - r.x0, r.y1 - r.y0, 1);
-    } else {
-        glCopyImageSubData(shadowLevelCubemap, GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, depthCubemap,
-                           GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, shadowWidth, shadowHeight, 6);
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-    glViewport(0, 0, shadowWidth, shadowHeight);
-    drawShadowSpheres();
-    recordShadowSphereRects();
-}
-
-void Game::recordShadowSphereRects() {
-    // Every corner of the ball's mesh lies within `shadowBallExtent` of its origin; placed, within
-    // that times the matrix's largest stretch (bounded by its Frobenius norm) of its centre.
-    if (shadowBallExtent < 0.0f) {
-        shadowBallExtent = 0.0f;
-        for (const glm::vec3& v : ball->vertices)
-            shadowBallExtent = std::max(shadowBallExtent, glm::length(v));
-    }
-    const glm::mat3 linear(ball->modelMatrix);
-    const float stretch = std::sqrt(glm::dot(linear[0], linear[0]) + glm::dot(linear[1], linear[1]) +
-                                    glm::dot(linear[2], linear[2]));
-    const float radius = shadowBallExtent * stretch * 1.001f + 1e-5f;
-    // A sphere around the light draws nothing into the cube (all its faces face away), though its
-    // bounding box covers every face. The margin dwarfs the rounding of the shader's corners.
-    const float hidesLight = 0.99f * framemath::backFacingRadius(ball->vertices, ball->indices, linear);
-    std::array<glm::mat4, 6> faces;
-    std::copy(shadowTransforms.begin(), shadowTransforms.end(), faces.begin());
-    shadowSphereRects.clear();
-    for (int j = 0; j < visitedLights(objectCount, objects); ++j)
-        if (glm::length(positionOf(objects[j]) - lightPos) >= hidesLight)
-            framemath::ballFootprint(faces, positionOf(objects[j]), radius, shadowWidth, shadowSphereRects);
-    shadowSphereRectsValid = true;
-}
-
-void Game::createShadowLevelCache() {
-    glGenTextures(1, &shadowLevelCubemap);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, shadowLevelCubemap);
-    allocateDepthCubeFaces(shadowWidth, shadowHeight);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, 0);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-    glGenFramebuffers(1, &shadowLevelFBO);
-    glBindFramebuffer(GL_FRAMEBUFFER, shadowLevelFBO);
-    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, shadowLevelCubemap, 0);
-    glDrawBuffer(GL_NONE);
-    glReadBuffer(GL_NONE);
+    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 0);
 }
 
 // ---- G-buffer and forward pass ---------------------------------------------------------
 
 void Game::createGBuffer() {
-    glGenFramebuffers(1, &gBuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
-
-    struct Attachment {
-        GLuint* texture;
-        GLint internalFormat;
-        GLenum format;
-        GLenum type;
-    };
-    const Attachment layout[3] = {
-        {&gPosition, GL_RGB16F, GL_RGB, GL_FLOAT},
-        {&gNormal, GL_RGB16F, GL_RGB, GL_FLOAT},
-        {&gColorSpec, GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE},
-    };
-    for (int i = 0; i < 3; ++i) {
-        glGenTextures(1, layout[i].texture);
-        glBindTexture(GL_TEXTURE_2D, *layout[i].texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, layout[i].internalFormat, screenWidth, screenHeight, 0,
-                     layout[i].format, layout[i].type, nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, *layout[i].texture,
-                               0);
-    }
-    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
-    glDrawBuffers(3, attachments);
-
-    glGenRenderbuffers(1, &rboDepth);
-    glBindRenderbuffer(GL_RENDERBUFFER, rboDepth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, screenWidth, screenHeight);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboDepth);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-        std::cout << "Framebuffer not complete!" << std::endl;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    createGBufferTargets();
 
     // x, y, z, u, v per corner; drawn as a four-vertex strip.
     const GLfloat quadVertices[20] = {
@@ -485,11 +350,61 @@ void Game::createGBuffer() {
     glSamplerParameteri(gBufferSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
 }
 
+void Game::createGBufferTargets() {
+    glGenFramebuffers(1, &gBuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
+
+    struct Attachment {
+        GLuint* texture;
+        GLint internalFormat;
+        GLenum format;
+        GLenum type;
+    };
+    const Attachment layout[3] = {
+        {&gPosition, GL_RGB16F, GL_RGB, GL_FLOAT},
+        {&gNormal, GL_RGB16F, GL_RGB, GL_FLOAT},
+        {&gColorSpec, GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE},
+    };
+    for (int i = 0; i < 3; ++i) {
+        glGenTextures(1, layout[i].texture);
+        glBindTexture(GL_TEXTURE_2D, *layout[i].texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, layout[i].internalFormat, screenWidth, screenHeight, 0,
+                     layout[i].format, layout[i].type, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, *layout[i].texture,
+                               0);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    glDrawBuffers(3, attachments);
+
+    glGenRenderbuffers(1, &rboDepth);
+    glBindRenderbuffer(GL_RENDERBUFFER, rboDepth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, screenWidth, screenHeight);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboDepth);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        std::cout << "Framebuffer not complete!" << std::endl;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void Game::releaseGBufferTargets() {
+    for (GLuint* texture : {&gPosition, &gNormal, &gColorSpec}) {
+        if (*texture)
+            glDeleteTextures(1, texture);
+        *texture = 0;
+    }
+    if (rboDepth)
+        glDeleteRenderbuffers(1, &rboDepth);
+    if (gBuffer)
+        glDeleteFramebuffers(1, &gBuffer);
+    rboDepth = gBuffer = 0;
+}
+
 void Game::geometryPass(const glm::mat4& transPosition) {
     glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
     glViewport(0, 0, screenWidth, screenHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    sceneHoldsGBufferDepth = false;
 
     gBufferShader->use();
     setMatrix(gBufferShader, "V", view);
@@ -507,12 +422,12 @@ void Game::geometryPass(const glm::mat4& transPosition) {
         glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     const glm::mat4 placements[2] = {world->modelMatrix, transPosition};
-    const int first = sortLevel(controls->position, placements);
+    const int first = levelOrder.sort(*world, controls->position, placements);
     for (int n = 0; n < 2; ++n) {
         const int i = (first + n) % 2;
         setMatrix(gBufferShader, "M", placements[i]);
         glFrontFace(framemath::mirrors(placements[i]) ? GL_CW : GL_CCW);
-        drawLevelPlacement(i);
+        levelOrder.draw(*world, i);
     }
     glFrontFace(GL_CCW);
     glDisable(GL_CULL_FACE);
@@ -520,25 +435,15 @@ void Game::geometryPass(const glm::mat4& transPosition) {
         glBindSampler(unit, 0);
 }
 
-void Game::depthHandOver() {
-    const GLuint sceneFBO = postProcessing->getFramebuffer();
-    // Copied unless the lighting pass already did (it writes no depth of its own).
-    if (!sceneHoldsGBufferDepth)
-        copyGBufferDepth();
-    glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
-    forwardPass();
-    sceneHoldsGBufferDepth = false; // the spheres' depth is in it now
-}
-
 void Game::copyGBufferDepth() {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, gBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, postProcessing->getFramebuffer());
     glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_DEPTH_BUFFER_BIT,
                       GL_NEAREST);
-    sceneHoldsGBufferDepth = true;
 }
 
 void Game::forwardPass() {
+    glBindFramebuffer(GL_FRAMEBUFFER, postProcessing->getFramebuffer());
     defaultShader->use();
     setMatrix(defaultShader, "V", view);
     setMatrix(defaultShader, "P", projection);
@@ -580,25 +485,20 @@ void Game::forwardPass() {
 
 // ---- Deferred lighting -----------------------------------------------------------------
 
-void Game::prepareLightingTarget() {
-    // No clears: the lighting pass's two quads write every pixel of both colour attachments
-    // (the surface where the G-buffer has one, the sky everywhere else), and its depth copy
-    // replaces the whole depth buffer; clearing first would only cost a pass over all three.
-    glBindFramebuffer(GL_FRAMEBUFFER, postProcessing->getFramebuffer());
-    glViewport(0, 0, screenWidth, screenHeight);
-    const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
-    glDrawBuffers(2, buffers);
-}
-
 void Game::lightingPass() {
     // A software rasteriser runs both sides of every branch, so the lit pixels and the empty
     // ones get a program each, and the depth test picks the pixels: with the G-buffer's depth
     // in the target, the lighting quad (at the far plane) passes where something was drawn,
     // the sky's quad (also at the far plane) where the depth is still the cleared 1. Neither
     // writes depth, so the forward pass after them finds the G-buffer's depth in place.
-    const GLuint sceneFBO = postProcessing->getFramebuffer();
+    // No clears: the two quads write every pixel of both colour attachments, and the depth copy
+    // replaces the whole depth buffer; clearing first would only cost a pass over all three.
+    prepareLights();
     copyGBufferDepth();
-    glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
+    glBindFramebuffer(GL_FRAMEBUFFER, postProcessing->getFramebuffer());
+    glViewport(0, 0, screenWidth, screenHeight);
+    const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
+    glDrawBuffers(2, buffers);
     glDepthMask(GL_FALSE);
 
     lightingShader->use();
@@ -628,20 +528,11 @@ void Game::lightingPass() {
     glBindVertexArray(0);
 }
 
-void Game::uploadLightGrid(Shader* shader) {
-    const int lights = std::min(visitedLights(objectCount, objects), shaderLightCapacity);
-    std::vector<glm::vec3> positions;
-    positions.reserve(lights);
-    for (int i = 0; i < lights; ++i)
-        positions.push_back(positionOf(objects[i]));
-    lightgrid::buildLightGrid(positions, lightReach, lightCellSize, maxLightCellsPerSide, lightSlabs,
-                              lightGrid);
-    lightMasks.upload(lightGrid, lightMaskUnit);
-    glUniform1i(glGetUniformLocation(shader->program, "lightMasks"), lightMaskUnit);
-    glUniform4f(glGetUniformLocation(shader->program, "lightGrid"), lightGrid.origin.x, lightGrid.origin.y,
-                1.0f / lightGrid.cellSize, lightReach);
-    glUniform2f(glGetUniformLocation(shader->program, "lightSlabs"), lightGrid.floorY,
-                1.0f / lightGrid.slabHeight);
+void Game::prepareLights() {
+    std::vector<glm::vec3> colors;
+    for (int i = 0; i < visitedLights(objectCount, objects); ++i)
+        colors.emplace_back(objects[i]->color[0], objects[i]->color[1], objects[i]->color[2]);
+    lightFrame.prepare(spherePositions(objectCount, objects), colors);
 }
 
 void Game::setLightingUniforms(Shader* shader) {
@@ -653,18 +544,7 @@ void Game::setLightingUniforms(Shader* shader) {
         glUniform3f(glGetUniformLocation(shader->program, (prefix + ".Color").c_str()), object->color[0],
                     object->color[1], object->color[2]);
     }
-    // What the shading loop reads per light: position and packed, pushed colour in one vec4.
-    std::vector<glm::vec4> lightData;
-    for (int i = 0; i < std::min(visitedLights(objectCount, objects), shaderLightCapacity); ++i)
-        lightData.emplace_back(positionOf(objects[i]),
-                               lightgrid::packLightColor(glm::vec3(objects[i]->color[0], objects[i]->color[1],
-                                                                   objects[i]->color[2]),
-                                                         lightSaturation, lightColorRange));
-    if (!lightData.empty())
-        glUniform4fv(glGetUniformLocation(shader->program, "lightData"),
-                     static_cast<GLsizei>(lightData.size()), &lightData[0][0]);
-    glUniform1f(glGetUniformLocation(shader->program, "lightColorScale"), lightColorRange / 255.0f);
-    uploadLightGrid(shader);
+    lightFrame.apply(shader);
     // These do not depend on the light; set once after the array.
     setVec3(shader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
     glUniform1i(glGetUniformLocation(shader->program, "NR_LIGHTS"), objectCount);

@@ -39,12 +39,37 @@ void allocateRGBA8(int width, int height) {
 
 } // namespace
 
-PostProcessing::PostProcessing(int width, int height)
-    : width(width), height(height), blurWidth((width + 1) / 2), blurHeight((height + 1) / 2) {
+PostProcessing::PostProcessing(int width, int height) : width(width), height(height) {
     const GLfloat quad[18] = {-1.0f, -1.0f, 0.0f, 1.0f, -1.0f, 0.0f, -1.0f, 1.0f, 0.0f,
                               -1.0f, 1.0f,  0.0f, 1.0f, -1.0f, 0.0f, 1.0f,  1.0f, 0.0f};
     for (int i = 0; i < 18; ++i)
         screenQuadVertices[i] = quad[i];
+
+    if (!createTargets())
+        fatalExit("Fehler bei FBO anlegen", -1);
+
+    glGenVertexArrays(1, &screenQuadVAO);
+    glGenBuffers(1, &screenQuadVBO);
+    glBindBuffer(GL_ARRAY_BUFFER, screenQuadVBO);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(screenQuadVertices), screenQuadVertices, GL_STATIC_DRAW);
+
+    glGenSamplers(1, &linearSampler);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+PostProcessing::~PostProcessing() {
+    releaseTargets();
+    glDeleteVertexArrays(1, &screenQuadVAO);
+    glDeleteBuffers(1, &screenQuadVBO);
+    glDeleteSamplers(1, &linearSampler);
+}
+
+bool PostProcessing::createTargets() {
+    blurWidth = (width + 1) / 2;
+    blurHeight = (height + 1) / 2;
 
     // The two scene textures: parameters first, then storage.
     for (GLuint* texture : {&renderedTexture, &brightTexture}) {
@@ -62,9 +87,6 @@ PostProcessing::PostProcessing(int width, int height)
     glGenRenderbuffers(1, &rboId);
     glBindRenderbuffer(GL_RENDERBUFFER, rboId);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
-
-    glGenVertexArrays(1, &screenQuadVAO);
-    glBindVertexArray(screenQuadVAO);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
     glGenFramebuffers(1, &sceneFBO);
@@ -72,16 +94,7 @@ PostProcessing::PostProcessing(int width, int height)
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, renderedTexture, 0);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, brightTexture, 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboId);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-        fatalExit("Fehler bei FBO anlegen", -1);
-
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glBindVertexArray(0);
-
-    glGenBuffers(1, &screenQuadVBO);
-    glBindBuffer(GL_ARRAY_BUFFER, screenQuadVBO);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(screenQuadVertices), screenQuadVertices, GL_STATIC_DRAW);
-    glBindVertexArray(screenQuadVAO);
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 
     glGenFramebuffers(2, pingpongFBO);
     glGenTextures(2, pingpongColorbuffers);
@@ -100,16 +113,14 @@ PostProcessing::PostProcessing(int width, int height)
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, blurWidth, blurHeight);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, pingpongRboId[i]);
     }
-    glBindVertexArray(0);
-
-    glGenSamplers(1, &linearSampler);
-    glSamplerParameteri(linearSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glSamplerParameteri(linearSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return complete;
 }
 
-PostProcessing::~PostProcessing() {
+void PostProcessing::releaseTargets() {
+    // Deleting name 0 is ignored, so this is safe to repeat.
     glDeleteFramebuffers(1, &sceneFBO);
     glDeleteFramebuffers(2, pingpongFBO);
     glDeleteTextures(1, &renderedTexture);
@@ -117,9 +128,16 @@ PostProcessing::~PostProcessing() {
     glDeleteTextures(2, pingpongColorbuffers);
     glDeleteRenderbuffers(1, &rboId);
     glDeleteRenderbuffers(2, pingpongRboId);
-    glDeleteVertexArrays(1, &screenQuadVAO);
-    glDeleteBuffers(1, &screenQuadVBO);
-    glDeleteSamplers(1, &linearSampler);
+    sceneFBO = renderedTexture = brightTexture = rboId = 0;
+    pingpongFBO[0] = pingpongFBO[1] = pingpongColorbuffers[0] = pingpongColorbuffers[1] = 0;
+    pingpongRboId[0] = pingpongRboId[1] = 0;
+}
+
+bool PostProcessing::resize(int newWidth, int newHeight) {
+    releaseTargets();
+    width = newWidth;
+    height = newHeight;
+    return createTargets();
 }
 
 void PostProcessing::drawQuad() {
@@ -189,7 +207,7 @@ void PostProcessing::composite(Shader* shader) {
     glBindTexture(GL_TEXTURE_2D, renderedTexture);
     glUniform1i(renderedLocation, 0);
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, pingpongColorbuffers[!horizontal]);
+    glBindTexture(GL_TEXTURE_2D, blurResult());
     glBindSampler(1, linearSampler);
     glUniform1i(gaussianLocation, 1);
 

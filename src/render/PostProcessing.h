@@ -21,7 +21,16 @@ public:
     PostProcessing(const PostProcessing&) = delete;
     PostProcessing& operator=(const PostProcessing&) = delete;
 
+    // Makes every target of the current `width` x `height`; false when the lit-scene target is
+    // incomplete. `releaseTargets` deletes them (safe to repeat); `resize` remakes them at a new
+    // size. The quad and the sampler do not depend on the size and stay.
+    bool createTargets();
+    void releaseTargets();
+    bool resize(int newWidth, int newHeight);
+
     GLuint getFramebuffer() const { return sceneFBO; }
+    // The texture holding the last blur's result.
+    GLuint blurResult() const { return pingpongColorbuffers[!horizontal]; }
 
     // Three passes (horizontal, vertical, horizontal); the result ends in
     // pingpongColorbuffers[!horizontal]. Each pass is reported to `observer`, if any, as
@@ -37,8 +46,8 @@ public:
     int width;
     int height;
     // Size of the ping-pong targets: half the scene's, rounded up.
-    int blurWidth;
-    int blurHeight;
+    int blurWidth = 0;
+    int blurHeight = 0;
     GLuint sceneFBO = 0;
     GLuint renderedTexture = 0;
     GLuint brightTexture = 0;

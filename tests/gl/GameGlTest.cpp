@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,7 +83,6 @@ void advanceFromTo(Game& game, double& now, double seconds) {
 
 // Lights the current G-buffer again into the lit-scene target and reads the lit level back.
 Image relight(Game& game) {
-    game.prepareLightingTarget();
     game.lightingPass();
     glFinish();
     return readTexture(game.postProcessing->renderedTexture);
@@ -120,7 +120,8 @@ Frame renderAndDissect(Game& game) {
     game.objectCount = lights;
     glBindFramebuffer(GL_FRAMEBUFFER, game.depthMapFBO);
     glClear(GL_DEPTH_BUFFER_BIT);
-    game.shadowSphereRectsValid = false; // the next shadow pass must restore the whole cube
+    game.shadowCache.sphereRectsValid =
+        false; // cleared by hand: the next shadow pass restores the whole cube
     f.noShadow = relight(game);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     return f;
@@ -309,16 +310,16 @@ TEST(GameFrame, TheLitTargetNeedsNoClearAndGetsTheDepthItNeeds) {
         EXPECT_TRUE(readTexture(game->postProcessing->brightTexture) == bright) << "depth " << depth;
     }
 
-    // The hand-over copies the depth itself when no lighting pass did since the geometry
-    // pass: with a target depth of 0 left in place, no sphere would pass the depth test.
-    game->depthHandOver();
+    // The forward pass draws over the depth the lighting pass copied; run alone after a fresh
+    // copy it draws the same spheres: with a target depth of 0 left in place, none would pass.
+    game->forwardPass();
     glFinish();
     const Image withSpheres = readTexture(game->postProcessing->renderedTexture);
     game->geometryPass(copy);
     relight(*game);
-    game->geometryPass(copy);
     poisonTarget(0.0f);
-    game->depthHandOver();
+    game->copyGBufferDepth();
+    game->forwardPass();
     glFinish();
     const Image handedOver = readTexture(game->postProcessing->renderedTexture);
     size_t sphereColours = 0;
@@ -419,7 +420,7 @@ TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
     double now = 0.0;
     const glm::mat4 copy = framemath::levelCopyTransform();
     auto gBuffer = [&](bool sorted) {
-        game->levelFrontToBack = sorted;
+        game->levelOrder.enabled = sorted;
         game->geometryPass(copy);
         glFinish();
         return std::vector<Image>{readTexture(game->gPosition), readTexture(game->gNormal),
@@ -429,10 +430,10 @@ TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
         SCOPED_TRACE("t = " + std::to_string(t));
         advanceFromTo(*game, now, t);
         const std::vector<Image> sorted = gBuffer(true);
-        EXPECT_FALSE(game->levelOrder[0].empty());
+        EXPECT_FALSE(game->levelOrder.order[0].empty());
         EXPECT_TRUE(sorted == gBuffer(false));
     }
-    game->levelFrontToBack = true;
+    game->levelOrder.enabled = true;
 }
 
 TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
@@ -445,7 +446,7 @@ TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
         game->shadowPass(transPosition);
         game->geometryPass(transPosition);
         const Image before = relight(*game);
-        game->depthHandOver();
+        game->forwardPass();
         glFinish();
         const Image after = readTexture(game->postProcessing->renderedTexture);
         changed = coloured = 0;
@@ -520,11 +521,11 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
         {"gNormal", Kind::texture, game.gNormal},
         {"gColorSpec", Kind::texture, game.gColorSpec},
         {"depthCubemap", Kind::texture, game.depthCubemap},
-        {"light masks", Kind::texture, game.lightMasks.texture},
+        {"light masks", Kind::texture, game.lightFrame.masks.texture},
         {"gBuffer", Kind::framebuffer, game.gBuffer},
         {"depthMapFBO", Kind::framebuffer, game.depthMapFBO},
-        {"shadowLevelCubemap", Kind::texture, game.shadowLevelCubemap},
-        {"shadowLevelFBO", Kind::framebuffer, game.shadowLevelFBO},
+        {"kept shadow cube", Kind::texture, game.shadowCache.cube},
+        {"kept shadow framebuffer", Kind::framebuffer, game.shadowCache.framebuffer},
         {"rboDepth", Kind::renderbuffer, game.rboDepth},
         {"quadVAO", Kind::vertexArray, game.quadVAO},
         {"quadVBO", Kind::buffer, game.quadVBO},
@@ -612,8 +613,11 @@ TEST(GameTeardown, ADeletedGameLeavesNoGlObjectBehindWithOrWithoutDestroy) {
         auto game = makeGame();
         advanceTo(*game, 1.0);
         // The light masks are made by the first lighting pass, the kept shadow cube by the second
-        // shadow pass.
+        // shadow pass; a resize remakes every screen-sized target, and the old ones must go.
         game->render();
+        ASSERT_TRUE(game->resize(320, 400));
+        game->render();
+        ASSERT_TRUE(game->resize(width, height));
         game->render();
         glFinish();
         const std::vector<HeldName> names = namesHeldBy(*game);
@@ -635,4 +639,88 @@ TEST(GameTeardown, ADeletedGameLeavesNoGlObjectBehindWithOrWithoutDestroy) {
                 << kindNames[kind] << " " << name << " outlives its Game";
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
+}
+
+namespace {
+
+GLint textureSide(GLuint texture, GLenum which) {
+    GLint side = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, which, &side);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return side;
+}
+
+long residentKilobytes() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    long kilobytes = -1;
+    char line[256];
+    while (status && std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmRSS: %ld kB", &kilobytes) == 1)
+            break;
+    if (status)
+        std::fclose(status);
+    return kilobytes;
+}
+
+} // namespace
+
+TEST(GameResize, EveryScreenSizedTargetFollowsTheSizeAndNothingLeaks) {
+    auto game = makeGame();
+    advanceTo(*game, 20.0);
+    // Larger than the window, smaller, tall, wide, and back; each frame fills its own size.
+    const int sizes[][2] = {{800, 480}, {320, 192}, {200, 300}, {640, 200}, {width, height}};
+    for (const auto& size : sizes) {
+        const int w = size[0], h = size[1];
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+        ASSERT_TRUE(game->resize(w, h));
+        game->update();
+        game->render();
+        glFinish();
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        EXPECT_EQ(game->screenWidth, w);
+        EXPECT_EQ(game->screenHeight, h);
+        for (GLuint texture : {game->gPosition, game->gNormal, game->gColorSpec,
+                               game->postProcessing->renderedTexture, game->postProcessing->brightTexture}) {
+            EXPECT_EQ(textureSide(texture, GL_TEXTURE_WIDTH), w);
+            EXPECT_EQ(textureSide(texture, GL_TEXTURE_HEIGHT), h);
+        }
+        EXPECT_EQ(textureSide(game->postProcessing->blurResult(), GL_TEXTURE_WIDTH), (w + 1) / 2);
+        GLint viewport[4] = {};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], w) << "the composite's viewport";
+        EXPECT_EQ(viewport[3], h);
+        // The projection follows the aspect: a light sphere stays round.
+        EXPECT_NEAR(game->projection[1][1] / game->projection[0][0], float(w) / float(h), 1e-4f);
+        // The frame reaches the top-right corner of its viewport, whatever lay outside before.
+        if (w <= width && h <= height) {
+            const Image window = readWindow();
+            float corner = 0.0f;
+            for (int y = h - 8; y < h; ++y)
+                for (int x = w - 8; x < w; ++x)
+                    corner += luminance(rgb(window, size_t(y) * width + x));
+            EXPECT_GT(corner, 0.0f) << "the top-right corner of the frame is drawn";
+        }
+    }
+
+    // A size past the context's limits keeps the last good one; the run goes on.
+    EXPECT_FALSE(game->resize(game->sizeLimits.maxTextureSize + 1, 100));
+    EXPECT_EQ(game->screenWidth, width);
+    EXPECT_FALSE(game->resize(0, 0));
+    EXPECT_EQ(game->screenHeight, height);
+
+    // Many resizes hold no more memory than the first.
+    game->resize(320, 192);
+    game->render();
+    glFinish();
+    const long first = residentKilobytes();
+    for (int i = 0; i < 100; ++i) {
+        game->resize(i % 2 ? 320 : 480, i % 2 ? 192 : 600);
+        game->render();
+    }
+    game->resize(320, 192);
+    game->render();
+    glFinish();
+    EXPECT_LT(residentKilobytes(), first + first / 20) << "resident kB after the first resize: " << first;
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -50,4 +50,19 @@ TEST(WindowSize, GlCheckTakesTheSmallestOfTheContextsLimits) {
     EXPECT_FALSE(windowSizeFitsGl(1, 1, GlSizeLimits{}));
 }
 
+TEST(WindowSize, AFrameKeepsRemakesSkipsOrRefusesTheFramebuffersSize) {
+    const GlSizeLimits limits{8192, 8192, 8192, 8192};
+    const std::uint64_t memory = std::uint64_t(1) << 32;
+    EXPECT_EQ(sizeChange(800, 480, 800, 480, memory, limits), SizeChange::Same);
+    EXPECT_EQ(sizeChange(800, 480, 1200, 700, memory, limits), SizeChange::Resize);
+    EXPECT_EQ(sizeChange(800, 480, 480, 800, memory, limits), SizeChange::Resize);
+    // Minimised: no frame, whatever the size was.
+    EXPECT_EQ(sizeChange(800, 480, 0, 0, memory, limits), SizeChange::Hidden);
+    EXPECT_EQ(sizeChange(800, 480, 800, 0, memory, limits), SizeChange::Hidden);
+    // Past the context's limits or the machine's memory: the frame keeps its size.
+    EXPECT_EQ(sizeChange(800, 480, 8193, 480, memory, limits), SizeChange::TooLarge);
+    EXPECT_EQ(sizeChange(800, 480, 8192, 8192, memory, limits), SizeChange::TooLarge);
+    EXPECT_EQ(sizeChange(800, 480, 4096, 4096, memory, limits), SizeChange::Resize);
+}
+
 } // namespace

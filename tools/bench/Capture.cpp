@@ -107,8 +107,8 @@ bool writeIntermediates(const Game& game, const std::string& prefix) {
         ok &= writePng(prefix + "shadow" + std::to_string(face) + ".png", shadowFace(game, face));
     ok &= writePng(prefix + "lit.png", bytePicture(post.renderedTexture, w, h, true));
     ok &= writePng(prefix + "bright.png", bytePicture(post.brightTexture, w, h, true));
-    ok &= writePng(prefix + "blur.png", bytePicture(post.pingpongColorbuffers[!post.horizontal],
-                                                    post.blurWidth, post.blurHeight, true));
+    ok &=
+        writePng(prefix + "blur.png", bytePicture(post.blurResult(), post.blurWidth, post.blurHeight, true));
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     return ok;
