@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,4 +54,14 @@ bool readAssetFile(const std::string& path, std::uint64_t maxBytes, std::string&
     if (!ok)
         bytes.clear();
     return ok;
+}
+
+std::string assetFolderHint(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(std::filesystem::path(path).parent_path(), error))
+        return std::string();
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error).lexically_normal();
+    return "Looked for " + (error ? path : absolute.string()) +
+           ": the demo reads its assets from ../Quarnvale, so it must run from a folder one level below the "
+           "asset tree (such as build/)";
 }

@@ -25,3 +25,8 @@ int openAssetFile(const std::string& path, std::uint64_t maxBytes);
 // The whole content of `path` into `bytes`, under the same conditions as openAssetFile; false
 // (and `bytes` empty) otherwise, also when the file grows past `maxBytes` while it is read.
 bool readAssetFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes);
+
+// For an asset that could not be read because its folder is missing (the demo started from the
+// wrong folder): one line saying where `path` was looked for, made absolute from the working
+// folder, and that the demo runs one level below the asset tree. Empty when the folder exists.
+std::string assetFolderHint(const std::string& path);

@@ -16,8 +16,10 @@ void consolePause() {
     } while (c != '\n' && c != EOF);
 }
 
-void fatalExit(const std::string& message, int status, bool pause) {
+void fatalExit(const std::string& message, int status, bool pause, const std::string& detail) {
     std::cout << message << std::endl;
+    if (!detail.empty())
+        std::cerr << detail << std::endl;
     if (pause)
         consolePause();
     std::exit(status);

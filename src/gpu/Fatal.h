@@ -8,5 +8,7 @@
 // runs and tests never block.
 void consolePause();
 
-// Writes `message` and a newline, flushes, pauses (when `pause` is set) and exits with `status`.
-[[noreturn]] void fatalExit(const std::string& message, int status, bool pause = true);
+// Writes `message` and a newline, flushes, then `detail` (when given) as a line on standard
+// error, pauses (when `pause` is set) and exits with `status`.
+[[noreturn]] void fatalExit(const std::string& message, int status, bool pause = true,
+                            const std::string& detail = std::string());

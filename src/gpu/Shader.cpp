@@ -59,7 +59,7 @@ void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
     // counts as one that cannot be opened.
     std::string code;
     if (!readAssetFile(path, assetlimits::shaderBytes, code))
-        fatalExit("Failed to open shader file: " + path, -1);
+        fatalExit("Failed to open shader file: " + path, -1, true, assetFolderHint(path));
 
     shader = glCreateShader(type);
     if (shader == 0)

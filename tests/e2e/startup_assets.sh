@@ -42,6 +42,17 @@ for file in "${shaders[@]}"; do
   mv "$root/hidden/$file" "$root/Quarnvale/Shader/"
 done
 
+# Started from the asset tree's own folder instead of one below it: the same line, then one line
+# on standard error that says where the file was looked for and where the demo must run from.
+(cd "$root" && timeout 60 "$build/demo" </dev/null >"$root/stdout" 2>"$root/stderr")
+status=$?
+[ "$status" -eq 255 ] || fail "from the wrong folder: status $status"
+[ "$(cat "$root/stdout")" == "Failed to open shader file: ../Quarnvale/Shader/pointlightdepth1.vert" ] ||
+  fail "from the wrong folder: printed [$(cat "$root/stdout")]"
+grep -qF "Looked for $(dirname "$root")/Quarnvale/Shader/pointlightdepth1.vert" "$root/stderr" &&
+  grep -q "one level below the asset tree (such as build/)" "$root/stderr" ||
+  fail "from the wrong folder: no hint on standard error [$(cat "$root/stderr")]"
+
 # Starts the demo, lets it run `seconds`, checks it is still running, then taps Escape and
 # expects status 0. Standard output is left in $root/stdout.
 run_for() {
