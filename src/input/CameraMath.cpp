@@ -2,6 +2,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vantor::camera {
@@ -10,11 +11,24 @@ glm::dvec2 cursorCentre(int width, int height) {
     return {double(width / 2), double(height / 2)};
 }
 
+CursorUse useCursor(bool focused, std::optional<glm::dvec2>& placedAt, glm::dvec2 windowPosition,
+                    glm::dvec2 cursor, glm::dvec2 centre) {
+    if (!focused) {
+        placedAt.reset();
+        return {centre, false};
+    }
+    const glm::dvec2 home = windowPosition + centre;
+    const bool settled = placedAt && *placedAt == home;
+    placedAt = home;
+    return {settled ? cursor : centre, true};
+}
+
 void turnByCursor(float& horizontalAngle, float& verticalAngle, float mouseSpeed, glm::dvec2 cursor,
                   glm::dvec2 centre) {
     // The offset is rounded to float before scaling; the vertical scale is a double quotient.
     horizontalAngle += mouseSpeed * float(centre.x - cursor.x);
-    verticalAngle = float(verticalAngle + mouseSpeed / 1.5 * float(centre.y - cursor.y));
+    verticalAngle = std::clamp(float(verticalAngle + mouseSpeed / 1.5 * float(centre.y - cursor.y)),
+                               -kPitchLimit, kPitchLimit);
 }
 
 glm::vec3 viewDirection(float horizontalAngle, float verticalAngle) {
@@ -46,7 +60,8 @@ glm::vec3 moveByKeys(glm::vec3 position, glm::vec3 direction, glm::vec3 right, c
 
 FlightView fly(glm::vec3& position, float& orbitAngle, float& lastFlightTime, float startTime, double now,
                float deltaTime, float speed) {
-    FlightView result{glm::vec3(0.0f, 0.2f, 0.0f) - position, glm::vec3(0.0f, 1.0f, 0.0f), 0.0f, false};
+    FlightView result{glm::vec3(0.0f, 0.2f, 0.0f) - position, glm::vec3(0.0f, 1.0f, 0.0f), 0.0f, false,
+                      false};
     const float elapsed = float(now) - startTime;
 
     if (elapsed < kGlideSeconds) {
@@ -66,6 +81,8 @@ FlightView fly(glm::vec3& position, float& orbitAngle, float& lastFlightTime, fl
         float radius = float(std::sin(orbitAngle) / 4 + 0.5 - 1.5 * extra);
         if (radius < 0.0f)
             radius = 0.0f;
+        // The sine adds at most a quarter: from here on nothing brings the radius back.
+        result.onAxisForGood = 0.75 - 1.5 * extra <= 0.0;
         float lift = (elapsed - 40.0f) / 2.0f;
         if (lift < 0.0f)
             lift = 0.0f;
@@ -81,28 +98,58 @@ FlightView fly(glm::vec3& position, float& orbitAngle, float& lastFlightTime, fl
     return result;
 }
 
-glm::mat4 cameraProjection(float fieldOfViewDegrees) {
-    // The aspect is fixed, whatever the window: a non-16:9 window shows the scene stretched.
-    return glm::perspective(glm::radians(fieldOfViewDegrees), 16.0f / 9.0f, 0.1f, 10.0f);
+float aspectRatio(int width, int height, float fallback) {
+    if (width <= 0 || height <= 0)
+        return fallback;
+    // Exact 16:9 sizes give 16.0f / 9.0f to the bit: both are the rounded quotient of 16 by 9.
+    return float(width) / float(height);
 }
 
-glm::mat4 cameraView(glm::vec3 position, glm::vec3 direction, glm::vec3 up, glm::vec3 heading) {
-    const glm::vec3 centre = position + direction;
+glm::mat4 cameraProjection(float fieldOfViewDegrees, float aspect) {
+    return glm::perspective(glm::radians(fieldOfViewDegrees), aspect, 0.1f, 10.0f);
+}
+
+namespace {
+
+// The look direction as lookAt would see it, and whether lookAt can use it.
+struct LookAxis {
+    glm::vec3 centre;
+    glm::vec3 forward; // unit; `heading` when there is no direction
+    bool noDirection;
+    bool alongUp;
+};
+
+LookAxis lookAxis(glm::vec3 position, glm::vec3 direction, glm::vec3 up, glm::vec3 heading) {
+    LookAxis axis;
+    axis.centre = position + direction;
     // What lookAt would normalise: the sum can swallow a tiny direction, so test after it.
-    glm::vec3 forward = centre - position;
+    glm::vec3 forward = axis.centre - position;
     const float length = glm::length(forward);
-    const bool noDirection = !(length > 1e-12f) || !std::isfinite(length);
-    forward = noDirection ? heading : forward / length;
+    axis.noDirection = !(length > 1e-12f) || !std::isfinite(length);
+    axis.forward = axis.noDirection ? heading : forward / length;
 
     // Within ~0.06 degrees of the up axis the side vector cross(forward, up) is noise or zero.
-    const bool alongUp = glm::length(glm::cross(forward, up)) < 1e-3f * glm::length(up);
-    if (!noDirection && !alongUp)
-        return glm::lookAt(position, centre, up);
+    axis.alongUp = glm::length(glm::cross(axis.forward, up)) < 1e-3f * glm::length(up);
+    return axis;
+}
+
+} // namespace
+
+glm::mat4 cameraView(glm::vec3 position, glm::vec3 direction, glm::vec3 up, glm::vec3 heading) {
+    const LookAxis axis = lookAxis(position, direction, up, heading);
+    if (!axis.noDirection && !axis.alongUp)
+        return glm::lookAt(position, axis.centre, up);
 
     // Looking up, the screen's top is the way the camera faces turned back (and forward when
     // looking down): the limit of the ordinary view as the direction tilts onto the axis.
-    const glm::vec3 safeUp = alongUp ? -std::copysign(1.0f, glm::dot(forward, up)) * heading : up;
-    return glm::lookAt(glm::vec3(0.0f), forward, safeUp) * glm::translate(glm::mat4(1.0f), -position);
+    const glm::vec3 safeUp = axis.alongUp ? -std::copysign(1.0f, glm::dot(axis.forward, up)) * heading : up;
+    return glm::lookAt(glm::vec3(0.0f), axis.forward, safeUp) * glm::translate(glm::mat4(1.0f), -position);
+}
+
+bool viewFollowsHeading(glm::vec3 position, glm::vec3 direction, glm::vec3 up) {
+    // With a direction the heading plays no part in the test; without one the answer is yes anyway.
+    const LookAxis axis = lookAxis(position, direction, up, glm::vec3(0.0f, 0.0f, 1.0f));
+    return axis.noDirection || axis.alongUp;
 }
 
 glm::vec3 orbitHeading(float orbitAngle) {

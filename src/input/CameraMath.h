@@ -7,6 +7,7 @@
 #include <GLFW/glfw3.h> // key codes only; nothing here calls GLFW
 #include <glm/glm.hpp>
 
+#include <optional>
 #include <ostream>
 
 namespace vantor::camera {
@@ -39,16 +40,39 @@ struct FlightView {
     glm::vec3 up;
     float fieldOfView; // degrees
     bool orbiting;
+    bool onAxisForGood; // the orbit's radius has shrunk to 0 whatever its angle
 };
 
 constexpr float kGlideSeconds = 15.0f;
 constexpr float kFreeFieldOfView = 90.0f;
 constexpr float kGlideFieldOfView = 45.0f;
+// The pitch stops a hundredth of a radian short of straight up or down, where the view would
+// lose its side direction and then turn over.
+constexpr float kPitchLimit = float(1.5707963267948966 - 0.01);
 
-// The cursor's home: integer halves of the window size, so odd sizes truncate (1365 -> 682).
+// The cursor's home: integer halves of the window size in the window's own units (the ones the
+// cursor is read and set in, not framebuffer pixels), so odd sizes truncate (1365 -> 682).
 glm::dvec2 cursorCentre(int width, int height);
 
-// Turns the angles by the cursor's offset from the centre; right and down lower them.
+// What one update makes of the pointer.
+struct CursorUse {
+    glm::dvec2 cursor; // the reading the turn takes: the pointer, or the centre itself for no turn
+    bool recentre;     // send the pointer back to the centre
+};
+
+// The pointer's offset from the centre is this update's travel only in a focused window, and only
+// if this camera put it at that centre, in that same place on the screen, the update before. The
+// first focused update after start-up or after focus returns re-centres without turning (the
+// pointer is where the user left it); so does one after the window moved or was resized, as when
+// a window manager slides a restored window into place (the pointer stayed put on the screen). An
+// unfocused window's pointer is neither read nor moved: it belongs to whatever the user does
+// elsewhere. `placedAt` is where the pointer was put, in screen units (the window's position
+// plus the centre); it starts unset, and is what carries the state between updates.
+CursorUse useCursor(bool focused, std::optional<glm::dvec2>& placedAt, glm::dvec2 windowPosition,
+                    glm::dvec2 cursor, glm::dvec2 centre);
+
+// Turns the angles by the cursor's offset from the centre; right and down lower them. The pitch
+// is held within +-kPitchLimit.
 void turnByCursor(float& horizontalAngle, float& verticalAngle, float mouseSpeed, glm::dvec2 cursor,
                   glm::dvec2 centre);
 
@@ -65,13 +89,20 @@ glm::vec3 moveByKeys(glm::vec3 position, glm::vec3 direction, glm::vec3 right, c
 FlightView fly(glm::vec3& position, float& orbitAngle, float& lastFlightTime, float startTime, double now,
                float deltaTime, float speed);
 
-glm::mat4 cameraProjection(float fieldOfViewDegrees);
+// Width over height of a framebuffer; `fallback` while either side is not positive (a minimised
+// window), so the projection never divides by zero.
+float aspectRatio(int width, int height, float fallback);
+
+glm::mat4 cameraProjection(float fieldOfViewDegrees, float aspect);
 
 // glm::lookAt(position, position + direction, up), except where that has no value: a direction
 // of zero length is replaced by `heading`, and for a direction (nearly) parallel to `up` the
 // screen's top is taken from `heading` instead (pointing away from it when looking up, towards
 // it when looking down). `heading` is a horizontal unit vector.
 glm::mat4 cameraView(glm::vec3 position, glm::vec3 direction, glm::vec3 up, glm::vec3 heading);
+
+// Whether cameraView takes the screen's orientation from `heading` for these arguments.
+bool viewFollowsHeading(glm::vec3 position, glm::vec3 direction, glm::vec3 up);
 
 // The horizontal way the camera faces when the look direction is vertical: towards the axis
 // while orbiting, else along the yaw.

@@ -18,27 +18,40 @@ Controls::Controls() : Controls(float(clock())) {}
 
 Controls::Controls(float startTime) : startTime(startTime) {}
 
-void Controls::update(float deltaTime, GLFWwindow* window, int width, int height, glm::mat4& view,
-                      glm::mat4& projection) {
+void Controls::update(float deltaTime, GLFWwindow* window, int framebufferWidth, int framebufferHeight,
+                      glm::mat4& view, glm::mat4& projection) {
     ControlsInput input;
-    // The cursor goes back to the centre every update, so its offset is this frame's travel.
-    glfwGetCursorPos(window, &input.cursor.x, &input.cursor.y);
-    const glm::dvec2 centre = camera::cursorCentre(width, height);
-    glfwSetCursorPos(window, centre.x, centre.y);
+    // The cursor goes back to the centre every focused update, so its offset is this frame's travel.
+    // Cursor positions are in window units, which on a dense screen are not framebuffer pixels.
+    int windowWidth = 0, windowHeight = 0, windowX = 0, windowY = 0;
+    glfwGetWindowSize(window, &windowWidth, &windowHeight);
+    const glm::dvec2 centre = camera::cursorCentre(windowWidth, windowHeight);
+    const bool focused = glfwGetWindowAttrib(window, GLFW_FOCUSED) == GLFW_TRUE;
+    glm::dvec2 pointer = centre;
+    if (focused) {
+        glfwGetWindowPos(window, &windowX, &windowY);
+        glfwGetCursorPos(window, &pointer.x, &pointer.y);
+    }
+    const camera::CursorUse use =
+        camera::useCursor(focused, cursorPlacedAt, glm::dvec2(windowX, windowY), pointer, centre);
+    if (use.recentre)
+        glfwSetCursorPos(window, centre.x, centre.y);
+    input.cursor = use.cursor;
+    input.centre = centre;
 
     vantor::input::KeyRecord& keys = vantor::input::recordKeys(window);
     readKeys(keys, input);
     keys.endUpdate();
     input.time = clock();
 
-    step(input, deltaTime, width, height, view, projection);
+    step(input, deltaTime, framebufferWidth, framebufferHeight, view, projection);
 }
 
-void Controls::step(const ControlsInput& input, float deltaTime, int width, int height, glm::mat4& view,
-                    glm::mat4& projection) {
+void Controls::step(const ControlsInput& input, float deltaTime, int framebufferWidth, int framebufferHeight,
+                    glm::mat4& view, glm::mat4& projection) {
     // The mouse turns the angles in every mode; the flight ignores them until it is switched off.
     camera::turnByCursor(horizontalAngle, verticalAngle, mouseSpeed, input.cursor,
-                         camera::cursorCentre(width, height));
+                         input.centre.value_or(camera::cursorCentre(framebufferWidth, framebufferHeight)));
 
     glm::vec3 direction = camera::viewDirection(horizontalAngle, verticalAngle);
     const glm::vec3 right = camera::rightDirection(horizontalAngle);
@@ -48,8 +61,14 @@ void Controls::step(const ControlsInput& input, float deltaTime, int width, int 
     float fieldOfView = camera::kFreeFieldOfView;
     glm::vec3 up(0.0f, 1.0f, 0.0f);
     glm::vec3 heading = camera::yawHeading(horizontalAngle);
+    bool holdHeading = false;
 
-    if (cameraFlight) {
+    if (cameraFlight && paused && heldFlight) {
+        direction = heldFlight->direction;
+        up = heldFlight->up;
+        fieldOfView = heldFlight->fieldOfView;
+        heading = heldFlight->heading;
+    } else if (cameraFlight) {
         const camera::FlightView flight =
             camera::fly(position, orbitAngle, lastFlightTime, startTime, input.time, deltaTime, speed);
         direction = flight.direction;
@@ -57,9 +76,26 @@ void Controls::step(const ControlsInput& input, float deltaTime, int width, int 
         fieldOfView = flight.fieldOfView;
         if (flight.orbiting)
             heading = camera::orbitHeading(orbitAngle);
+        // Straight up the screen's orientation comes from the heading alone, and once the orbit
+        // has closed on the axis its angle races on: following it would spin the picture by a new
+        // angle every frame. So the heading the view arrived with stays while it looks up from
+        // there. (Earlier visits to the axis come between tilted views that turn with the orbit
+        // anyway; they keep the orbit's heading.)
+        holdHeading = flight.onAxisForGood && camera::viewFollowsHeading(position, direction, up);
     }
 
-    projection = camera::cameraProjection(fieldOfView);
+    if (holdHeading) {
+        if (!axisHeading)
+            axisHeading = heading;
+        heading = *axisHeading;
+    } else if (!(cameraFlight && paused)) {
+        axisHeading.reset();
+    }
+    if (cameraFlight && !paused)
+        heldFlight = HeldFlight{direction, up, heading, fieldOfView};
+
+    aspect = camera::aspectRatio(framebufferWidth, framebufferHeight, aspect);
+    projection = camera::cameraProjection(fieldOfView, aspect);
     view = camera::cameraView(position, direction, up, heading);
 
     if (input.toggleFlight)
@@ -69,6 +105,29 @@ void Controls::step(const ControlsInput& input, float deltaTime, int width, int 
         camera::writeDirectionLine(std::cout, direction, horizontalAngle, verticalAngle);
         std::cout << std::endl;
     }
+}
+
+} // namespace vantor
+
+namespace vantor {
+
+void Controls::setPaused(bool pause, double now) {
+    if (pause == paused)
+        return;
+    paused = pause;
+    if (pause) {
+        pausedAt = now;
+        return;
+    }
+    // The flight reads its time from `startTime` and its last step from `lastFlightTime`: moved
+    // on by the pause, both see the flight as it was when it stopped.
+    const double pausedFor = now - pausedAt;
+    startTime = float(double(startTime) + pausedFor);
+    lastFlightTime = float(double(lastFlightTime) + pausedFor);
+}
+
+double Controls::flightTime(double now) const {
+    return (paused ? pausedAt : now) - double(startTime);
 }
 
 } // namespace vantor

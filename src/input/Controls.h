@@ -9,12 +9,17 @@
 #include <GLFW/glfw3.h>
 #include <glm/glm.hpp>
 
+#include <optional>
+
 namespace vantor {
 
 // Everything one update reads (the cursor polled from the window, the keys from its record),
 // gathered before any of it is used.
 struct ControlsInput {
-    glm::dvec2 cursor{0.0, 0.0}; // before re-centring
+    glm::dvec2 cursor{0.0, 0.0}; // before re-centring; the centre itself when the mouse must not turn
+    // Where the cursor is re-centred to, in the window's units (half of glfwGetWindowSize). Unset,
+    // half the framebuffer size the step is given, which is the same on a screen of one pixel per unit.
+    std::optional<glm::dvec2> centre;
     camera::MoveKeys keys;
     bool toggleFlight = false;   // switch the flight (J) in this update
     bool printDirection = false; // M
@@ -36,15 +41,32 @@ public:
     // it at its own fixed-step clock, so a flight time is the same to the last bit in every run.
     static double (*clock)();
 
-    void update(float deltaTime, GLFWwindow* window, int width, int height, glm::mat4& view,
-                glm::mat4& projection);
+    // `framebufferWidth` x `framebufferHeight` is the size in pixels the frame is drawn at (its
+    // shape is the projection's aspect); the mouse works in the window's own units, read here.
+    void update(float deltaTime, GLFWwindow* window, int framebufferWidth, int framebufferHeight,
+                glm::mat4& view, glm::mat4& projection);
 
     // The update without the window: turns, moves, flies and writes both matrices from `input`.
-    void step(const ControlsInput& input, float deltaTime, int width, int height, glm::mat4& view,
-              glm::mat4& projection);
+    void step(const ControlsInput& input, float deltaTime, int framebufferWidth, int framebufferHeight,
+              glm::mat4& view, glm::mat4& projection);
+
+    // Paused, the flight holds: its clock stops (the time spent paused is taken off when it
+    // resumes, so it goes on exactly where it stopped) and its last view stays. The free
+    // camera still moves and looks around. `now` is a reading of `clock`.
+    void setPaused(bool pause, double now);
+    // Seconds of flight since the start at `now`, time spent paused not counted.
+    double flightTime(double now) const;
 
     glm::vec3 position{6.0f, 1.0f, 6.0f};
     bool cameraFlight = true;
+    bool paused = false;
+    double pausedAt = 0.0;
+    // The flight's last view (direction, up, field of view, heading), held while paused.
+    struct HeldFlight {
+        glm::vec3 direction, up, heading;
+        float fieldOfView;
+    };
+    std::optional<HeldFlight> heldFlight;
     float startTime = 0.0f;
     float lastFlightTime = 0.0f;
     float orbitAngle = 0.0f;
@@ -52,6 +74,11 @@ public:
     float verticalAngle = -0.006f;
     float speed = 1.0f;
     float mouseSpeed = 0.001f;
+    float aspect = 16.0f / 9.0f; // the last framebuffer shape with both sides positive
+    // Where this camera last put the pointer on the screen (camera::useCursor).
+    std::optional<glm::dvec2> cursorPlacedAt;
+    // The heading the flight's view took when it turned straight up, held while it stays so.
+    std::optional<glm::vec3> axisHeading;
 };
 
 } // namespace vantor

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <set>
 #include <sstream>
+#include <utility>
 
 using vantor::Controls;
 using vantor::ControlsInput;
@@ -17,7 +18,7 @@ namespace camera = vantor::camera;
 namespace {
 
 constexpr int kWidth = 1280;
-constexpr int kHeight = 768;
+constexpr int kHeight = 720;
 const glm::vec3 kUp(0.0f, 1.0f, 0.0f);
 
 // Input with the cursor resting at the centre (no turn) and nothing held.
@@ -207,6 +208,76 @@ TEST(ControlsFreeCamera, CursorOffsetTurnsBothAngles) {
     EXPECT_NEAR(controls.horizontalAngle, yaw + 0.05f, 1e-6f);
 }
 
+// Past the pole the direction's horizontal part would reverse and the picture turn over.
+TEST(ControlsFreeCamera, PitchStopsJustShortOfStraightUpAndDown) {
+    EXPECT_NEAR(camera::kPitchLimit, 1.5707963f - 0.01f, 1e-6f);
+    for (float sign : {1.0f, -1.0f}) {
+        Controls controls(0.0f);
+        controls.cameraFlight = false;
+        ControlsInput input = idleAt(1.0);
+        input.cursor.y -= sign * 1e5; // far up, or far down
+        step(controls, input);
+        const Frame frame = step(controls, input); // and further still
+        EXPECT_EQ(controls.verticalAngle, sign * camera::kPitchLimit);
+        expectRigid(frame.view);
+        const glm::vec3 forward = forwardOf(frame.view);
+        EXPECT_NEAR(forward.y, sign * std::sin(camera::kPitchLimit), 1e-5f);
+        EXPECT_GT(glm::dot(forward, camera::yawHeading(controls.horizontalAngle)), 0.0f);
+        EXPECT_GT(screenUpOf(frame.view).y, 0.0f);
+
+        // No travel is banked beyond the limit: the first move back leaves it at once.
+        input = idleAt(1.0);
+        input.cursor.y += sign * 15.0;
+        step(controls, input);
+        EXPECT_NEAR(controls.verticalAngle, sign * (camera::kPitchLimit - 0.01f), 1e-6f);
+    }
+}
+
+// The pointer's place is motion only in a focused window this camera has re-centred, with the
+// window where it was then; where the user left it, or moved it while working elsewhere, or where
+// a moving window carried it, is no turn.
+TEST(ControlsMouse, OnlyAFocusedWindowsCentredPointerTurns) {
+    const glm::dvec2 centre(400.0, 240.0), away(500.0, 190.0), placed(50.0, 30.0), slid(80.0, 30.0);
+    struct Case {
+        bool focused;
+        glm::dvec2 windowPosition;
+        glm::dvec2 centre;
+        bool turns;
+        bool recentres;
+        const char* what;
+    };
+    const Case cases[] = {
+        {true, placed, centre, false, true, "first update: re-centre only"},
+        {true, placed, centre, true, true, "then the offset is travel"},
+        {false, placed, centre, false, false, "unfocused: neither read nor moved"},
+        {false, placed, centre, false, false, "still unfocused"},
+        {true, placed, centre, false, true, "focus back: re-centre only"},
+        {true, placed, centre, true, true, "travel again"},
+        {true, slid, centre, false, true, "the window moved: re-centre only"},
+        {true, slid, centre, true, true, "it stopped: travel"},
+        {true, slid, centre + 10.0, false, true, "resized: re-centre only"},
+    };
+    std::optional<glm::dvec2> placedAt = Controls(0.0f).cursorPlacedAt; // as a fresh camera starts
+    for (const Case& c : cases) {
+        const glm::dvec2 cursor = c.centre + (away - centre);
+        const camera::CursorUse use =
+            camera::useCursor(c.focused, placedAt, c.windowPosition, cursor, c.centre);
+        EXPECT_EQ(use.cursor, c.turns ? cursor : c.centre) << c.what;
+        EXPECT_EQ(use.recentre, c.recentres) << c.what;
+    }
+
+    // The rest point is the window's centre, not the framebuffer's: a screen of two pixels per
+    // unit draws 2560 x 1440 for a 1280 x 720 window, and 100 units right still turn 0.1.
+    Controls controls(0.0f);
+    controls.cameraFlight = false;
+    ControlsInput input = idleAt(1.0);
+    input.centre = glm::dvec2(640.0, 360.0);
+    input.cursor = glm::dvec2(740.0, 360.0);
+    step(controls, input, 0.016f, 2560, 1440);
+    EXPECT_NEAR(controls.horizontalAngle, 3.912f - 0.1f, 1e-6f);
+    EXPECT_FLOAT_EQ(controls.verticalAngle, -0.006f);
+}
+
 TEST(ControlsFreeCamera, KeyRowsCountOnceAndOppositesCancel) {
     const auto keysHeld = [](std::set<int> held) {
         return camera::moveKeysFrom([held](int key) { return held.count(key) > 0; });
@@ -237,13 +308,36 @@ TEST(ControlsFreeCamera, KeyRowsCountOnceAndOppositesCancel) {
     EXPECT_FLOAT_EQ(controls.position.y, 1.0f);
 }
 
-TEST(ControlsProjection, AspectIsSixteenToNineAtAnySize) {
-    const int sizes[][2] = {{1280, 768}, {1365, 767}, {640, 480}, {100, 1000}, {1, 1}};
-    for (const auto& size : sizes) {
-        Controls controls(0.0f);
-        const Frame frame = step(controls, idleAt(20.0, size[0], size[1]), 0.016f, size[0], size[1]);
-        EXPECT_NEAR(frame.projection[1][1] / frame.projection[0][0], 16.0f / 9.0f, 1e-6f)
-            << size[0] << "x" << size[1];
+TEST(ControlsProjection, AspectIsTheFramebuffersShape) {
+    // 16:9 framebuffers keep the matrices the demo always drew with, to the bit.
+    for (const auto& [width, height] : {std::pair{1280, 720}, std::pair{1920, 1080}}) {
+        for (const auto& [time, fieldOfView] : {std::pair{14.9, 45.0f}, std::pair{20.0, 90.0f}}) {
+            Controls controls(0.0f);
+            const Frame frame = step(controls, idleAt(time), 0.016f, width, height);
+            EXPECT_EQ(frame.projection,
+                      glm::perspective(glm::radians(fieldOfView), 16.0f / 9.0f, 0.1f, 10.0f))
+                << width << "x" << height << " at " << time;
+        }
+    }
+
+    // Another shape narrows or widens x alone; y and depth stay.
+    Controls wide(0.0f), other(0.0f);
+    const glm::mat4 sixteenNine = step(wide, idleAt(20.0), 0.016f, 1280, 720).projection;
+    for (const auto& [width, height] : {std::pair{1280, 768}, std::pair{1365, 767}, std::pair{100, 1000}}) {
+        const glm::mat4 projection = step(other, idleAt(20.0), 0.016f, width, height).projection;
+        EXPECT_FLOAT_EQ(projection[0][0], sixteenNine[1][1] * float(height) / float(width));
+        glm::mat4 rest = projection;
+        rest[0][0] = sixteenNine[0][0];
+        EXPECT_EQ(rest, sixteenNine) << width << "x" << height;
+    }
+
+    // A framebuffer with no area (a minimised window) keeps the last shape rather than a NaN.
+    const glm::mat4 last = step(other, idleAt(20.0), 0.016f, 1000, 500).projection;
+    for (const auto& [width, height] :
+         {std::pair{1000, 0}, std::pair{0, 0}, std::pair{-1, -1}, std::pair{0, 500}}) {
+        const Frame frame = step(other, idleAt(20.0), 0.016f, width, height);
+        EXPECT_TRUE(allFinite(frame.projection)) << width << "x" << height;
+        EXPECT_EQ(frame.projection, last) << width << "x" << height;
     }
 }
 
@@ -268,7 +362,7 @@ TEST(ControlsPrint, MLineHoldsDirectionAndAngles) {
     EXPECT_EQ(capturedStep(flying, input), "");
 }
 
-TEST(ControlsOnAxis, LateOrbitFacesStraightUpAndKeepsTurning) {
+TEST(ControlsOnAxis, LateOrbitFacesStraightUpWithAHeldScreenTop) {
     for (double t : {52.0, 60.0, 600.0}) {
         Controls controls(0.0f);
         const Frame frame = step(controls, idleAt(t));
@@ -280,16 +374,51 @@ TEST(ControlsOnAxis, LateOrbitFacesStraightUpAndKeepsTurning) {
         Controls controls(0.0f);
         controls.lastFlightTime = float(t) - 0.016f;
         step(controls, idleAt(t - 0.016)); // reach the axis
-        const Frame frame = step(controls, idleAt(t));
-        EXPECT_TRUE(allFinite(frame.view)) << t;
-        EXPECT_TRUE(allFinite(frame.projection)) << t;
-        expectRigid(frame.view);
+        const Frame arrival = step(controls, idleAt(t));
+        const float arrivalAngle = controls.orbitAngle;
+        EXPECT_TRUE(allFinite(arrival.view)) << t;
+        EXPECT_TRUE(allFinite(arrival.projection)) << t;
+        expectRigid(arrival.view);
         EXPECT_EQ(controls.position.y, 0.2f);
         EXPECT_EQ(glm::vec2(controls.position.x, controls.position.z), glm::vec2(0.0f));
-        expectVecNear(forwardOf(frame.view), kUp, 1e-6f);
-        // The screen's top points out along the orbit angle, so the picture spins with it.
-        expectVecNear(screenUpOf(frame.view),
-                      glm::vec3(std::cos(controls.orbitAngle), 0.0f, std::sin(controls.orbitAngle)), 1e-5f);
+        expectVecNear(forwardOf(arrival.view), kUp, 1e-6f);
+        // The first view straight up is the limit of the tilted ones: its top points out along the
+        // orbit angle of that update...
+        expectVecNear(screenUpOf(arrival.view),
+                      glm::vec3(std::cos(arrivalAngle), 0.0f, std::sin(arrivalAngle)), 1e-5f);
+        // ...and stays there while the angle races on, so the picture does not spin.
+        for (int i = 1; i <= 3; ++i) {
+            const float before = controls.orbitAngle;
+            const Frame later = step(controls, idleAt(t + 0.016 * i));
+            EXPECT_GT(controls.orbitAngle - before, 0.05f) << t;
+            EXPECT_EQ(later.view, arrival.view) << t << " + " << i << " updates";
+        }
+    }
+}
+
+// Holding the heading on the axis changes no view before the orbit has closed on it for good:
+// until then every matrix is the one the orbit's own heading gives, to the bit.
+TEST(ControlsOnAxis, FlightBeforeSettlingOnTheAxisIsUnchanged) {
+    const double settles = 45.0 + std::sqrt(50.0); // radius 0.75 - 1.5 (t - 45)^2 / 100 reaches 0
+    for (float deltaTime : {1.0f / 60.0f, 1.0f / 7.0f}) {
+        Controls controls(0.0f);
+        glm::vec3 position = controls.position;
+        float orbitAngle = 0.0f, lastFlightTime = 0.0f;
+        double firstChanged = -1.0;
+        for (double t = 0.0; t <= 70.0; t += deltaTime) {
+            const Frame frame = step(controls, idleAt(t), deltaTime);
+            const camera::FlightView flight =
+                camera::fly(position, orbitAngle, lastFlightTime, 0.0f, t, deltaTime, controls.speed);
+            const glm::vec3 heading = flight.orbiting ? camera::orbitHeading(orbitAngle)
+                                                      : camera::yawHeading(controls.horizontalAngle);
+            ASSERT_EQ(frame.projection, camera::cameraProjection(flight.fieldOfView, 16.0f / 9.0f)) << t;
+            if (frame.view != camera::cameraView(position, flight.direction, flight.up, heading) &&
+                firstChanged < 0.0)
+                firstChanged = t;
+        }
+        EXPECT_GT(firstChanged, settles) << deltaTime;
+        // Arriving (maybe still tilted), then straight up with the heading of that update, then held.
+        EXPECT_LT(firstChanged, settles + 3.0 * deltaTime + 1e-3) << deltaTime;
     }
 }
 
@@ -328,7 +457,8 @@ TEST(ControlsOnAxis, DegenerateDirectionsStillGiveACamera) {
         expectVecNear(screenUpOf(view), screenUpOf(ordinary), 0.02f);
     }
 
-    // The free camera pitched exactly to the pole, and a glide that starts on the centre.
+    // The free camera set exactly to the pole (its next turn brings it back within the limit), and
+    // a glide that starts on the centre.
     Controls pitched(0.0f);
     pitched.cameraFlight = false;
     pitched.verticalAngle = 1.5707964f;
