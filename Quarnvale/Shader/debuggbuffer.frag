@@ -25,7 +25,7 @@
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights"
 // (the same lights reach the loop packed, through "lightData" and "lightColorScale"),
 // "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks",
-// "lightGrid" and "lightSlabs".
+// "lightGrid" and "lightSlabs"; the building's shape: "levelShape", "windowCentreHeights".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
@@ -58,6 +58,12 @@ uniform vec2 near_far;
 uniform usampler2DArray lightMasks;
 uniform vec4 lightGrid;
 uniform vec2 lightSlabs;
+// The building in world units, from the same numbers the level is generated from: levelShape
+// x = the outer face's apothem, y = the roof's height, z = the spacing of the round windows along
+// a side (three per side, one in the middle), w = their radius; windowCentreHeights = the
+// heights of the two rows of window centres, the lower and the upper.
+uniform vec4 levelShape;
+uniform vec2 windowCentreHeights;
 
 out vec4 fragColor;
 layout(location = 1) out vec4 brightColor;
@@ -87,12 +93,6 @@ const float windowGlowReach = 0.06; // world units from the window's rim to half
 // Inside, the night sky through the windows faintly lights what faces them across the
 // ambulatory (the arcade's outer side and beyond).
 const vec3 windowSkyLight = vec3(0.08, 0.10, 0.24);
-// The building in world units: the outer face's apothem, the roof's height, the round
-// windows (three per side, 0.85 apart, centred at heights 0 and 0.5, radius 0.18).
-const float outerWallApothem = 3.3;
-const float roofHeight = 0.9;
-const float windowSpacing = 0.85;
-const float windowRadius = 0.18;
 const float exposure = 1.15;
 // Linear light that the tone curve maps to white.
 const float whitePoint = 4.0;
@@ -126,6 +126,12 @@ vec3 toneMap(vec3 c) {
 // Light that reaches the building's outside: moonlight and open sky on the outward faces and
 // the roof, and the glow of the windows around their rims. Zero on every inner surface.
 vec3 outsideLight(vec3 position, vec3 normal) {
+    float outerWallApothem = levelShape.x;
+    float roofHeight = levelShape.y;
+    float windowSpacing = levelShape.z;
+    float windowRadius = levelShape.w;
+    float lowerWindows = windowCentreHeights.x;
+    float windowRowGap = windowCentreHeights.y - windowCentreHeights.x;
     // The side of the octagon the point lies on (a face towards an axis or towards a diagonal,
     // folded into the positive quadrant), its distance out along that side's direction, how far
     // along the side it is (only its size matters: the windows sit symmetrically), and how much
@@ -147,7 +153,8 @@ vec3 outsideLight(vec3 position, vec3 normal) {
 
     // Distance from the nearest window's rim, on the face of the wall (the reveals inside the
     // opening are at distance 0 and take the glow at full strength).
-    vec2 nearest = vec2(min(round(across / windowSpacing), 1.0) * windowSpacing, clamp(round(position.y * 2.0), 0.0, 1.0) * 0.5);
+    float nearestRow = clamp(round((position.y - lowerWindows) / windowRowGap), 0.0, 1.0);
+    vec2 nearest = vec2(min(round(across / windowSpacing), 1.0) * windowSpacing, lowerWindows + nearestRow * windowRowGap);
     float rim = max(length(vec2(across, position.y) - nearest) - windowRadius, 0.0) / windowGlowReach;
     float throughWall = clamp((apothem - (outerWallApothem - 0.12)) * (1.0 / 0.06), 0.0, 1.0);
     light += windowGlowColor * (windowGlowIntensity * throughWall / (1.0 + rim * rim));

@@ -1,6 +1,9 @@
 // The committed models and images: the level and the sphere must be in the reader's OBJ
 // subset with sound geometry, the level must meet its upside-down copy and leave the camera
-// and the shadow light room, and the brick maps must tile and agree with each other.
+// and the shadow light room, must have the outer wall, roof and windows the lighting pass is told
+// of, and the brick maps must tile and agree with each other.
+
+#include "scene/LevelShape.h"
 
 #include <FreeImage.h>
 #include <glm/glm.hpp>
@@ -266,6 +269,46 @@ TEST_F(Level, LeavesTheCameraAndTheShadowLightRoom) {
     // The shadow light and its marker sphere (radius 0.5) sink along the axis from 10 to 2.5.
     for (float y = 2.5f; y <= 10.0f; y += 0.25f)
         EXPECT_GT(clearance(glm::vec3(0, y, 0)), 0.6f) << "shadow light at " << y;
+}
+
+// The lighting pass finds the building's outside from the numbers in LevelShape.h, not from the
+// mesh: the committed level must have its outer wall, its underside (the copy's roof) and its
+// windows exactly there.
+TEST_F(Level, HasTheOuterWallRoofAndWindowsTheLightingIsGiven) {
+    using namespace levelshape;
+    const float tolerance = 1e-3f; // the file keeps four decimals
+    const float quarterTurn = 0.78539816f;
+    float outermost = 0.0f, wallBottom = 1e9f, wallTop = -1e9f;
+    int rimPoints[8][3] = {};
+    int inWindows = 0;
+    for (const glm::vec3& p : level->positions) {
+        // The octagon side the point faces, its distance out along that side and along it.
+        int side = int(std::lround(std::atan2(p.z, p.x) / quarterTurn) + 8) % 8;
+        glm::vec2 out(std::cos(side * quarterTurn), std::sin(side * quarterTurn));
+        float apothem = glm::dot(glm::vec2(p.x, p.z), out);
+        float along = glm::dot(glm::vec2(p.x, p.z), glm::vec2(-out.y, out.x));
+        outermost = std::max(outermost, apothem);
+        if (std::abs(apothem - float(outerWallApothem)) > tolerance)
+            continue;
+        wallBottom = std::min(wallBottom, p.y);
+        wallTop = std::max(wallTop, p.y);
+        for (int w = 0; w < 3; ++w) {
+            glm::vec2 centre(float((w - 1) * windowSpacing), float(windowCentreHeight));
+            float distance = glm::length(glm::vec2(along, p.y) - centre);
+            if (std::abs(distance - float(windowRadius)) <= tolerance)
+                ++rimPoints[side][w];
+            else if (distance < float(windowRadius))
+                ++inWindows;
+        }
+    }
+    EXPECT_NEAR(outermost, outerWallApothem, tolerance);
+    EXPECT_NEAR(wallBottom, undersideHeight, tolerance);
+    EXPECT_NEAR(wallTop, mirrorHeight, tolerance);
+    EXPECT_EQ(inWindows, 0) << "outer face inside a window's radius";
+    int windowsWithoutRim = 0; // a rim has 24 points on the outer face
+    for (auto& side : rimPoints)
+        windowsWithoutRim += int(std::count_if(side, side + 3, [](int points) { return points < 24; }));
+    EXPECT_EQ(windowsWithoutRim, 0);
 }
 
 TEST(Sphere, IsAClosedSphereOfDiameterOneWithoutSlivers) {

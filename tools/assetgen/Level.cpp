@@ -22,6 +22,7 @@
 // than the near plane.
 
 #include "AssetGen.h"
+#include "scene/LevelShape.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,8 +43,14 @@ glm::dvec3 direction(double degrees) {
 const double kCornerRadius = 1.0 / std::cos(radians(22.5)); // corner distance per unit apothem
 const double kHalfSide = std::tan(radians(22.5));           // half face width per unit apothem
 
-// Dimensions, level units.
-constexpr double kMid = 2.5; // the copy continues everything from here up
+// Dimensions, level units. The ones the lighting pass needs as well (the outer wall, the roof and
+// the windows, and the height the copy mirrors about) live in LevelShape.h.
+using levelshape::mirrorHeight;
+using levelshape::outerWallApothem;
+using levelshape::undersideHeight;
+using levelshape::windowCentreHeight;
+using levelshape::windowRadius;
+using levelshape::windowSpacing;
 constexpr double kWellInner = 3.2;
 constexpr double kWellOuter = 4.2;
 constexpr double kCurbTop = 0.8;
@@ -54,7 +61,6 @@ constexpr double kStepRise = 0.5;
 constexpr double kStepRun = 0.6;
 constexpr int kSteps = 6;
 constexpr double kAmbulatory = -kStepRise * kSteps; // -3
-constexpr double kUnderside = -4.0;
 constexpr double kPillarRadius = 13.0;
 constexpr double kPillarApothem = 1.4;
 constexpr double kPlinthApothem = 1.8;
@@ -62,9 +68,6 @@ constexpr double kPlinthTop = 0.6;
 constexpr double kArcadeThickness = 0.7;
 constexpr double kOvalHalfHeight = 2.0; // opening from 0.5 to 4.5 once the copy is added
 constexpr double kWallInner = 31.5;
-constexpr double kWallOuter = 33.0;
-constexpr double kWindowRadius = 1.8;
-constexpr double kWindowSpacing = 8.5;
 constexpr double kBenchFront = 30.8;
 constexpr double kBenchTop = kAmbulatory + 0.5;
 constexpr double kRibHalfWidth = 0.4;
@@ -204,7 +207,7 @@ void buildWell(MeshBuilder& mesh) {
     octagonSides(mesh, axis, kWellInner, kWellFloor - kSink, kCurbTop, false);
     octagonRing(mesh, axis, 0.0, kWellInner + kSink, kWellFloor, true);
     // Outside of the shaft below the floor slab: the lantern on the roof in the copy.
-    octagonSides(mesh, axis, kWellOuter, kWellBottom, kUnderside + kSink, true);
+    octagonSides(mesh, axis, kWellOuter, kWellBottom, undersideHeight + kSink, true);
     octagonRing(mesh, axis, 0.0, kWellOuter, kWellBottom, false);
 }
 
@@ -215,10 +218,11 @@ void buildFloors(MeshBuilder& mesh) {
         double edge = kPlatform + kStepRun * i;
         double top = -kStepRise * i;
         octagonSides(mesh, axis, edge, top - kStepRise - kSink, top, true);
-        double treadOuter = i + 1 < kSteps ? edge + kStepRun : kWallInner + 0.5 * (kWallOuter - kWallInner);
+        double treadOuter =
+            i + 1 < kSteps ? edge + kStepRun : kWallInner + 0.5 * (outerWallApothem - kWallInner);
         octagonRing(mesh, axis, edge - kSink, treadOuter, top - kStepRise, true);
     }
-    octagonRing(mesh, axis, kWellOuter - kSink, kWallOuter, kUnderside, false);
+    octagonRing(mesh, axis, kWellOuter - kSink, outerWallApothem, undersideHeight, false);
     // Bench along the outer wall; in the copy a cornice under the ambulatory ceiling.
     octagonRing(mesh, axis, kBenchFront, kWallInner + kSink, kBenchTop, true);
     octagonSides(mesh, axis, kBenchFront, kAmbulatory - kSink, kBenchTop, false);
@@ -255,7 +259,7 @@ void buildPillars(MeshBuilder& mesh) {
         glm::dvec3 centre = direction(22.5 + 45.0 * k) * kPillarRadius;
         octagonSides(mesh, centre, kPlinthApothem, -kSink, kPlinthTop, true);
         octagonRing(mesh, centre, kPillarApothem, kPlinthApothem, kPlinthTop, true);
-        octagonSides(mesh, centre, kPillarApothem, kPlinthTop, kMid, true);
+        octagonSides(mesh, centre, kPillarApothem, kPlinthTop, mirrorHeight, true);
     }
 }
 
@@ -277,24 +281,26 @@ void buildArcade(MeshBuilder& mesh) {
         std::vector<glm::dvec3> curve, normals;
         for (int j = 0; j <= segments; ++j) {
             double t = kPi + kPi * j / segments;
-            glm::dvec2 sy(ovalHalfWidth * std::cos(t), kMid + kOvalHalfHeight * std::sin(t));
+            glm::dvec2 sy(ovalHalfWidth * std::cos(t), mirrorHeight + kOvalHalfHeight * std::sin(t));
             double angle = j == 0          ? kPi
                            : j == segments ? 2.0 * kPi
-                                           : std::atan2(sy.y - kMid, sy.x) + 2.0 * kPi;
+                                           : std::atan2(sy.y - mirrorHeight, sy.x) + 2.0 * kPi;
             oval.push_back({sy, angle});
             glm::dvec2 gradient(std::cos(t) / ovalHalfWidth, std::sin(t) / kOvalHalfHeight);
             gradient = glm::normalize(gradient);
             normals.push_back(-(across * gradient.x + kUp * gradient.y)); // into the opening
             curve.push_back(out * chord + across * sy.x + kUp * sy.y);
         }
-        auto polar = [&](double s, double y) { return Polar{{s, y}, std::atan2(y - kMid, s) + 2.0 * kPi}; };
+        auto polar = [&](double s, double y) {
+            return Polar{{s, y}, std::atan2(y - mirrorHeight, s) + 2.0 * kPi};
+        };
         // The wall ends reach past the oval's sides, so the corners at mid-height see only
         // the top of the oval's flanks: a point halfway down each end takes over the rest.
-        double flank = kMid - 0.5 * kOvalHalfHeight;
-        std::vector<Polar> outline = {Polar{{-wallEnd, kMid}, kPi},     polar(-wallEnd, flank),
-                                      polar(-wallEnd, -kSink),          Polar{{0.0, -kSink}, 1.5 * kPi},
-                                      polar(wallEnd, -kSink),           polar(wallEnd, flank),
-                                      Polar{{wallEnd, kMid}, 2.0 * kPi}};
+        double flank = mirrorHeight - 0.5 * kOvalHalfHeight;
+        std::vector<Polar> outline = {
+            Polar{{-wallEnd, mirrorHeight}, kPi},     polar(-wallEnd, flank), polar(-wallEnd, -kSink),
+            Polar{{0.0, -kSink}, 1.5 * kPi},          polar(wallEnd, -kSink), polar(wallEnd, flank),
+            Polar{{wallEnd, mirrorHeight}, 2.0 * kPi}};
         for (double side : {-1.0, 1.0}) {
             Face face{out * (chord + side * 0.5 * kArcadeThickness), across, out * side};
             stitch(mesh, face, outline, oval);
@@ -307,23 +313,23 @@ void buildArcade(MeshBuilder& mesh) {
 // face so that neighbouring panels and sides share every edge vertex.
 void buildOuterWall(MeshBuilder& mesh) {
     const int segments = 24;
-    const double windows[3] = {-kWindowSpacing, 0.0, kWindowSpacing};
-    const double y0 = kUnderside, y1 = kMid;
+    const double windows[3] = {-windowSpacing, 0.0, windowSpacing};
+    const double y0 = undersideHeight, y1 = mirrorHeight;
     for (int k = 0; k < 8; ++k) {
         glm::dvec3 out = direction(45.0 * k);
         glm::dvec3 across = direction(45.0 * k + 90.0);
         for (int side = 0; side < 2; ++side) {
-            double apothem = side == 0 ? kWallInner : kWallOuter;
+            double apothem = side == 0 ? kWallInner : outerWallApothem;
             double halfWidth = apothem * kHalfSide;
             Face face{out * apothem, across, out * (side == 0 ? -1.0 : 1.0)};
             for (int w = 0; w < 3; ++w) {
                 double s0 = w == 0 ? -halfWidth : 0.5 * (windows[w - 1] + windows[w]);
                 double s1 = w == 2 ? halfWidth : 0.5 * (windows[w] + windows[w + 1]);
-                glm::dvec2 centre(windows[w], 0.0);
+                glm::dvec2 centre(windows[w], windowCentreHeight);
                 std::vector<Polar> hole;
                 for (int j = 0; j <= segments; ++j) {
                     double a = 2.0 * kPi * j / segments;
-                    hole.push_back({centre + kWindowRadius * glm::dvec2(std::cos(a), std::sin(a)), a});
+                    hole.push_back({centre + windowRadius * glm::dvec2(std::cos(a), std::sin(a)), a});
                 }
                 stitch(mesh, face, rectangleAround(centre, s0, s1, y0, y1), hole);
             }
@@ -333,11 +339,11 @@ void buildOuterWall(MeshBuilder& mesh) {
             for (int j = 0; j <= segments; ++j) {
                 double a = 2.0 * kPi * j / segments;
                 glm::dvec2 offset(std::cos(a), std::sin(a));
-                curve.push_back(out * kWallInner + across * (s + kWindowRadius * offset.x) +
-                                kUp * (kWindowRadius * offset.y));
+                curve.push_back(out * kWallInner + across * (s + windowRadius * offset.x) +
+                                kUp * (windowCentreHeight + windowRadius * offset.y));
                 normals.push_back(-(across * offset.x + kUp * offset.y));
             }
-            band(mesh, curve, normals, out, 0.0, kWallOuter - kWallInner);
+            band(mesh, curve, normals, out, 0.0, outerWallApothem - kWallInner);
         }
     }
 }

@@ -1,0 +1,11 @@
+#include "render/LevelShapeUniforms.h"
+
+#include "scene/LevelShape.h"
+
+void setLevelShapeUniforms(GLuint program) {
+    using namespace levelshape;
+    glUniform4f(glGetUniformLocation(program, "levelShape"), toWorldUnits(outerWallApothem),
+                toWorldUnits(roofHeight), toWorldUnits(windowSpacing), toWorldUnits(windowRadius));
+    glUniform2f(glGetUniformLocation(program, "windowCentreHeights"), toWorldUnits(windowCentreHeight),
+                toWorldUnits(upperWindowCentreHeight));
+}
