@@ -20,13 +20,11 @@ double millisecondsSince(Clock::time_point start) {
 } // namespace
 
 void FrameTimer::passBegins(const char*) {
-    glFinish();
-    passStart = Clock::now();
+    stopwatch.start();
 }
 
 void FrameTimer::passEnds(const char* name) {
-    glFinish();
-    const double ms = millisecondsSince(passStart);
+    const double ms = stopwatch.stopMs();
     if (!recording)
         return;
     auto pass = std::find_if(passes.begin(), passes.end(),

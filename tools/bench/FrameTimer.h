@@ -7,6 +7,7 @@
 // render appears in it without a change here.
 
 #include "Stats.h"
+#include "render/PassClock.h"
 #include "render/PassObserver.h"
 
 #include <chrono>
@@ -32,6 +33,6 @@ public:
     int glErrors = 0; // frames that left the GL error flag set
 
 private:
-    std::chrono::steady_clock::time_point passStart;
+    FinishingStopwatch stopwatch;
     bool recording = false;
 };
