@@ -6,13 +6,18 @@
 
 #include "app/CommandLine.h"
 #include "app/DebugOutput.h"
+#include "app/Inspect.h"
 #include "app/WindowSize.h"
 #include "gpu/Fatal.h"
 #include "input/KeyEvents.h"
 #include "render/Game.h"
+#include "render/HudText.h"
+#include "render/Overlay.h"
+#include "render/PassClock.h"
 
 #include <cstdint>
 #include <iostream>
+#include <memory>
 #include <unistd.h>
 
 int screenWidth = 1280;
@@ -87,6 +92,12 @@ int main(int argc, char* argv[]) {
     game->init();
     installDebugOutput();
 
+    // Looking inside the frame: the timing overlay (off until F1), its text and its clock. While
+    // the overlay is off nothing watches the passes and nothing is drawn over the frame.
+    HudText text;
+    std::unique_ptr<Overlay> overlay;
+    std::unique_ptr<PassClock> passClock;
+
     while (!glfwWindowShouldClose(window)) {
         // A minimised or zero-sized window shows nothing: nothing is drawn, and the loop sleeps
         // until something happens (or a short while passes) instead of spinning. Time spent
@@ -117,14 +128,43 @@ int main(int argc, char* argv[]) {
             continue; // hidden since the top of the loop
         game->resize(framebufferWidth, framebufferHeight);
 
-        game->update();
+        const InspectKeys inspect = readInspectKeys(vantor::input::recordKeys(window));
+        if (inspect.view)
+            game->shownView = TargetView::fromNumber(inspect.view);
+        if (inspect.togglePause)
+            game->setPaused(!game->paused);
+        if (inspect.toggleOverlay) {
+            // Shown again, the overlay starts counting afresh.
+            passClock.reset();
+            overlay = overlay ? nullptr : std::make_unique<Overlay>();
+            if (overlay)
+                passClock = std::make_unique<PassClock>(*overlay);
+        }
+        game->passObserver = passClock.get();
+
+        observedPass(game->passObserver, "update", [&] { game->update(); });
         game->render();
+        if (overlay) {
+            const OverlayState state{game->screenWidth,
+                                     game->screenHeight,
+                                     TargetView::name(game->shownView),
+                                     game->controls->cameraFlight,
+                                     game->flightTime(),
+                                     game->paused};
+            text.draw(overlay->lines(state), 8, 8, HudText::scaleFor(game->screenHeight), game->screenWidth,
+                      game->screenHeight);
+        }
+        for (int i = 0; i < inspect.screenshots; ++i)
+            saveScreenshot("", game->screenWidth, game->screenHeight);
         glfwSwapBuffers(window);
+        if (passClock)
+            passClock->frameEnds();
 
         if (glGetError() != GL_NO_ERROR)
             std::cout << "GL ERROR DETECTED!!!" << std::endl;
     }
 
+    text.release();
     game->destroy();
     glfwTerminate();
     return 0;

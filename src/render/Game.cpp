@@ -1,7 +1,7 @@
 #include "render/Game.h"
 
 #include "render/FrameMath.h"
-#include "render/LightGrid.h"
+#include "render/LevelShapeUniforms.h"
 #include "scene/TriangleOrder.h"
 
 #include <algorithm>
@@ -88,6 +88,8 @@ void Game::init() {
 
     for (int i = 0; i < objectCount; ++i)
         objects.push_back(new vantor::scene::Object());
+
+    targetView = std::make_unique<TargetView>(shaderDir);
 }
 
 void Game::destroy() {
@@ -122,6 +124,7 @@ Game::~Game() {
     delete gaussShader;
     delete postProcessing;
     delete ball;
+    targetView.reset();
     for (vantor::scene::Object* object : objects)
         delete object;
     lightFrame.release();
@@ -165,6 +168,8 @@ bool Game::resize(int width, int height) {
 
 void Game::update() {
     controls->update(static_cast<float>(deltaTime), window, screenWidth, screenHeight, view, projection);
+    if (paused)
+        return;
     for (int i = 0; i < visitedLights(objectCount, objects); ++i)
         objects[i]->update(static_cast<float>(deltaTime));
 
@@ -192,6 +197,35 @@ void Game::render() {
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         postProcessing->composite(textureShader);
     });
+    if (shownView != TargetViewId::Final)
+        observedPass(passObserver, "view", [&] { targetView->draw(shownView, viewSources()); });
+}
+
+void Game::setPaused(bool pause) {
+    paused = pause;
+    controls->setPaused(pause, vantor::Controls::clock());
+}
+
+double Game::flightTime() const {
+    return controls->flightTime(vantor::Controls::clock());
+}
+
+ViewSources Game::viewSources() const {
+    ViewSources s;
+    s.position = gPosition;
+    s.normal = gNormal;
+    s.colourSpec = gColorSpec;
+    s.shadowCube = depthCubemap;
+    s.shadowSampler = shadowSampler;
+    s.nearPlane = nearPlane;
+    s.farPlane = farPlane;
+    s.lit = postProcessing->renderedTexture;
+    s.bright = postProcessing->brightTexture;
+    s.blur = postProcessing->blurResult();
+    s.quadVAO = quadVAO;
+    s.width = screenWidth;
+    s.height = screenHeight;
+    return s;
 }
 
 // ---- Shadow cube map -------------------------------------------------------------------
@@ -551,6 +585,7 @@ void Game::setLightingUniforms(Shader* shader) {
     glUniform4f(glGetUniformLocation(shader->program, "WS_pos_light"), lightPos.x, lightPos.y, lightPos.z,
                 1.0f);
     glUniform2f(glGetUniformLocation(shader->program, "near_far"), nearPlane, farPlane);
+    setLevelShapeUniforms(shader->program);
     glActiveTexture(GL_TEXTURE3);
     glUniform1i(glGetUniformLocation(shader->program, "cubemap_tex"), 3);
     glBindTexture(GL_TEXTURE_CUBE_MAP, depthCubemap);

@@ -14,6 +14,7 @@
 #include "render/PassObserver.h"
 #include "render/PostProcessing.h"
 #include "render/ShadowLevelCache.h"
+#include "render/TargetView.h"
 #include "scene/Mesh.h"
 #include "scene/Object.h"
 #include "scene/Skybox.h"
@@ -22,6 +23,7 @@
 #include <GLFW/glfw3.h>
 #include <glm/glm.hpp>
 
+#include <memory>
 #include <vector>
 
 class Game {
@@ -134,6 +136,17 @@ public:
     GlSizeLimits sizeLimits;
     int refusedWidth = 0; // the last size refused, so a refusal is said once
     int refusedHeight = 0;
+    // What reaches the window: the final picture, or one of the frame's targets drawn over it.
+    TargetViewId shownView = TargetViewId::Final;
+    std::unique_ptr<TargetView> targetView;
+    ViewSources viewSources() const;
+    // Paused, the coloured lights and the shadow light stand still (the camera's flight is
+    // paused through `controls`).
+    bool paused = false;
+    void setPaused(bool pause);
+    // Seconds the camera's flight has run, time spent paused not counted.
+    double flightTime() const;
+
     // Told where each pass of `render` begins and ends; not owned, null when nobody watches.
     PassObserver* passObserver = nullptr;
 };

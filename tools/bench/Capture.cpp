@@ -71,20 +71,6 @@ Picture shadowFace(const Game& game, int face) {
 
 } // namespace
 
-Picture readWindow(int width, int height) {
-    Picture p;
-    p.width = width;
-    p.height = height;
-    p.rgba.resize(static_cast<size_t>(width) * height * 4);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
-    for (size_t i = 3; i < p.rgba.size(); i += 4)
-        p.rgba[i] = 255;
-    return p;
-}
-
 bool writeIntermediates(const Game& game, const std::string& prefix) {
     const int w = game.screenWidth, h = game.screenHeight;
     const PostProcessing& post = *game.postProcessing;

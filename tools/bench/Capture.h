@@ -8,9 +8,6 @@
 
 class Game;
 
-// The window's back buffer after the composite, made opaque.
-Picture readWindow(int width, int height);
-
 // Writes the G-buffer (position, normal, colour), the six shadow faces, the lit image, the bright
 // image and the blur result as PNG files named <prefix><target>.png. Returns false if one failed.
 bool writeIntermediates(const Game& game, const std::string& prefix);

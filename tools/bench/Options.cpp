@@ -41,10 +41,12 @@ const char* benchUsage() {
     return "usage: bench [--size WxH] [--start SECONDS] [--frames N] [--warmup N] [--step SECONDS]\n"
            "             [--capture T1,T2,...] [--intermediates] [--capture-dir DIR]\n"
            "             [--json FILE] [--compare DIR] [--max-mean D] [--max-bad-share S]\n"
-           "             [--soak FRAMES]\n"
+           "             [--soak FRAMES] [--view N]\n"
            "Runs the demo's Game on a fixed time step from the folder one level below the repo root.\n"
            "--soak renders FRAMES frames from --start instead of timing them and fails on a GL error,\n"
-           "a NaN in the G-buffer or resident memory still growing at the end.\n";
+           "a NaN in the G-buffer or resident memory still growing at the end.\n"
+           "--view N (1-9) shows that target in the window as the demo's number keys do; captures are\n"
+           "then named view<N>-t<T>.png.\n";
 }
 
 bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::string& error) {
@@ -82,6 +84,8 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
             o.jsonPath = value;
         } else if (flag == "--compare") {
             o.compareDir = value;
+        } else if (flag == "--view") {
+            ok = parseInt(value, o.view) && o.view >= 1 && o.view <= 9;
         } else if (flag == "--soak") {
             ok = parseInt(value, o.soakFrames) && o.soakFrames > 0;
         } else if (flag == "--max-mean") {

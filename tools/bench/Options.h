@@ -19,6 +19,7 @@ struct BenchOptions {
     double maxMeanDiff = 1.5;        // mean absolute channel difference allowed, 0-255 scale
     double maxBadPixelShare = 0.002; // share of pixels allowed to differ by more than badPixelDiff
     int badPixelDiff = 48;
+    int view = 1;       // the target shown in the window, as the demo's keys 1-9 choose it
     int soakFrames = 0; // > 0: a soak of this many frames from `start` instead of the timing
 };
 

@@ -1,18 +1,11 @@
 #pragma once
-// 8-bit RGBA pictures as captured from GL (rows bottom-up), their PNG files, and the checks
-// that keep a black, flat or broken capture from ever passing as a reference.
+// The checks that keep a black, flat or broken capture from ever passing as a reference, and
+// the comparison of captures with their references.
+
+#include "gpu/PictureFile.h"
 
 #include <string>
 #include <vector>
-
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgba; // width * height * 4, bottom row first
-};
-
-bool writePng(const std::string& path, const Picture& picture);
-bool readPng(const std::string& path, Picture& picture);
 
 struct PictureStats {
     double meanLuma = 0;       // 0-255

@@ -1,0 +1,46 @@
+#pragma once
+// Looking inside the frame while it runs: one of the frame's targets shown in the window in
+// place of the final picture. Every pass still runs; the view only draws over what the
+// composite left, through one small display program that maps each target into something
+// readable. View 1, the final picture, draws nothing and costs nothing.
+
+#include "gpu/Shader.h"
+
+#include <GL/glew.h>
+
+#include <memory>
+
+// The views, numbered as the keys that choose them.
+enum class TargetViewId { Final = 1, Position, Normal, Colour, Specular, ShadowCube, Lit, Bright, Blur };
+
+// What the views read, as the frame left it.
+struct ViewSources {
+    GLuint position = 0, normal = 0, colourSpec = 0; // G-buffer, window-sized
+    GLuint shadowCube = 0;
+    GLuint shadowSampler = 0; // nearest filtering for the cube
+    float nearPlane = 0.0f, farPlane = 1.0f;
+    GLuint lit = 0, bright = 0; // lit-scene target, window-sized
+    GLuint blur = 0;            // half the window's size
+    GLuint quadVAO = 0;         // full-screen strip, position on attribute 0
+    int width = 0, height = 0;  // the window's framebuffer
+};
+
+class TargetView {
+public:
+    // Builds the display program from "<shaderDir>texture.vert" and "<shaderDir>view.frag".
+    explicit TargetView(const std::string& shaderDir);
+    ~TargetView();
+    TargetView(const TargetView&) = delete;
+    TargetView& operator=(const TargetView&) = delete;
+
+    // The view's name, as the overlay shows it; "final" for anything out of range.
+    static const char* name(TargetViewId view);
+    // A view number from 1 to 9 as an id, or Final.
+    static TargetViewId fromNumber(int number);
+
+    // Draws `view` into the window (framebuffer 0); does nothing for the final picture. Leaves
+    // the depth test, blending and the bindings it touched as it found them.
+    void draw(TargetViewId view, const ViewSources& sources);
+
+    std::unique_ptr<Shader> program;
+};
