@@ -7,6 +7,7 @@ packages=(
   libglfw3-dev libglew-dev libglm-dev libfreeimage-dev libgtest-dev
   libgl-dev libglx-mesa0 libgl1-mesa-dri
   xvfb xauth xdotool imagemagick
+  openbox xterm x11-utils
 )
 
 missing=()

@@ -73,3 +73,64 @@ start_demo() {
   id="$(demo_window "$pid")"
   [ -n "$id" ] || { echo "FAIL: no Demo window"; exit 1; }
 }
+
+# Whether a window manager runs on the display: the root names its check window, and that window
+# exists. A window manager that was killed leaves the name behind, and GLFW (3.3) then aborts in
+# glfwInit on an assertion, so the stale name is removed here.
+window_manager_running() {
+  local check
+  check="$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ { print $NF }')"
+  [ -n "$check" ] || return 1
+  xwininfo -id "$check" >/dev/null 2>&1 && return 0
+  xprop -root -remove _NET_SUPPORTING_WM_CHECK
+  return 1
+}
+
+# Starts openbox inside the display unless a window manager already runs there, and sets
+# wm_pid to the openbox started (empty when one was already running). Plain Xvfb has none, and
+# without one nothing honours minimising or moves focus between clients.
+wm_pid=""
+start_window_manager() {
+  window_manager_running && return 0
+  openbox >/dev/null 2>&1 &
+  wm_pid=$!
+  sleep 1.5
+  window_manager_running || { echo "FAIL: openbox did not start"; exit 1; }
+}
+
+# Ends the openbox start_window_manager started, if any, and clears the root window properties it
+# leaves behind (see window_manager_running), so later programs meet the bare display again.
+stop_window_manager() {
+  [ -n "$wm_pid" ] || return 0
+  kill "$wm_pid" 2>/dev/null
+  wait "$wm_pid" 2>/dev/null
+  wm_pid=""
+  local property
+  for property in $(xprop -root 2>/dev/null | grep -oE '^_(NET|OB)_[A-Z_]+'); do
+    xprop -root -remove "$property"
+  done
+}
+
+# CPU time process $1 spends over the next $2 seconds, in percent of one core (all its threads).
+cpu_percent() {
+  local pid="$1" seconds="$2" ticks a b
+  ticks="$(getconf CLK_TCK)"
+  a="$(awk '{ print $14 + $15 }' "/proc/$pid/stat")"
+  sleep "$seconds"
+  b="$(awk '{ print $14 + $15 }' "/proc/$pid/stat")"
+  echo $(((b - a) * 100 / (ticks * seconds)))
+}
+
+# The share (0..1) of pixels that are not black (brightest channel above 2 %) in 4-pixel strips
+# along the left, right, top and bottom edges of picture $1 and in its middle half, in that
+# order. A frame stuck in a corner of a larger window leaves whole strips black.
+edge_shares() {
+  local picture="$1" w h crop strips=()
+  read -r w h <<<"$(identify -format '%w %h' "$picture")"
+  for crop in "4x$h+0+0" "4x$h+$((w - 4))+0" "${w}x4+0+0" "${w}x4+0+$((h - 4))" \
+    "$((w / 2))x$((h / 2))+$((w / 4))+$((h / 4))"; do
+    strips+=("(" -clone 0 -crop "$crop" +repage ")")
+  done
+  convert "$picture" -grayscale Brightness -threshold 2% "${strips[@]}" -delete 0 -format '%[fx:mean] ' info:
+  echo
+}
