@@ -84,9 +84,13 @@ void ShadowLevelCache::recordSpheres(const vantor::scene::Mesh& ball, const std:
 }
 
 void ShadowLevelCache::create() {
+    createDepthCube(faceSize, cube, framebuffer);
+}
+
+void createDepthCube(int size, GLuint& cube, GLuint& framebuffer) {
     glGenTextures(1, &cube);
     glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
-    allocateDepthCubeFaces(faceSize, faceSize);
+    allocateDepthCubeFaces(size, size);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, 0);
@@ -96,6 +100,7 @@ void ShadowLevelCache::create() {
     glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, cube, 0);
     glDrawBuffer(GL_NONE);
     glReadBuffer(GL_NONE);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 void ShadowLevelCache::release() {

@@ -86,3 +86,6 @@ private:
 // Storage for the six faces of the cube map bound to GL_TEXTURE_CUBE_MAP: 32-bit float depth,
 // level 0 only, no data.
 void allocateDepthCubeFaces(int width, int height);
+// A depth cube of `size` texels a side (nearest filtering, one level) and a framebuffer that
+// draws into all six faces at once.
+void createDepthCube(int size, GLuint& cube, GLuint& framebuffer);

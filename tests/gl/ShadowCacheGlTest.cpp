@@ -54,20 +54,7 @@ CubeDiff compareCubes(const std::vector<float>& a, const std::vector<float>& b) 
 
 // A shadow cube and its framebuffer of the test's own, for the pass rendered from scratch.
 struct ScratchCube {
-    explicit ScratchCube(int size) {
-        glGenTextures(1, &cube);
-        glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
-        allocateDepthCubeFaces(size, size);
-        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-        glGenFramebuffers(1, &framebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, cube, 0);
-        glDrawBuffer(GL_NONE);
-        glReadBuffer(GL_NONE);
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    }
+    explicit ScratchCube(int size) { createDepthCube(size, cube, framebuffer); }
     ~ScratchCube() {
         glDeleteFramebuffers(1, &framebuffer);
         glDeleteTextures(1, &cube);
