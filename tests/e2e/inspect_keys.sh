@@ -91,5 +91,20 @@ c="$(m_line)"
 
 escape_ends_cleanly "$pid" "$id" 20 "inspect keys"
 grep -q "GL ERROR" "$out/stdout" && fail "GL error: $(grep -m1 'GL ERROR' "$out/stdout")"
+
+# A screenshot that cannot be written (the working folder is gone: no file can be made there,
+# not even by root) gives one line on standard error, and the demo runs on.
+mkdir "$out/gone"
+(cd "$out/gone" && exec "$build/demo" 320 192 </dev/null >"$out/stdout" 2>"$out/stderr") &
+pid=$!
+id="$(demo_window "$pid")"
+[ -n "$id" ] || { echo "FAIL: no Demo window"; exit 1; }
+rmdir "$out/gone"
+tap F12
+sleep 1.5
+grep -q "^Screenshot not saved: cannot write screenshot-0001.png$" "$out/stderr" ||
+  fail "an unwritable screenshot gave no line on standard error: [$(cat "$out/stderr")]"
+kill -0 "$pid" 2>/dev/null || fail "the demo ended after a screenshot it could not write"
+escape_ends_cleanly "$pid" "$id" 20 "unwritable screenshot"
 [ "$failures" -eq 0 ] && echo "inspect keys: all cases passed"
 exit $((failures > 0))
