@@ -155,6 +155,33 @@ TEST(ControlsFlight, ReenablingCatchesUpTheTimeSpentOff) {
 
 // step switches on every update that asks it to; that J asks once per press is the key
 // record's part (KeyRecordTest).
+TEST(ControlsFlight, PauseHoldsTheFlightAndResumesWhereItStopped) {
+    // Two flights side by side; one is paused from 20 s to 25 s. Paused, its view and place
+    // hold and its flight time stands; resumed, it flies on exactly as the other did from 20 s.
+    Controls paused(0.0f), straight(0.0f);
+    Frame held;
+    for (int tick = 1; tick <= 200; ++tick) {
+        step(straight, idleAt(tick * 0.1), 0.1f);
+        held = step(paused, idleAt(tick * 0.1), 0.1f);
+    }
+    paused.setPaused(true, 20.0);
+    const glm::vec3 place = paused.position;
+    for (int tick = 201; tick <= 250; ++tick) {
+        const Frame frame = step(paused, idleAt(tick * 0.1), 0.1f);
+        EXPECT_EQ(frame.view, held.view) << "t = " << tick * 0.1;
+        EXPECT_EQ(paused.position, place);
+    }
+    EXPECT_NEAR(paused.flightTime(25.0), 20.0, 1e-5);
+    paused.setPaused(false, 25.0);
+    for (int tick = 1; tick <= 100; ++tick) {
+        const Frame a = step(paused, idleAt(25.0 + tick * 0.1), 0.1f);
+        const Frame b = step(straight, idleAt(20.0 + tick * 0.1), 0.1f);
+        expectVecNear(forwardOf(a.view), forwardOf(b.view), 1e-4f);
+        expectVecNear(paused.position, straight.position, 1e-4f);
+    }
+    EXPECT_NEAR(paused.flightTime(35.0), straight.flightTime(30.0), 1e-5);
+}
+
 TEST(ControlsFlight, ToggleRequestFlipsEveryUpdateItIsSet) {
     Controls controls(0.0f);
     ControlsInput input = idleAt(1.0);
