@@ -45,7 +45,8 @@ public:
 
     // Follows the framebuffer: makes every screen-sized target (G-buffer, lit-scene, blur) at
     // `width` x `height` when that differs from the current size. A size the machine or the
-    // context cannot hold keeps the current one, says so once and returns false.
+    // context cannot hold keeps the current one, says so once and returns false; so does a
+    // zero size (a minimised window), silently.
     bool resize(int width, int height);
 
     // Set-up steps.
@@ -126,7 +127,7 @@ public:
     // The level's depth in the shadow cube, kept while the light rests; false renders every
     // frame's cube from scratch.
     bool shadowCacheEnabled = true;
-    ShadowLevelCache shadowCache{1024};
+    ShadowLevelCache shadowCache{shadowWidth}; // shadowWidth is set before it
     // The geometry pass skips the level's back faces: nowhere on the flight or within the free
     // camera's reach does one show. False draws both sides, the slower path it must match.
     bool levelBackFaceCulling = true;
