@@ -18,13 +18,15 @@
 // axis is the distance along that face's view direction, which converts to the same depth
 // scale through near_far.
 //
+// Variant: NO_SHADOWS lights as if nothing stood between the centre light and any surface.
+//
 // Only covered pixels run this program (the depth test keeps it off the empty ones, which
 // nightsky.frag fills).
 //
 // In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights"
 // (the same lights reach the loop packed, through "lightData" and "lightColorScale"),
-// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks",
+// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far", "exposure"; the grid: usampler "lightMasks",
 // "lightGrid" and "lightSlabs"; the building's shape: "levelShape", "windowCentreHeights".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
@@ -51,6 +53,8 @@ uniform int NR_LIGHTS;
 uniform vec3 viewPos;
 uniform vec4 WS_pos_light;
 uniform vec2 near_far;
+// Linear light is scaled by this before the tone curve.
+uniform float exposure;
 // Grid of the coloured lights: per box the 64-bit mask of the lights that reach any point
 // of it (red: lights 0-31, green: 32-63), one array layer per slab. lightGrid: xy = world
 // x/z of the grid's corner, z = cells per world unit, w = the lights' reach. lightSlabs:
@@ -93,7 +97,6 @@ const float windowGlowReach = 0.06; // world units from the window's rim to half
 // Inside, the night sky through the windows faintly lights what faces them across the
 // ambulatory (the arcade's outer side and beyond).
 const vec3 windowSkyLight = vec3(0.08, 0.10, 0.24);
-const float exposure = 1.15;
 // Linear light that the tone curve maps to white.
 const float whitePoint = 4.0;
 // Linear light above this blooms (the spheres bloom through the forward pass).
@@ -238,7 +241,11 @@ void main() {
     float centreDiffuse = max(dot(normal, toCentre), 0.0) * invCentreDistance;
     float centreSpecular = specularPower(max(dot(reflected, toCentre), 0.0) * invCentreDistance) * specular;
     float centreAttenuation = centreLightIntensity / (1.0 + centreFalloff * centreDistance2);
+#ifdef NO_SHADOWS
+    float visible = 1.0;
+#else
     float visible = centreLightVisibility(position, normal);
+#endif
     lit += centreLightColor * ((albedo * centreDiffuse + centreSpecular) * (centreAttenuation * visible));
 
     lit *= exposure;

@@ -8,6 +8,8 @@
 // "HeightTextureSampler".
 // Out: 0 "fragColor" -> gPosition (world position), 1 -> gNormal (world normal),
 // 2 -> gColorSpec (diffuse colour, specular intensity).
+// Variants: NO_PARALLAX reads every map at the mesh's own uv; NO_NORMAL_MAPS keeps the mesh's
+// normal. "parallaxScale" is the relief's depth in texture-coordinate units.
 
 in vec3 worldPosition;
 in vec2 texCoord;
@@ -20,13 +22,11 @@ uniform vec3 colorOfObject;
 uniform sampler2D DiffuseTextureSampler;
 uniform sampler2D NormalTextureSampler;
 uniform sampler2D HeightTextureSampler;
+uniform float parallaxScale;
 
 out vec4 fragColor;
 layout(location = 1) out vec4 gNormalOut;
 layout(location = 2) out vec4 gColorSpecOut;
-
-// Depth of the relief in texture-coordinate units.
-const float parallaxScale = 0.04;
 
 vec3 safeNormalize(vec3 v) {
     return v * inversesqrt(max(dot(v, v), 1e-20));
@@ -40,15 +40,23 @@ void main() {
     // Keep the mesh's handedness (mirrored uvs, mirroring model matrix).
     vec3 b = cross(n, t) * (dot(cross(n, t), worldBitangent) < 0.0 ? -1.0 : 1.0);
 
+    float height = texture(HeightTextureSampler, texCoord).r;
+#ifdef NO_PARALLAX
+    vec2 uv = texCoord;
+#else
     vec3 toEye = viewPos - worldPosition;
     vec3 eye = safeNormalize(vec3(dot(toEye, t), dot(toEye, b), dot(toEye, n)));
-    float height = texture(HeightTextureSampler, texCoord).r;
     vec2 uv = texCoord + eye.xy * ((height - 0.5) * parallaxScale);
+#endif
 
     vec3 diffuse = texture(DiffuseTextureSampler, uv).rgb;
+#ifdef NO_NORMAL_MAPS
+    vec3 mapped = n;
+#else
     vec3 bump = texture(NormalTextureSampler, uv).rgb * 2.0 - 1.0;
     vec3 mapped = safeNormalize(t * bump.x + b * bump.y + n * bump.z);
     mapped = dot(mapped, mapped) < 0.5 ? n : mapped;
+#endif
 
     fragColor = vec4(worldPosition, 1.0);
     gNormalOut = vec4(mapped, 0.0);

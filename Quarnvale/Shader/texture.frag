@@ -4,14 +4,15 @@
 // areas approach white smoothly instead of clipping. The lit image has the window's size and
 // is read texel by texel; the glow has half its size and is read bilinearly, each window
 // pixel at its own position inside it.
-// In: gl_FragCoord; samplers "renderedTexture" (lit image) and "gaussianTexture" (blurred glow).
+// In: gl_FragCoord; samplers "renderedTexture" (lit image) and "gaussianTexture" (blurred glow);
+// "bloomStrength" scales the glow (0 adds nothing).
 
 uniform sampler2D renderedTexture;
 uniform sampler2D gaussianTexture;
 
-out vec4 fragColor;
+uniform float bloomStrength;
 
-const float bloomStrength = 1.4;
+out vec4 fragColor;
 
 void main() {
     vec3 scene = texelFetch(renderedTexture, ivec2(gl_FragCoord.xy), 0).rgb;

@@ -15,6 +15,7 @@ InspectKeys readInspectKeys(const vantor::input::KeyRecord& keys) {
             inspect.view = number;
     inspect.toggleOverlay = keys.presses(GLFW_KEY_F1) % 2 == 1;
     inspect.togglePause = keys.presses(GLFW_KEY_P) % 2 == 1;
+    inspect.togglePanel = keys.presses(GLFW_KEY_F2) % 2 == 1;
     inspect.screenshots = keys.presses(GLFW_KEY_F12);
     return inspect;
 }

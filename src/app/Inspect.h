@@ -12,6 +12,7 @@ struct InspectKeys {
     int view = 0; // 1-9 when a number key was pressed, else 0
     bool toggleOverlay = false;
     bool togglePause = false;
+    bool togglePanel = false; // F2: the settings panel
     int screenshots = 0;
 };
 

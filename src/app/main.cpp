@@ -6,7 +6,9 @@
 
 #include "app/CommandLine.h"
 #include "app/DebugOutput.h"
+#include "app/FrameTimeHistory.h"
 #include "app/Inspect.h"
+#include "app/SettingsPanel.h"
 #include "app/WindowSize.h"
 #include "gpu/Fatal.h"
 #include "input/KeyEvents.h"
@@ -19,6 +21,7 @@
 #include <iostream>
 #include <memory>
 #include <unistd.h>
+#include <utility>
 
 int screenWidth = 1280;
 int screenHeight = 768;
@@ -97,6 +100,10 @@ int main(int argc, char* argv[]) {
     HudText text;
     std::unique_ptr<Overlay> overlay;
     std::unique_ptr<PassClock> passClock;
+    // The settings panel (off until F2) and the frame times its graph shows.
+    auto panel = std::make_unique<SettingsPanel>(window);
+    FrameTimeHistory frameTimes;
+    int panelScreenshots = 0; // asked for by the panel's button, taken with the next frame
 
     while (!glfwWindowShouldClose(window)) {
         // A minimised or zero-sized window shows nothing: nothing is drawn, and the loop sleeps
@@ -107,6 +114,7 @@ int main(int argc, char* argv[]) {
             if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS)
                 glfwSetWindowShouldClose(window, GLFW_TRUE);
             lastTime = glfwGetTime();
+            frameTimes.clear();
             continue;
         }
 
@@ -128,9 +136,16 @@ int main(int argc, char* argv[]) {
             continue; // hidden since the top of the loop
         game->resize(framebufferWidth, framebufferHeight);
 
-        const InspectKeys inspect = readInspectKeys(vantor::input::recordKeys(window));
+        // Keys typed into one of the panel's text fields are the panel's alone.
+        vantor::input::KeyRecord& keys = vantor::input::recordKeys(window);
+        InspectKeys inspect = panel->wantsKeys() ? InspectKeys{} : readInspectKeys(keys);
+        inspect.screenshots += std::exchange(panelScreenshots, 0);
+        if (inspect.togglePanel)
+            panel->toggle();
+        const vantor::ControlsFocus focus = panel->cameraFocus();
+        frameTimes.add(game->deltaTime * 1000.0);
         if (inspect.view)
-            game->shownView = TargetView::fromNumber(inspect.view);
+            game->settings.view = inspect.view;
         if (inspect.togglePause)
             game->setPaused(!game->paused);
         if (inspect.toggleOverlay) {
@@ -142,12 +157,12 @@ int main(int argc, char* argv[]) {
         }
         game->passObserver = passClock.get();
 
-        observedPass(game->passObserver, "update", [&] { game->update(); });
+        observedPass(game->passObserver, "update", [&] { game->update(focus); });
         game->render();
         if (overlay) {
             const OverlayState state{game->screenWidth,
                                      game->screenHeight,
-                                     TargetView::name(game->shownView),
+                                     TargetView::name(game->shownView()),
                                      game->controls->cameraFlight,
                                      game->flightTime(),
                                      game->paused};
@@ -156,6 +171,17 @@ int main(int argc, char* argv[]) {
         }
         for (int i = 0; i < inspect.screenshots; ++i)
             saveScreenshot("", game->screenWidth, game->screenHeight);
+        // Over the picture but not in its screenshots.
+        const PanelRequests asked =
+            panel->draw(game->settings, {game->controls->cameraFlight, game->flightTime(),
+                                         vantor::camera::kFlightSeconds, game->paused, &frameTimes});
+        if (asked.toggleFlight)
+            game->controls->cameraFlight = !game->controls->cameraFlight;
+        if (asked.jumpFlightTo)
+            game->jumpFlightTo(*asked.jumpFlightTo);
+        if (asked.togglePause)
+            game->setPaused(!game->paused);
+        panelScreenshots += asked.screenshot;
         glfwSwapBuffers(window);
         if (passClock)
             passClock->frameEnds();
@@ -165,6 +191,7 @@ int main(int argc, char* argv[]) {
     }
 
     text.release();
+    panel.reset();
     game->destroy();
     glfwTerminate();
     return 0;

@@ -4,6 +4,7 @@
 #include "gpu/Fatal.h"
 
 #include <iostream>
+#include <utility>
 
 namespace {
 
@@ -19,9 +20,24 @@ std::string infoLog(GLuint name, PFNGLGETSHADERIVPROC getLength, PFNGLGETSHADERI
     return log.c_str();
 }
 
+// `lines` after the first line (the "#version" line), followed by a #line directive so the
+// compiler's messages keep the file's own line numbers.
+std::string withDefines(const std::string& code, const std::string& lines) {
+    if (lines.empty())
+        return code;
+    const size_t firstLineEnd = code.find('\n');
+    if (firstLineEnd == std::string::npos)
+        return code + "\n" + lines + "\n#line 2\n";
+    return code.substr(0, firstLineEnd + 1) + lines + "\n#line 2\n" + code.substr(firstLineEnd + 1);
+}
+
 } // namespace
 
-Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
+Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath)
+    : Shader(vertexPath, fragmentPath, ShaderDefines{}) {}
+
+Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, ShaderDefines defines)
+    : defines(std::move(defines)) {
     program = glCreateProgram();
     if (program == 0)
         fatalExit("ERROR: Could not create Program, ", 1, false);
@@ -65,6 +81,7 @@ void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
     if (shader == 0)
         fatalExit("Failed to create shader", -1);
 
+    code = withDefines(code, defines.lines);
     const GLchar* codePtr = code.c_str();
     glShaderSource(shader, 1, &codePtr, nullptr);
     glCompileShader(shader);

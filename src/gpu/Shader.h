@@ -7,9 +7,16 @@
 
 #include <string>
 
+// Preprocessor lines put into every stage of a program right after its "#version" line, so one
+// set of files makes several variants of a program ("#define NO_PARALLAX\n").
+struct ShaderDefines {
+    std::string lines;
+};
+
 class Shader {
 public:
     Shader(const std::string& vertexPath, const std::string& fragmentPath);
+    Shader(const std::string& vertexPath, const std::string& fragmentPath, ShaderDefines defines);
     Shader(const std::string& vertexPath, const std::string& geometryPath, const std::string& fragmentPath);
     ~Shader();
     Shader(const Shader&) = delete;
@@ -22,6 +29,7 @@ public:
     GLuint geometryShader = 0; // stays 0 in a two-file program
     GLuint fragmentShader = 0;
     bool hasGeometryShader = false;
+    ShaderDefines defines;
 
 private:
     void loadShader(const std::string& path, GLenum type, GLuint& shader);

@@ -98,6 +98,21 @@ FlightView fly(glm::vec3& position, float& orbitAngle, float& lastFlightTime, fl
     return result;
 }
 
+FlightPlace flightPlaceAt(double t, float speed) {
+    const glm::vec3 centre(0.0f, 0.2f, 0.0f);
+    if (t < kGlideSeconds) {
+        const float left = float(std::exp(-std::max(t, 0.0) * speed / 6.0));
+        return {centre + (kStartPosition - centre) * left, 0.0f};
+    }
+    // Half a radian a second, plus from 45 s on (e - 45)^2 / 100 per update: at 60 updates a
+    // second that sums to (t - 45)^3 / 5.
+    const double late = std::max(t - 45.0, 0.0);
+    const double angle = 0.5 * (t - kGlideSeconds) + late * late * late / 5.0;
+    const double extra = late * late / 100.0;
+    const double radius = std::max(std::sin(angle) / 4 + 0.5 - 1.5 * extra, 0.0);
+    return {glm::vec3(float(std::cos(angle) * radius), 0.2f, float(std::sin(angle) * radius)), float(angle)};
+}
+
 float aspectRatio(int width, int height, float fallback) {
     if (width <= 0 || height <= 0)
         return fallback;

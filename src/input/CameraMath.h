@@ -44,6 +44,11 @@ struct FlightView {
 };
 
 constexpr float kGlideSeconds = 15.0f;
+// By then the orbit has closed on the axis for good and the view has looked up the shaft for a
+// while: the end of what the flight has to show.
+constexpr float kFlightSeconds = 60.0f;
+// Where the camera stands when the demo starts, and the flight with it.
+constexpr glm::vec3 kStartPosition{6.0f, 1.0f, 6.0f};
 constexpr float kFreeFieldOfView = 90.0f;
 constexpr float kGlideFieldOfView = 45.0f;
 // The pitch stops a hundredth of a radian short of straight up or down, where the view would
@@ -88,6 +93,16 @@ glm::vec3 moveByKeys(glm::vec3 position, glm::vec3 direction, glm::vec3 right, c
 // `orbitAngle` in the orbit, and stamps `lastFlightTime`.
 FlightView fly(glm::vec3& position, float& orbitAngle, float& lastFlightTime, float startTime, double now,
                float deltaTime, float speed);
+
+// Where the flight stands `t` seconds after its start when it flew there uninterrupted from the
+// camera's starting place at 60 updates a second (the late orbit's extra turn is per update):
+// the glide's exponential approach in closed form, the orbit's angle summed. Jumping to any
+// moment of the flight starts from here.
+struct FlightPlace {
+    glm::vec3 position;
+    float orbitAngle;
+};
+FlightPlace flightPlaceAt(double t, float speed);
 
 // Width over height of a framebuffer; `fallback` while either side is not positive (a minimised
 // window), so the projection never divides by zero.

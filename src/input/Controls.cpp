@@ -2,6 +2,7 @@
 
 #include "input/KeyEvents.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace vantor {
@@ -19,14 +20,16 @@ Controls::Controls() : Controls(float(clock())) {}
 Controls::Controls(float startTime) : startTime(startTime) {}
 
 void Controls::update(float deltaTime, GLFWwindow* window, int framebufferWidth, int framebufferHeight,
-                      glm::mat4& view, glm::mat4& projection) {
+                      glm::mat4& view, glm::mat4& projection, ControlsFocus focus) {
     ControlsInput input;
     // The cursor goes back to the centre every focused update, so its offset is this frame's travel.
     // Cursor positions are in window units, which on a dense screen are not framebuffer pixels.
     int windowWidth = 0, windowHeight = 0, windowX = 0, windowY = 0;
     glfwGetWindowSize(window, &windowWidth, &windowHeight);
     const glm::dvec2 centre = camera::cursorCentre(windowWidth, windowHeight);
-    const bool focused = glfwGetWindowAttrib(window, GLFW_FOCUSED) == GLFW_TRUE;
+    // A mouse the camera may not use counts as one outside the window: no turn, no re-centring,
+    // and when it comes back the first update re-centres without turning.
+    const bool focused = focus.mouse && glfwGetWindowAttrib(window, GLFW_FOCUSED) == GLFW_TRUE;
     glm::dvec2 pointer = centre;
     if (focused) {
         glfwGetWindowPos(window, &windowX, &windowY);
@@ -40,7 +43,8 @@ void Controls::update(float deltaTime, GLFWwindow* window, int framebufferWidth,
     input.centre = centre;
 
     vantor::input::KeyRecord& keys = vantor::input::recordKeys(window);
-    readKeys(keys, input);
+    if (focus.keys)
+        readKeys(keys, input);
     keys.endUpdate();
     input.time = clock();
 
@@ -69,8 +73,11 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
         fieldOfView = heldFlight->fieldOfView;
         heading = heldFlight->heading;
     } else if (cameraFlight) {
-        const camera::FlightView flight =
-            camera::fly(position, orbitAngle, lastFlightTime, startTime, input.time, deltaTime, speed);
+        // Paused with nothing held yet (paused before the first flown update, or just moved to
+        // another moment), the flight is shown as it stands at the pause, without moving on.
+        const double flightNow = paused ? pausedAt : input.time;
+        const camera::FlightView flight = camera::fly(position, orbitAngle, lastFlightTime, startTime,
+                                                      flightNow, paused ? 0.0f : deltaTime, speed);
         direction = flight.direction;
         up = flight.up;
         fieldOfView = flight.fieldOfView;
@@ -91,7 +98,7 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
     } else if (!(cameraFlight && paused)) {
         axisHeading.reset();
     }
-    if (cameraFlight && !paused)
+    if (cameraFlight && !(paused && heldFlight))
         heldFlight = HeldFlight{direction, up, heading, fieldOfView};
 
     aspect = camera::aspectRatio(framebufferWidth, framebufferHeight, aspect);
@@ -124,6 +131,20 @@ void Controls::setPaused(bool pause, double now) {
     const double pausedFor = now - pausedAt;
     startTime = float(double(startTime) + pausedFor);
     lastFlightTime = float(double(lastFlightTime) + pausedFor);
+}
+
+void Controls::jumpFlightTo(double t, double now) {
+    t = std::clamp(t, 0.0, double(camera::kFlightSeconds));
+    const double at = paused ? pausedAt : now;
+    const camera::FlightPlace place = camera::flightPlaceAt(t, speed);
+    if (cameraFlight)
+        position = place.position;
+    orbitAngle = place.orbitAngle;
+    startTime = float(at - t);
+    lastFlightTime = float(at);
+    axisHeading.reset();
+    // Paused, the next update shows the new moment instead of the one held.
+    heldFlight.reset();
 }
 
 double Controls::flightTime(double now) const {

@@ -31,6 +31,13 @@ struct ControlsInput {
 // the press lasts, so two presses between the same two updates cancel out.
 void readKeys(const input::KeyRecord& keys, ControlsInput& input);
 
+// What the camera may take from the user in this update. The settings panel, when open, keeps
+// the mouse for itself unless the right button is held, and the keys while it takes text.
+struct ControlsFocus {
+    bool mouse = true;
+    bool keys = true;
+};
+
 class Controls {
 public:
     Controls(); // the flight's clock starts now
@@ -44,7 +51,7 @@ public:
     // `framebufferWidth` x `framebufferHeight` is the size in pixels the frame is drawn at (its
     // shape is the projection's aspect); the mouse works in the window's own units, read here.
     void update(float deltaTime, GLFWwindow* window, int framebufferWidth, int framebufferHeight,
-                glm::mat4& view, glm::mat4& projection);
+                glm::mat4& view, glm::mat4& projection, ControlsFocus focus = {});
 
     // The update without the window: turns, moves, flies and writes both matrices from `input`.
     void step(const ControlsInput& input, float deltaTime, int framebufferWidth, int framebufferHeight,
@@ -56,8 +63,12 @@ public:
     void setPaused(bool pause, double now);
     // Seconds of flight since the start at `now`, time spent paused not counted.
     double flightTime(double now) const;
+    // Puts the flight at `t` seconds after its start (clamped to 0 .. kFlightSeconds) as if it
+    // had flown there from the start (camera::flightPlaceAt); it goes on from there, or holds
+    // there while paused.
+    void jumpFlightTo(double t, double now);
 
-    glm::vec3 position{6.0f, 1.0f, 6.0f};
+    glm::vec3 position = camera::kStartPosition;
     bool cameraFlight = true;
     bool paused = false;
     double pausedAt = 0.0;

@@ -26,9 +26,14 @@ void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods
 } // namespace
 
 KeyRecord& recordKeys(GLFWwindow* window) {
-    // A window without our callback is new to us, even if a destroyed one had its address.
-    if (glfwSetKeyCallback(window, onKey) != onKey)
+    // A window without a key callback is new to us, even if a destroyed one had its address. One
+    // with another callback got it after ours from a user-interface library that passes every
+    // key on to the callback it replaced: that one stays, and so does the record.
+    const GLFWkeyfun previous = glfwSetKeyCallback(window, onKey);
+    if (previous == nullptr)
         records()[window] = KeyRecord{};
+    else if (previous != onKey)
+        glfwSetKeyCallback(window, previous);
     return records()[window];
 }
 

@@ -9,7 +9,8 @@
 namespace vantor::input {
 
 // Starts recording `window`'s keys (once; later calls find the running record) and returns its
-// record. A press of Escape also asks the window to close, so a tap too short for any update to
+// record. A callback installed over ours (the settings panel's) must pass keys on to ours. A
+// press of Escape also asks the window to close, so a tap too short for any update to
 // see it held still ends the run.
 KeyRecord& recordKeys(GLFWwindow* window);
 

@@ -103,15 +103,19 @@ void Game::destroy() {
     skyboxShader = nullptr;
 }
 
-void Game::update() {
-    controls->update(static_cast<float>(deltaTime), window, screenWidth, screenHeight, view, projection);
+void Game::update(vantor::ControlsFocus focus) {
+    controls->update(static_cast<float>(deltaTime), window, screenWidth, screenHeight, view, projection,
+                     focus);
+    objectCount = std::clamp(settings.lights, 0, RenderSettings::maxLights);
     if (paused)
         return;
+    // At the described speed the product is the frame time itself, to the bit.
+    const double sceneTime = deltaTime * settings.lightSpeed;
     for (int i = 0; i < visitedLights(objectCount, objects); ++i)
-        objects[i]->update(static_cast<float>(deltaTime));
+        objects[i]->update(static_cast<float>(sceneTime));
 
     lightPos.x = 0.0f;
-    lightPos.y = framemath::sunkShadowLightHeight(lightPos.y, deltaTime);
+    lightPos.y = framemath::sunkShadowLightHeight(lightPos.y, sceneTime);
     lightPos.z = 0.0f;
 
     buildShadowTransforms();
@@ -120,22 +124,54 @@ void Game::update() {
 void Game::render() {
     const glm::mat4 transPosition = framemath::levelCopyTransform();
 
-    observedPass(passObserver, "shadow", [&] { shadowPass(transPosition); });
+    // Switched off, the shadow pass leaves the cube as it was; the lighting variant never reads it.
+    if (settings.shadows)
+        observedPass(passObserver, "shadow", [&] { shadowPass(transPosition); });
     observedPass(passObserver, "geometry", [&] { geometryPass(transPosition); });
     observedPass(passObserver, "lighting", [&] { lightingPass(); });
     observedPass(passObserver, "forward", [&] { forwardPass(); });
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    // Three passes, reported one by one as "blur 1 (h)", "blur 2 (v)", "blur 3 (h)".
-    postProcessing->blur(gaussShader, passObserver);
+    // Three passes, reported one by one as "blur 1 (h)", "blur 2 (v)", "blur 3 (h)". Without
+    // bloom the composite adds nothing, so what the blur would hold is never read.
+    if (settings.bloom)
+        postProcessing->blur(gaussShader, passObserver);
 
     observedPass(passObserver, "composite", [&] {
         glEnable(GL_BLEND);
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        textureShader->use();
+        glUniform1f(glGetUniformLocation(textureShader->program, "bloomStrength"),
+                    settings.bloom ? settings.bloomStrength : 0.0f);
         postProcessing->composite(textureShader);
     });
-    if (shownView != TargetViewId::Final)
-        observedPass(passObserver, "view", [&] { targetView->draw(shownView, viewSources()); });
+    const TargetViewId shown = shownView();
+    if (shown != TargetViewId::Final)
+        observedPass(passObserver, "view", [&] { targetView->draw(shown, viewSources()); });
+}
+
+Shader* Game::geometryProgram() {
+    const int variant = (settings.normalMaps ? 0 : 1) | (settings.parallax ? 0 : 2);
+    if (variant == 0)
+        return gBufferShader;
+    std::unique_ptr<Shader>& shader = gBufferVariants[variant - 1];
+    if (!shader) {
+        const std::string defines[3] = {"#define NO_NORMAL_MAPS", "#define NO_PARALLAX",
+                                        "#define NO_NORMAL_MAPS\n#define NO_PARALLAX"};
+        shader = std::make_unique<Shader>(shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag",
+                                          ShaderDefines{defines[variant - 1]});
+    }
+    return shader.get();
+}
+
+Shader* Game::lightingProgram() {
+    if (settings.shadows)
+        return lightingShader;
+    if (!unshadowedLightingShader)
+        unshadowedLightingShader =
+            std::make_unique<Shader>(shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag",
+                                     ShaderDefines{"#define NO_SHADOWS"});
+    return unshadowedLightingShader.get();
 }
 
 void Game::setPaused(bool pause) {
@@ -145,6 +181,10 @@ void Game::setPaused(bool pause) {
 
 double Game::flightTime() const {
     return controls->flightTime(vantor::Controls::clock());
+}
+
+void Game::jumpFlightTo(double t) {
+    controls->jumpFlightTo(t, vantor::Controls::clock());
 }
 
 ViewSources Game::viewSources() const {
@@ -260,14 +300,16 @@ void Game::geometryPass(const glm::mat4& transPosition) {
     glViewport(0, 0, screenWidth, screenHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    gBufferShader->use();
-    setMatrix(gBufferShader, "V", view);
-    setMatrix(gBufferShader, "P", projection);
-    setMatrix(gBufferShader, "M", world->modelMatrix);
-    setVec3(gBufferShader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
-    setVec3(gBufferShader, "colorOfObject", 0.0f, 0.0f, 0.0f);
+    Shader* const shader = geometryProgram();
+    shader->use();
+    setMatrix(shader, "V", view);
+    setMatrix(shader, "P", projection);
+    setMatrix(shader, "M", world->modelMatrix);
+    setVec3(shader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
+    setVec3(shader, "colorOfObject", 0.0f, 0.0f, 0.0f);
+    glUniform1f(glGetUniformLocation(shader->program, "parallaxScale"), settings.parallaxScale);
 
-    world->setupVertexArray(gBufferShader, true, true, true, true, true);
+    world->setupVertexArray(shader, true, true, true, true, true);
     for (GLuint unit = 0; unit < 3; ++unit)
         glBindSampler(unit, gBufferSampler);
     // The level is closed towards every place a camera can reach, so its back faces are never
@@ -279,7 +321,7 @@ void Game::geometryPass(const glm::mat4& transPosition) {
     const int first = levelOrder.sort(*world, controls->position, placements);
     for (int n = 0; n < 2; ++n) {
         const int i = (first + n) % 2;
-        setMatrix(gBufferShader, "M", placements[i]);
+        setMatrix(shader, "M", placements[i]);
         glFrontFace(framemath::mirrors(placements[i]) ? GL_CW : GL_CCW);
         levelOrder.draw(*world, i);
     }
@@ -355,15 +397,16 @@ void Game::lightingPass() {
     glDrawBuffers(2, buffers);
     glDepthMask(GL_FALSE);
 
-    lightingShader->use();
+    Shader* const shader = lightingProgram();
+    shader->use();
     const GLuint textures[3] = {gPosition, gNormal, gColorSpec};
     const char* samplers[3] = {"gPosition", "gNormal", "gColorSpec"};
     for (int unit = 0; unit < 3; ++unit) {
         glActiveTexture(GL_TEXTURE0 + unit);
-        glUniform1i(glGetUniformLocation(lightingShader->program, samplers[unit]), unit);
+        glUniform1i(glGetUniformLocation(shader->program, samplers[unit]), unit);
         glBindTexture(GL_TEXTURE_2D, textures[unit]);
     }
-    setLightingUniforms(lightingShader);
+    setLightingUniforms(shader);
 
     glBindVertexArray(quadVAO);
     glDepthFunc(GL_GREATER);
@@ -405,6 +448,7 @@ void Game::setLightingUniforms(Shader* shader) {
     glUniform4f(glGetUniformLocation(shader->program, "WS_pos_light"), lightPos.x, lightPos.y, lightPos.z,
                 1.0f);
     glUniform2f(glGetUniformLocation(shader->program, "near_far"), nearPlane, farPlane);
+    glUniform1f(glGetUniformLocation(shader->program, "exposure"), settings.exposure);
     setLevelShapeUniforms(shader->program);
     glActiveTexture(GL_TEXTURE3);
     glUniform1i(glGetUniformLocation(shader->program, "cubemap_tex"), 3);

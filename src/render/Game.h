@@ -13,6 +13,7 @@
 #include "render/LightFrame.h"
 #include "render/PassObserver.h"
 #include "render/PostProcessing.h"
+#include "render/RenderSettings.h"
 #include "render/ShadowLevelCache.h"
 #include "render/TargetView.h"
 #include "scene/Mesh.h"
@@ -37,7 +38,8 @@ public:
     Game& operator=(const Game&) = delete;
 
     void init();
-    void update();
+    // `focus` says what the camera may take from the mouse and keys in this update.
+    void update(vantor::ControlsFocus focus = {});
     // The frame's passes, top to bottom; each is reported to `passObserver` when one is set.
     void render();
     // Releases the level, the camera, the sky box and its program; safe to repeat.
@@ -137,9 +139,19 @@ public:
     GlSizeLimits sizeLimits;
     int refusedWidth = 0; // the last size refused, so a refusal is said once
     int refusedHeight = 0;
-    // What reaches the window: the final picture, or one of the frame's targets drawn over it.
-    TargetViewId shownView = TargetViewId::Final;
+    // The knobs the panel and the bench turn, read every frame: `update` takes the light count
+    // and speed from it, `render` which passes run, their program variants and uniforms, and
+    // what reaches the window (the final picture, or one of the frame's targets drawn over it).
+    RenderSettings settings;
     std::unique_ptr<TargetView> targetView;
+    TargetViewId shownView() const { return TargetView::fromNumber(settings.view); }
+    // The geometry pass's program for the map switches, and the lighting program for the shadow
+    // switch: the described programs when every effect is on, variants built from the same files
+    // on first use otherwise.
+    Shader* geometryProgram();
+    Shader* lightingProgram();
+    std::unique_ptr<Shader> gBufferVariants[3]; // without normal maps, without parallax, without both
+    std::unique_ptr<Shader> unshadowedLightingShader;
     ViewSources viewSources() const;
     // Paused, the coloured lights and the shadow light stand still (the camera's flight is
     // paused through `controls`).
@@ -147,6 +159,8 @@ public:
     void setPaused(bool pause);
     // Seconds the camera's flight has run, time spent paused not counted.
     double flightTime() const;
+    // Puts the camera's flight at `t` seconds from its start (see Controls::jumpFlightTo).
+    void jumpFlightTo(double t);
 
     // Told where each pass of `render` begins and ends; not owned, null when nobody watches.
     PassObserver* passObserver = nullptr;

@@ -41,12 +41,22 @@ const char* benchUsage() {
     return "usage: bench [--size WxH] [--start SECONDS] [--frames N] [--warmup N] [--step SECONDS]\n"
            "             [--capture T1,T2,...] [--intermediates] [--capture-dir DIR]\n"
            "             [--json FILE] [--compare DIR] [--max-mean D] [--max-bad-share S]\n"
-           "             [--soak FRAMES] [--view N]\n"
+           "             [--soak FRAMES] [--view N] [--set NAME=VALUE[,NAME=VALUE...]]...\n"
            "Runs the demo's Game on a fixed time step from the folder one level below the repo root.\n"
            "--soak renders FRAMES frames from --start instead of timing them and fails on a GL error,\n"
            "a NaN in the G-buffer or resident memory still growing at the end.\n"
            "--view N (1-9) shows that target in the window as the demo's number keys do; captures are\n"
-           "then named view<N>-t<T>.png.\n";
+           "then named view<N>-t<T>.png.\n"
+           "--set changes the renderer's settings from their defaults, as the demo's settings panel does;\n"
+           "it may be repeated. Settings and their values:\n";
+}
+
+std::string benchSettingsUsage() {
+    std::string text;
+    for (const SettingInfo& info : settingNames())
+        text += "  " + std::string(info.name) + "=" + info.range + "\n";
+    return text + "(the most lights the light path carries is " + std::to_string(RenderSettings::maxLights) +
+           ")\n";
 }
 
 bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::string& error) {
@@ -85,7 +95,12 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
         } else if (flag == "--compare") {
             o.compareDir = value;
         } else if (flag == "--view") {
-            ok = parseInt(value, o.view) && o.view >= 1 && o.view <= 9;
+            ok = parseInt(value, o.settings.view) && o.settings.view >= 1 && o.settings.view <= 9;
+        } else if (flag == "--set") {
+            if (!applySettingList(o.settings, value, error)) {
+                error = "--set: " + error;
+                return false;
+            }
         } else if (flag == "--soak") {
             ok = parseInt(value, o.soakFrames) && o.soakFrames > 0;
         } else if (flag == "--max-mean") {

@@ -1,6 +1,8 @@
 #pragma once
 // Command line of the benchmark and capture tool. Pure: no GL, no windowing.
 
+#include "render/RenderSettings.h"
+
 #include <string>
 #include <vector>
 
@@ -19,11 +21,13 @@ struct BenchOptions {
     double maxMeanDiff = 1.5;        // mean absolute channel difference allowed, 0-255 scale
     double maxBadPixelShare = 0.002; // share of pixels allowed to differ by more than badPixelDiff
     int badPixelDiff = 48;
-    int view = 1;       // the target shown in the window, as the demo's keys 1-9 choose it
-    int soakFrames = 0; // > 0: a soak of this many frames from `start` instead of the timing
+    RenderSettings settings; // --set name=value,...; --view N is settings.view
+    int soakFrames = 0;      // > 0: a soak of this many frames from `start` instead of the timing
 };
 
 // Fills `options` from argv. On a bad argument returns false with a one-line `error`.
 bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& options, std::string& error);
 
 const char* benchUsage();
+// One line per setting --set takes, with its range.
+std::string benchSettingsUsage();

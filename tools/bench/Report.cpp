@@ -17,6 +17,11 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
+// Switches as strings, numbers as numbers.
+std::string jsonValue(const std::string& value) {
+    return value == "on" || value == "off" ? jsonString(value) : value;
+}
+
 double sumOfPassMedians(const FrameTimer& timer) {
     double sum = 0;
     for (const PassTimes& pass : timer.passes)
@@ -28,6 +33,7 @@ double sumOfPassMedians(const FrameTimer& timer) {
 
 void printTable(std::ostream& out, const FrameTimer& timer, const BenchOptions& o, const RunInfo& info) {
     out << "renderer: " << info.renderer << ", " << info.cores << " cores\n"
+        << "settings: " << describeSettings(o.settings) << "\n"
         << o.width << " x " << o.height << ", " << timer.frame.ms.size() << " frames from t = " << o.start
         << " s, step " << o.step << " s, " << o.warmup << " warm-up frames\n\n";
     out << std::fixed << std::setprecision(2);
@@ -55,7 +61,12 @@ bool writeJson(const std::string& path, const FrameTimer& timer, const BenchOpti
     out << "{\n  \"renderer\": " << jsonString(info.renderer) << ",\n  \"cores\": " << info.cores
         << ",\n  \"width\": " << o.width << ",\n  \"height\": " << o.height << ",\n  \"start\": " << o.start
         << ",\n  \"step\": " << o.step << ",\n  \"warmup\": " << o.warmup
-        << ",\n  \"frames\": " << timer.frame.ms.size() << ",\n  \"passes\": [\n";
+        << ",\n  \"frames\": " << timer.frame.ms.size() << ",\n  \"settings\": {";
+    const std::vector<SettingInfo>& names = settingNames();
+    for (size_t i = 0; i < names.size(); ++i)
+        out << (i ? ", " : "") << jsonString(names[i].name) << ": "
+            << jsonValue(settingValue(o.settings, names[i].name));
+    out << "},\n  \"passes\": [\n";
     for (size_t i = 0; i < timer.passes.size(); ++i) {
         const PassTimes& pass = timer.passes[i];
         out << "    {\"name\": " << jsonString(pass.name) << ", \"median_ms\": " << median(pass.ms)

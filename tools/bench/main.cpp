@@ -73,7 +73,8 @@ bool captureAt(double t, Game& game, Timeline& timeline, GLFWwindow* window, con
     game.render();
     const Picture picture = readWindow(o.width, o.height);
     const std::string name =
-        (o.view == 1 ? std::string("final") : "view" + std::to_string(o.view)) + "-t" + timeLabel(t) + ".png";
+        (o.settings.view == 1 ? std::string("final") : "view" + std::to_string(o.settings.view)) + "-t" +
+        timeLabel(t) + ".png";
     bool ok = writePng(o.captureDir + "/" + name, picture);
     if (!ok)
         std::cerr << "bench: cannot write " << o.captureDir << "/" << name << "\n";
@@ -89,7 +90,8 @@ bool captureAt(double t, Game& game, Timeline& timeline, GLFWwindow* window, con
         ok = false;
     }
     // A target view can rightly be flat or colourless (the specular target is grey).
-    if (const std::string problem = o.view == 1 ? pictureProblem(picture) : std::string(); !problem.empty()) {
+    if (const std::string problem = o.settings.view == 1 ? pictureProblem(picture) : std::string();
+        !problem.empty()) {
         std::cout << "  FAIL: " << problem;
         ok = false;
     }
@@ -121,7 +123,7 @@ int main(int argc, char* argv[]) {
     BenchOptions options;
     std::string error;
     if (!parseBenchOptions(argc, argv, options, error)) {
-        std::cerr << "bench: " << error << "\n" << benchUsage();
+        std::cerr << "bench: " << error << "\n" << benchUsage() << benchSettingsUsage();
         return 2;
     }
     GLFWwindow* window = openWindow(options.width, options.height);
@@ -135,7 +137,7 @@ int main(int argc, char* argv[]) {
     // camera's start.
     Timeline timeline(*game, options.step);
     game->init();
-    game->shownView = TargetView::fromNumber(options.view);
+    game->settings = options.settings;
     installDebugOutput();
     const double setUpMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - processStart).count();

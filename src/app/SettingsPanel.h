@@ -1,0 +1,72 @@
+#pragma once
+// The settings panel (F2): a small Dear ImGui window over the picture that edits the renderer's
+// RenderSettings while the demo runs, switches and jumps the camera's flight, pauses, takes a
+// screenshot and graphs the last seconds' frame times. The panel only edits and asks; the frame
+// loop applies what it returns. Nothing of the panel exists until it is first opened, and while
+// it is closed it does no work at all. Writes no file (no imgui.ini).
+
+#include "app/FrameTimeHistory.h"
+#include "input/Controls.h"
+#include "render/RenderSettings.h"
+
+#include <optional>
+
+struct GLFWwindow;
+
+// What the panel shows besides the settings, filled in by the frame loop.
+struct PanelState {
+    bool flight = true;
+    double flightTime = 0.0; // seconds
+    double flightEnd = 60.0; // the slider's end
+    bool paused = false;
+    const FrameTimeHistory* frameTimes = nullptr;
+};
+
+// What the user asked for in this frame, beyond the settings edited in place.
+struct PanelRequests {
+    bool toggleFlight = false;
+    std::optional<double> jumpFlightTo;
+    bool togglePause = false;
+    bool screenshot = false;
+};
+
+class SettingsPanel {
+public:
+    explicit SettingsPanel(GLFWwindow* window);
+    // Shuts the user-interface library down if it was started; needs the window's context.
+    ~SettingsPanel();
+    SettingsPanel(const SettingsPanel&) = delete;
+    SettingsPanel& operator=(const SettingsPanel&) = delete;
+
+    // Opens or closes the panel; the first opening starts the library (fonts sized for the
+    // window, its callbacks chained in front of the demo's own).
+    void toggle();
+    bool isOpen() const { return open; }
+
+    // While open: whether the pointer is over the panel or dragging one of its widgets, and
+    // whether one of its text fields has the keyboard.
+    bool wantsMouse() const;
+    bool wantsKeys() const;
+
+    // What the camera may use in this update, and the cursor to match. Closed: everything, the
+    // cursor hidden as the demo has it. Open: the cursor shows and belongs to the panel; the
+    // camera turns only while the right button is held after a press away from the panel (the
+    // cursor hidden meanwhile), and takes keys unless a text field has them.
+    vantor::ControlsFocus cameraFocus();
+
+    // Draws the panel over whatever the window holds (framebuffer 0); edits `settings` in place.
+    // Does nothing while closed.
+    PanelRequests draw(RenderSettings& settings, const PanelState& state);
+
+private:
+    void start();
+    // Fonts and spacing for a framebuffer `height` pixels high; remade when the scale changes.
+    void fitTo(int height);
+
+    GLFWwindow* window;
+    bool open = false;
+    bool started = false;
+    int scale = 0;
+    bool looking = false; // the right button turns the camera
+    int cursorMode = 0;   // the GLFW cursor mode last set, 0 before any
+};

@@ -1,0 +1,224 @@
+// The renderer's settings against the real GL: each effect switched off changes the frame where
+// it must and nowhere else, switched-off passes do not run, and the light count and speed act on
+// the lights the way the panel promises.
+
+#include "GlTestContext.h"
+#include "render/Game.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int width = 640;
+const int height = 384;
+const size_t pixelCount = size_t(width) * height;
+
+using Bytes = std::vector<unsigned char>; // RGBA, rows bottom-up
+
+Bytes readTexture(GLuint texture) {
+    Bytes pixels(pixelCount * 4);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+std::vector<float> readFloatTexture(GLuint texture) {
+    std::vector<float> pixels(pixelCount * 4);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
+    return pixels;
+}
+
+Bytes readWindow() {
+    Bytes pixels(pixelCount * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+class PassNames : public PassObserver {
+public:
+    void passBegins(const char* name) override { names.push_back(name); }
+    void passEnds(const char*) override {}
+    bool saw(const std::string& prefix) const {
+        for (const std::string& name : names)
+            if (name.compare(0, prefix.size(), prefix) == 0)
+                return true;
+        return false;
+    }
+    std::vector<std::string> names;
+};
+
+// One game flown to the steady orbit (t = 20 s) and held there: every frame below renders the
+// same scene with other settings.
+class Settings : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        game = std::make_unique<Game>(glTestWindow(), width, height);
+        game->init();
+        game->controls->startTime = 0.0f;
+        game->controls->lastFlightTime = 0.0f;
+        for (double now = 0.5; now <= 20.0; now += 0.5) {
+            glfwSetTime(now);
+            game->deltaTime = 0.5;
+            game->update();
+        }
+    }
+    static void TearDownTestSuite() { game.reset(); }
+
+    // Renders with `settings` (the scene untouched) and reports which passes ran.
+    static PassNames render(const RenderSettings& settings) {
+        game->settings = settings;
+        PassNames passes;
+        game->passObserver = &passes;
+        game->render();
+        glFinish();
+        game->passObserver = nullptr;
+        return passes;
+    }
+
+    static std::unique_ptr<Game> game;
+};
+std::unique_ptr<Game> Settings::game;
+
+size_t differing(const Bytes& a, const Bytes& b, int by) {
+    size_t count = 0;
+    for (size_t i = 0; i < pixelCount; ++i)
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(int(a[4 * i + c]) - int(b[4 * i + c])) > by) {
+                ++count;
+                break;
+            }
+    return count;
+}
+
+TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
+    const RenderSettings defaults;
+    PassNames passes = render(defaults);
+    const Bytes full = readWindow();
+    const Bytes fullLit = readTexture(game->postProcessing->renderedTexture);
+    const std::vector<float> fullNormals = readFloatTexture(game->gNormal);
+    const Bytes fullColour = readTexture(game->gColorSpec);
+    EXPECT_TRUE(passes.saw("shadow") && passes.saw("blur"));
+
+    // Without bloom the window is the lit image itself and the blur does not run.
+    RenderSettings s = defaults;
+    s.bloom = false;
+    passes = render(s);
+    EXPECT_FALSE(passes.saw("blur"));
+    EXPECT_EQ(readWindow(), readTexture(game->postProcessing->renderedTexture));
+    EXPECT_GT(differing(full, readWindow(), 8), 500u) << "the spheres' glow is gone";
+
+    // Without shadows nothing gets darker and the shadowed floor gets lighter; no shadow pass.
+    s = defaults;
+    s.shadows = false;
+    passes = render(s);
+    EXPECT_FALSE(passes.saw("shadow"));
+    const Bytes unshadowed = readTexture(game->postProcessing->renderedTexture);
+    size_t lighter = 0, darker = 0;
+    for (size_t i = 0; i < pixelCount * 4; ++i) {
+        lighter += unshadowed[i] > fullLit[i] + 2;
+        darker += unshadowed[i] + 2 < fullLit[i];
+    }
+    EXPECT_GT(lighter, 2000u);
+    EXPECT_EQ(darker, 0u);
+
+    // Normal maps off: neighbouring pixels of one flat face share one normal.
+    const auto sameAsRightNeighbour = [](const std::vector<float>& normals) {
+        size_t same = 0, covered = 0;
+        for (size_t i = 0; i + 1 < pixelCount; ++i) {
+            const float* n = &normals[4 * i];
+            if (n[0] * n[0] + n[1] * n[1] + n[2] * n[2] < 0.5f)
+                continue;
+            ++covered;
+            same += n[0] == n[4] && n[1] == n[5] && n[2] == n[6];
+        }
+        return double(same) / double(covered);
+    };
+    s = defaults;
+    s.normalMaps = false;
+    render(s);
+    EXPECT_LT(sameAsRightNeighbour(fullNormals), 0.3);
+    EXPECT_GT(sameAsRightNeighbour(readFloatTexture(game->gNormal)), 0.8);
+
+    // Parallax off reads the maps where a relief of no depth would: the same G-buffer, and not
+    // the described one.
+    s = defaults;
+    s.parallax = false;
+    render(s);
+    const Bytes flatColour = readTexture(game->gColorSpec);
+    EXPECT_GT(differing(fullColour, flatColour, 8), 5000u);
+    s = defaults;
+    s.parallaxScale = 0.0f;
+    render(s);
+    EXPECT_EQ(readTexture(game->gColorSpec), flatColour);
+
+    // Back to every default: the described frame again, to the bit.
+    render(defaults);
+    EXPECT_EQ(readWindow(), full);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(Settings, LightCountAndSpeedActOnTheLights) {
+    const auto positions = [] {
+        std::vector<glm::vec3> p;
+        for (const vantor::scene::Object* object : game->objects)
+            p.emplace_back(object->x, object->y, object->z);
+        return p;
+    };
+    const auto step = [](const RenderSettings& s) {
+        game->settings = s;
+        game->deltaTime = 0.1;
+        game->update();
+    };
+    RenderSettings s;
+    // Standing still: no light and not the shadow light moves.
+    s.lightSpeed = 0.0f;
+    std::vector<glm::vec3> before = positions();
+    const float shadowLightHeight = game->lightPos.y;
+    step(s);
+    EXPECT_EQ(positions(), before);
+    EXPECT_EQ(game->lightPos.y, shadowLightHeight);
+
+    // Ten lights: only those move; the others keep their state and come back with it.
+    s = RenderSettings{};
+    s.lights = 10;
+    before = positions();
+    step(s);
+    std::vector<glm::vec3> after = positions();
+    EXPECT_EQ(game->objectCount, 10);
+    for (size_t i = 0; i < after.size(); ++i)
+        EXPECT_EQ(after[i] == before[i], i >= 10) << "light " << i;
+    s.lights = 50;
+    step(s);
+    EXPECT_EQ(game->objectCount, 50);
+    EXPECT_NE(positions()[49], before[49]);
+
+    // No light at all: nothing coloured is lit or drawn, the frame is still whole.
+    s.lights = 0;
+    step(s);
+    render(s);
+    const Bytes lit = readTexture(game->postProcessing->renderedTexture);
+    size_t coloured = 0;
+    for (size_t i = 0; i < pixelCount; ++i)
+        coloured += lit[4 * i + 1] > lit[4 * i] + 24 || lit[4 * i + 2] > lit[4 * i] + 40;
+    s.lights = 50;
+    step(s);
+    render(s);
+    const Bytes pools = readTexture(game->postProcessing->renderedTexture);
+    size_t colouredWithLights = 0;
+    for (size_t i = 0; i < pixelCount; ++i)
+        colouredWithLights += pools[4 * i + 1] > pools[4 * i] + 24 || pools[4 * i + 2] > pools[4 * i] + 40;
+    EXPECT_GT(colouredWithLights, 1000u);
+    EXPECT_LT(coloured * 20, colouredWithLights) << coloured << " " << colouredWithLights;
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+} // namespace

@@ -1,0 +1,154 @@
+// The renderer's settings as plain data (names, values, refusals, defaults), the bench's --set
+// built on them, the panel's frame-time history and the flight's jump to any moment.
+
+#include "Options.h"
+#include "app/FrameTimeHistory.h"
+#include "input/Controls.h"
+#include "render/RenderSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool bench(std::vector<const char*> args, BenchOptions& options, std::string& error) {
+    args.insert(args.begin(), "bench");
+    args.insert(args.end(), {"--frames", "1"});
+    return parseBenchOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+} // namespace
+
+TEST(RenderSettings, DefaultsAreTheDescribedDemoAndReadBackAsSet) {
+    const RenderSettings s;
+    EXPECT_EQ(s.lights, 50);
+    EXPECT_EQ(s.lightSpeed, 1.0f);
+    EXPECT_TRUE(s.shadows && s.normalMaps && s.parallax && s.bloom);
+    EXPECT_EQ(s.parallaxScale, 0.04f);
+    EXPECT_EQ(s.bloomStrength, 1.4f);
+    EXPECT_EQ(s.exposure, 1.15f);
+    EXPECT_EQ(s.view, 1);
+    EXPECT_EQ(describeSettings(s), "lights=50,light-speed=1,shadows=on,normal-maps=on,parallax=on,"
+                                   "parallax-scale=0.04,bloom=on,bloom-strength=1.4,exposure=1.15,view=1");
+
+    // Every knob's printed value sets it back: the description is a valid --set list.
+    RenderSettings changed;
+    std::string error;
+    ASSERT_TRUE(applySettingList(changed,
+                                 "lights=7,light-speed=0.5,shadows=off,normal-maps=0,parallax=false,"
+                                 "parallax-scale=0.1,bloom=off,bloom-strength=2,exposure=3,view=6",
+                                 error))
+        << error;
+    RenderSettings again;
+    ASSERT_TRUE(applySettingList(again, describeSettings(changed), error)) << error;
+    EXPECT_EQ(again, changed);
+    EXPECT_NE(changed, s);
+}
+
+TEST(RenderSettings, RefusesBadNamesValuesAndRangesAllOrNothing) {
+    RenderSettings s;
+    std::string error;
+    const std::pair<const char*, const char*> refused[] = {
+        {"lights=51", "(0-50)"},
+        {"lights=-1", "lights"},
+        {"lights=4x", "lights"},
+        {"light-speed=nan", "light-speed"},
+        {"light-speed=11", "0-10"},
+        {"shadows=maybe", "on|off"},
+        {"parallax-scale=0.5", "0-0.2"},
+        {"exposure=0", "exposure"},
+        {"view=10", "1-9"},
+        {"glow=on", "unknown setting 'glow'"},
+        {"bloom", "not name=value"},
+        {"", "no setting"},
+        {"bloom=off,,lights=3", "not name=value"},
+    };
+    for (const auto& [list, named] : refused) {
+        error.clear();
+        EXPECT_FALSE(applySettingList(s, list, error)) << list;
+        EXPECT_NE(error.find(named), std::string::npos) << list << ": " << error;
+    }
+    // A bad item anywhere leaves every knob as it was.
+    EXPECT_FALSE(applySettingList(s, "bloom=off,lights=500", error));
+    EXPECT_EQ(s, RenderSettings{});
+
+    // The bench: --set is repeatable and later items win; a refusal names the setting.
+    BenchOptions o;
+    ASSERT_TRUE(bench({"--set", "bloom=off,lights=10", "--set", "lights=20", "--view", "3"}, o, error))
+        << error;
+    EXPECT_FALSE(o.settings.bloom);
+    EXPECT_EQ(o.settings.lights, 20);
+    EXPECT_EQ(o.settings.view, 3);
+    BenchOptions refusedOptions;
+    EXPECT_FALSE(bench({"--set", "lights=9999"}, refusedOptions, error));
+    EXPECT_NE(error.find("--set: bad value '9999' for lights (0-50)"), std::string::npos) << error;
+    EXPECT_NE(benchSettingsUsage().find("most lights the light path carries is 50"), std::string::npos);
+}
+
+TEST(FrameTimeHistory, KeepsTheLastSecondsAndTheirExtremes) {
+    FrameTimeHistory history(1.0);
+    EXPECT_TRUE(history.empty());
+    for (int i = 0; i < 30; ++i)
+        history.add(50.0); // 1.5 s of frames: only the last second stays
+    history.add(-1.0);
+    history.add(std::nan(""));
+    EXPECT_EQ(history.values().size(), 20u);
+    history.add(200.0);
+    history.add(10.0);
+    EXPECT_EQ(history.minMs(), 10.0);
+    EXPECT_EQ(history.maxMs(), 200.0);
+    const std::vector<float> values = history.values();
+    double sum = 0;
+    for (float v : values)
+        sum += v;
+    EXPECT_NEAR(history.meanMs(), sum / values.size(), 1e-9);
+    EXPECT_EQ(values.back(), 10.0f);
+    // A frame longer than the whole window still shows.
+    history.add(5000.0);
+    EXPECT_EQ(history.values(), std::vector<float>{5000.0f});
+    history.clear();
+    EXPECT_TRUE(history.empty());
+}
+
+TEST(FlightJump, LandsWhereTheFlownFlightIsAndFliesOnFromThere) {
+    namespace camera = vantor::camera;
+    // A flight flown at 60 updates a second from the start, and one that jumps to each moment.
+    vantor::Controls flown(0.0f);
+    glm::mat4 view, projection;
+    vantor::ControlsInput input;
+    const int updatesPerSecond = 60;
+    int tick = 0;
+    for (double moment : {5.0, 14.0, 20.0, 30.0, 44.0}) {
+        for (; tick < moment * updatesPerSecond; ++tick) {
+            input.time = (tick + 1) / double(updatesPerSecond);
+            flown.step(input, 1.0f / updatesPerSecond, 1280, 720, view, projection);
+        }
+        vantor::Controls jumped(0.0f);
+        jumped.jumpFlightTo(moment, 100.0);
+        EXPECT_NEAR(jumped.flightTime(100.0), moment, 1e-4);
+        EXPECT_LT(glm::distance(jumped.position, flown.position), 0.02f) << "t = " << moment;
+        // One more update of each lands them together again.
+        input.time = 100.0 + 1.0 / updatesPerSecond;
+        jumped.step(input, 1.0f / updatesPerSecond, 1280, 720, view, projection);
+        EXPECT_LT(glm::distance(jumped.position, camera::flightPlaceAt(moment + 1.0 / 60, 1.0f).position),
+                  0.02f);
+    }
+    // Paused, a jump shows the new moment at once and holds it.
+    vantor::Controls paused(0.0f);
+    paused.setPaused(true, 0.0);
+    paused.jumpFlightTo(30.0, 3.0);
+    input.time = 3.5;
+    glm::mat4 first;
+    paused.step(input, 0.5f, 1280, 720, first, projection);
+    EXPECT_NEAR(paused.flightTime(9.0), 30.0, 1e-4);
+    input.time = 4.0;
+    paused.step(input, 0.5f, 1280, 720, view, projection);
+    EXPECT_EQ(view, first);
+    EXPECT_LT(glm::distance(paused.position, camera::flightPlaceAt(30.0, 1.0f).position), 0.02f);
+    // Out of range clamps to the flight.
+    paused.jumpFlightTo(1e9, 3.0);
+    EXPECT_NEAR(paused.flightTime(3.0), camera::kFlightSeconds, 1e-3);
+}
