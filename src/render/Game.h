@@ -114,7 +114,8 @@ public:
     float farPlane;
     glm::mat4 shadowProj;
     std::vector<GLint> shadowMatrixLocations;
-    GLuint rboDepth = 0; // the G-buffer's depth attachment
+    unsigned shadowLocationsGeneration = 0; // the depthShader generation they were looked up in
+    GLuint rboDepth = 0;                    // the G-buffer's depth attachment
     GLuint quadVBO = 0;
     // The night sky behind the level: the lighting pass's empty pixels, drawn by a program of
     // their own so the lit pixels do not pay for the sky and the sky not for the lights.
