@@ -114,8 +114,9 @@ public:
     float farPlane;
     glm::mat4 shadowProj;
     std::vector<GLint> shadowMatrixLocations;
-    unsigned shadowLocationsGeneration = 0; // the depthShader generation they were looked up in
-    GLuint rboDepth = 0;                    // the G-buffer's depth attachment
+    // The depthShader generation shadowMatrixLocations were looked up in.
+    unsigned shadowLocationsGeneration = 0;
+    GLuint rboDepth = 0; // the G-buffer's depth attachment
     GLuint quadVBO = 0;
     // The night sky behind the level: the lighting pass's empty pixels, drawn by a program of
     // their own so the lit pixels do not pay for the sky and the sky not for the lights.
