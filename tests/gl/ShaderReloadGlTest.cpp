@@ -198,7 +198,7 @@ TEST(ShaderReload, EveryProgramOfTheGameAHundredTimesChangesNoPixelAndHoldsNothi
     const std::vector<Shader*> programs = Shader::live();
     ASSERT_GE(programs.size(), 10u);
 
-    long resident = 0;
+    [[maybe_unused]] long resident = 0;
     int live = 0;
     for (int round = 1; round <= 100; ++round) {
         for (Shader* shader : programs)
@@ -214,7 +214,9 @@ TEST(ShaderReload, EveryProgramOfTheGameAHundredTimesChangesNoPixelAndHoldsNothi
     }
     EXPECT_EQ(game->depthShader->generation, 100u);
     EXPECT_EQ(liveProgramsAndShaders(), live);
+#ifndef __SANITIZE_ADDRESS__ // which holds freed blocks back (its leak check runs at exit instead)
     EXPECT_LT(residentKilobytes() - resident, 8 * 1024) << "kB more after 80 more rounds";
+#endif
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
