@@ -109,3 +109,18 @@ void installDebugOutput() {
     if (core || arb)
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
 }
+
+void muteShaderCompilerMessages() {
+    const auto core =
+        reinterpret_cast<PFNGLDEBUGMESSAGECONTROLPROC>(glfwGetProcAddress("glDebugMessageControl"));
+    const auto arb =
+        reinterpret_cast<PFNGLDEBUGMESSAGECONTROLARBPROC>(glfwGetProcAddress("glDebugMessageControlARB"));
+    const auto amd =
+        reinterpret_cast<PFNGLDEBUGMESSAGEENABLEAMDPROC>(glfwGetProcAddress("glDebugMessageEnableAMD"));
+    if (core)
+        core(GL_DEBUG_SOURCE_SHADER_COMPILER, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_FALSE);
+    else if (arb)
+        arb(GL_DEBUG_SOURCE_SHADER_COMPILER_ARB, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_FALSE);
+    else if (amd)
+        amd(GL_DEBUG_CATEGORY_SHADER_COMPILER_AMD, 0, 0, nullptr, GL_FALSE);
+}

@@ -19,3 +19,8 @@ void GLAPIENTRY debugCallbackAMD(GLuint id, GLenum category, GLenum severity, GL
 // Installs the callback through the first of the core, ARB and AMD entry points the driver
 // offers. Needs the context current; does nothing when there is none of the three.
 void installDebugOutput();
+
+// Stops the messages whose source is the shader compiler, through the same entry point as
+// installDebugOutput: once the demo runs, a compile is a shader reload, which reports its own
+// failures (a second copy of the log through the debug output would only repeat it).
+void muteShaderCompilerMessages();

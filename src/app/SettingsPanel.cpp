@@ -121,6 +121,15 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     ImGui::SetNextWindowSize(ImVec2(330.0f * s, 0.0f), ImGuiCond_FirstUseEver);
     ImGui::Begin("Settings (F2)", nullptr, ImGuiWindowFlags_NoSavedSettings);
     ImGui::PushItemWidth(150.0f * s);
+    if (state.notices && !state.notices->empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.55f, 0.45f, 1.0f));
+        ImGui::PushTextWrapPos(0.0f);
+        for (const std::string& line : *state.notices)
+            ImGui::TextUnformatted(line.c_str());
+        ImGui::PopTextWrapPos();
+        ImGui::PopStyleColor();
+        ImGui::Separator();
+    }
 
     if (ImGui::CollapsingHeader("Lights", ImGuiTreeNodeFlags_DefaultOpen)) {
         ImGui::SliderInt("lights", &settings.lights, 0, RenderSettings::maxLights);

@@ -10,6 +10,8 @@
 #include "render/RenderSettings.h"
 
 #include <optional>
+#include <string>
+#include <vector>
 
 struct GLFWwindow;
 
@@ -20,6 +22,9 @@ struct PanelState {
     double flightEnd = 60.0; // the slider's end
     bool paused = false;
     const FrameTimeHistory* frameTimes = nullptr;
+    // Lines to show at the top of the panel, where the picture's own corner text is hidden by it
+    // (a shader that failed to rebuild).
+    const std::vector<std::string>* notices = nullptr;
 };
 
 // What the user asked for in this frame, beyond the settings edited in place.

@@ -9,6 +9,7 @@
 #include "app/FrameTimeHistory.h"
 #include "app/Inspect.h"
 #include "app/SettingsPanel.h"
+#include "app/ShaderWatcher.h"
 #include "app/WindowSize.h"
 #include "gpu/Fatal.h"
 #include "input/KeyEvents.h"
@@ -104,6 +105,8 @@ int main(int argc, char* argv[]) {
     auto panel = std::make_unique<SettingsPanel>(window);
     FrameTimeHistory frameTimes;
     int panelScreenshots = 0; // asked for by the panel's button, taken with the next frame
+    // Shader files edited while the demo runs are rebuilt within the frame loop; F5 rebuilds all.
+    ShaderWatcher shaderWatcher;
 
     while (!glfwWindowShouldClose(window)) {
         // A minimised or zero-sized window shows nothing: nothing is drawn, and the loop sleeps
@@ -156,9 +159,18 @@ int main(int argc, char* argv[]) {
                 passClock = std::make_unique<PassClock>(*overlay);
         }
         game->passObserver = passClock.get();
+        shaderWatcher.update(currentTime, !panel->wantsKeys() && keys.presses(GLFW_KEY_F5) > 0);
 
         observedPass(game->passObserver, "update", [&] { game->update(focus); });
         game->render();
+        // A shader that failed to reload says why in the top-left corner, over the last picture
+        // that built; the overlay then goes below it.
+        const int textScale = HudText::scaleFor(game->screenHeight);
+        const std::vector<std::string> reloadErrors =
+            shaderWatcher.messageLines(game->screenHeight / (FontLayout::lineHeight * textScale) / 2,
+                                       game->screenWidth / (FontLayout::advance * textScale) - 4);
+        text.draw(reloadErrors, 8, 8, textScale, game->screenWidth, game->screenHeight);
+        const int overlayTop = reloadErrors.empty() ? 8 : 16 + HudText::boxSize(reloadErrors, textScale).y;
         if (overlay) {
             const OverlayState state{game->screenWidth,
                                      game->screenHeight,
@@ -166,15 +178,14 @@ int main(int argc, char* argv[]) {
                                      game->controls->cameraFlight,
                                      game->flightTime(),
                                      game->paused};
-            text.draw(overlay->lines(state), 8, 8, HudText::scaleFor(game->screenHeight), game->screenWidth,
-                      game->screenHeight);
+            text.draw(overlay->lines(state), 8, overlayTop, textScale, game->screenWidth, game->screenHeight);
         }
         for (int i = 0; i < inspect.screenshots; ++i)
             saveScreenshot("", game->screenWidth, game->screenHeight);
         // Over the picture but not in its screenshots.
-        const PanelRequests asked =
-            panel->draw(game->settings, {game->controls->cameraFlight, game->flightTime(),
-                                         vantor::camera::kFlightSeconds, game->paused, &frameTimes});
+        const PanelRequests asked = panel->draw(
+            game->settings, {game->controls->cameraFlight, game->flightTime(), vantor::camera::kFlightSeconds,
+                             game->paused, &frameTimes, &reloadErrors});
         if (asked.toggleFlight)
             game->controls->cameraFlight = !game->controls->cameraFlight;
         if (asked.jumpFlightTo)

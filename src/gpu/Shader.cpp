@@ -2,11 +2,17 @@
 
 #include "gpu/AssetFile.h"
 #include "gpu/Fatal.h"
+#include "gpu/ShaderSource.h"
 
+#include <algorithm>
 #include <iostream>
-#include <utility>
 
 namespace {
+
+std::vector<Shader*>& registry() {
+    static std::vector<Shader*> shaders;
+    return shaders;
+}
 
 // The log of a shader or a program, through that kind's pair of GL queries. The length GL
 // reports includes the terminating zero; a length of 0 (no log) must still give a valid, empty
@@ -20,24 +26,70 @@ std::string infoLog(GLuint name, PFNGLGETSHADERIVPROC getLength, PFNGLGETSHADERI
     return log.c_str();
 }
 
-// `lines` after the first line (the "#version" line), followed by a #line directive so the
-// compiler's messages keep the file's own line numbers.
-std::string withDefines(const std::string& code, const std::string& lines) {
-    if (lines.empty())
-        return code;
-    const size_t firstLineEnd = code.find('\n');
-    if (firstLineEnd == std::string::npos)
-        return code + "\n" + lines + "\n#line 2\n";
-    return code.substr(0, firstLineEnd + 1) + lines + "\n#line 2\n" + code.substr(firstLineEnd + 1);
+enum class Compiled { yes, notCreated, no };
+
+// Creates `shader` and compiles `code` into it; on a compile failure the name stays (start-up
+// leaves it to the process's end, a reload deletes it) and `log` holds the compiler's log.
+Compiled compileStage(GLenum type, const std::string& code, GLuint& shader, std::string& log) {
+    shader = glCreateShader(type);
+    if (shader == 0)
+        return Compiled::notCreated;
+    const GLchar* codePtr = code.c_str();
+    glShaderSource(shader, 1, &codePtr, nullptr);
+    glCompileShader(shader);
+
+    GLint succeded = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &succeded);
+    if (succeded == 0 || glIsShader(shader) == GL_FALSE) {
+        log = infoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+        return Compiled::no;
+    }
+    return Compiled::yes;
+}
+
+// Attaches the stages (a geometry stage of 0 is left out) and links; false with the linker's
+// log in `log` when linking failed.
+bool attachAndLink(GLuint program, GLuint vertex, GLuint geometry, GLuint fragment, std::string& log) {
+    glAttachShader(program, vertex);
+    if (geometry != 0)
+        glAttachShader(program, geometry);
+    glAttachShader(program, fragment);
+
+    glBindFragDataLocation(program, 0, "fragColor");
+    glLinkProgram(program);
+
+    GLint succeded = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &succeded);
+    if (succeded == 0)
+        log = infoLog(program, glGetProgramiv, glGetProgramInfoLog);
+    return succeded != 0;
+}
+
+// The meshes' vertex arrays hold the attribute locations `from` had; binding the same names to
+// the same locations before `to` links keeps those arrays right for the new program.
+void keepAttributeLocations(GLuint from, GLuint to) {
+    GLint count = 0;
+    GLint longest = 0;
+    glGetProgramiv(from, GL_ACTIVE_ATTRIBUTES, &count);
+    glGetProgramiv(from, GL_ACTIVE_ATTRIBUTE_MAX_LENGTH, &longest);
+    std::vector<GLchar> name(size_t(std::max(longest, 1)), '\0');
+    for (GLint i = 0; i < count; ++i) {
+        GLsizei length = 0;
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveAttrib(from, GLuint(i), GLsizei(name.size()), &length, &size, &type, name.data());
+        // Built-in inputs (gl_VertexID) have no location and cannot be bound.
+        const GLint location = glGetAttribLocation(from, name.data());
+        if (location >= 0)
+            glBindAttribLocation(to, GLuint(location), name.data());
+    }
 }
 
 } // namespace
 
-Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath)
-    : Shader(vertexPath, fragmentPath, ShaderDefines{}) {}
-
-Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, ShaderDefines defines)
-    : defines(std::move(defines)) {
+Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, const ShaderDefines& defines)
+    : paths{vertexPath, fragmentPath}, defineLines(defines.lines) {
+    registry().push_back(this);
     program = glCreateProgram();
     if (program == 0)
         fatalExit("ERROR: Could not create Program, ", 1, false);
@@ -47,7 +99,9 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, S
 }
 
 Shader::Shader(const std::string& vertexPath, const std::string& geometryPath,
-               const std::string& fragmentPath) {
+               const std::string& fragmentPath, const ShaderDefines& defines)
+    : paths{vertexPath, geometryPath, fragmentPath}, defineLines(defines.lines) {
+    registry().push_back(this);
     hasGeometryShader = true;
     program = glCreateProgram();
     if (program == 0)
@@ -59,11 +113,17 @@ Shader::Shader(const std::string& vertexPath, const std::string& geometryPath,
 }
 
 Shader::~Shader() {
+    std::vector<Shader*>& shaders = registry();
+    shaders.erase(std::remove(shaders.begin(), shaders.end(), this), shaders.end());
     glDeleteProgram(program);
     glDeleteShader(vertexShader);
     if (hasGeometryShader)
         glDeleteShader(geometryShader);
     glDeleteShader(fragmentShader);
+}
+
+const std::vector<Shader*>& Shader::live() {
+    return registry();
 }
 
 void Shader::use() {
@@ -77,38 +137,89 @@ void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
     if (!readAssetFile(path, assetlimits::shaderBytes, code))
         fatalExit("Failed to open shader file: " + path, -1, true, assetFolderHint(path));
 
-    shader = glCreateShader(type);
-    if (shader == 0)
+    std::string log;
+    switch (compileStage(type, insertDefines(code, defineLines), shader, log)) {
+    case Compiled::notCreated:
         fatalExit("Failed to create shader", -1);
-
-    code = withDefines(code, defines.lines);
-    const GLchar* codePtr = code.c_str();
-    glShaderSource(shader, 1, &codePtr, nullptr);
-    glCompileShader(shader);
-
-    GLint succeded = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &succeded);
-    if (succeded == 0 || glIsShader(shader) == GL_FALSE) {
-        const std::string log = infoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+    case Compiled::no:
         std::cout << "Failed to compile shader" << std::endl;
         fatalExit(log, -1);
+    case Compiled::yes:
+        break;
     }
 }
 
 void Shader::link() {
-    glAttachShader(program, vertexShader);
-    if (hasGeometryShader)
-        glAttachShader(program, geometryShader);
-    glAttachShader(program, fragmentShader);
-
-    glBindFragDataLocation(program, 0, "fragColor");
-    glLinkProgram(program);
-
-    GLint succeded = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &succeded);
-    if (succeded == 0) {
-        const std::string log = infoLog(program, glGetProgramiv, glGetProgramInfoLog);
+    std::string log;
+    if (!attachAndLink(program, vertexShader, geometryShader, fragmentShader, log)) {
         std::cout << "Failed to link shader program" << std::endl;
         fatalExit(log, -1);
     }
+}
+
+Shader::ReloadResult Shader::reload() {
+    ReloadResult result;
+    const GLenum middle = hasGeometryShader ? GL_GEOMETRY_SHADER : GL_FRAGMENT_SHADER;
+    const GLenum types[3] = {GL_VERTEX_SHADER, middle, GL_FRAGMENT_SHADER};
+    GLuint stages[3] = {0, 0, 0};
+    const auto discard = [&stages] {
+        for (GLuint stage : stages)
+            glDeleteShader(stage);
+    };
+    for (size_t i = 0; i < paths.size(); ++i) {
+        std::string code;
+        std::string log;
+        Compiled compiled = Compiled::no;
+        if (readAssetFile(paths[i], assetlimits::shaderBytes, code))
+            compiled = compileStage(types[i], insertDefines(code, defineLines), stages[i], log);
+        else
+            log = "cannot be read (missing, not a regular file, or over 1 MB)";
+        if (compiled != Compiled::yes) {
+            discard();
+            result.file = paths[i];
+            result.log = compiled == Compiled::notCreated ? "no shader object could be created"
+                                                          : logNamingFile(log, paths[i]);
+            return result;
+        }
+    }
+    const GLuint vertex = stages[0];
+    const GLuint geometry = hasGeometryShader ? stages[1] : 0;
+    const GLuint fragment = stages[paths.size() - 1];
+
+    std::string allFiles = paths[0];
+    for (size_t i = 1; i < paths.size(); ++i)
+        allFiles += " + " + paths[i];
+    const GLuint next = glCreateProgram();
+    std::string log = "no program object could be created";
+    if (next != 0)
+        keepAttributeLocations(program, next);
+    if (next == 0 || !attachAndLink(next, vertex, geometry, fragment, log)) {
+        glDeleteProgram(next);
+        discard();
+        result.file = allFiles;
+        result.log = logNamingFile(log, allFiles);
+        return result;
+    }
+
+    // A program that is current, or that Mesa still keeps for a stage since it last was, is
+    // only flagged by glDeleteProgram. Making the new one current once takes every stage over
+    // (it has the same stages); then whatever was current before is current again, the new
+    // program in the old one's place.
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    glUseProgram(next);
+    if (GLuint(current) != program)
+        glUseProgram(GLuint(current));
+    glDeleteProgram(program);
+    glDeleteShader(vertexShader);
+    if (hasGeometryShader)
+        glDeleteShader(geometryShader);
+    glDeleteShader(fragmentShader);
+    program = next;
+    vertexShader = vertex;
+    geometryShader = geometry;
+    fragmentShader = fragment;
+    ++generation;
+    result.linked = true;
+    return result;
 }

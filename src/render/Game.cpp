@@ -217,6 +217,11 @@ void Game::setShadowUniforms() {
     // A frame rendered before any update (a capture at time 0) still needs the six faces.
     if (shadowTransforms.size() != 6)
         buildShadowTransforms();
+    // A reloaded shadow program has locations of its own.
+    if (shadowLocationsGeneration != depthShader->generation) {
+        shadowMatrixLocations.clear();
+        cacheShadowMatrixLocations();
+    }
     depthShader->use();
     world->setupVertexArray(depthShader, true, false, false, false, false);
     glUniform2f(glGetUniformLocation(depthShader->program, "near_far"), nearPlane, farPlane);
@@ -236,6 +241,7 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     key.light = lightPos;
     key.matrices = {world->modelMatrix, transPosition};
     key.matrices.insert(key.matrices.end(), shadowTransforms.begin(), shadowTransforms.end());
+    key.program = depthShader->generation;
 
     switch (shadowCache.plan(key, shadowCacheEnabled && GLEW_ARB_copy_image, depthCubemap)) {
     case ShadowLevelCache::Step::DrawFromScratch:

@@ -116,6 +116,8 @@ public:
     float farPlane;
     glm::mat4 shadowProj;
     std::vector<GLint> shadowMatrixLocations;
+    // The depthShader generation shadowMatrixLocations were looked up in.
+    unsigned shadowLocationsGeneration = 0;
     GLuint rboDepth = 0; // the G-buffer's depth attachment
     GLuint quadVBO = 0;
     // The night sky behind the level: the lighting pass's empty pixels, drawn by a program of

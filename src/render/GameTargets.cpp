@@ -105,6 +105,7 @@ void Game::cacheShadowMatrixLocations() {
         const std::string name = "cm_mat[" + std::to_string(i) + "]";
         shadowMatrixLocations.push_back(glGetUniformLocation(depthShader->program, name.c_str()));
     }
+    shadowLocationsGeneration = depthShader->generation;
 }
 
 void Game::createGBuffer() {

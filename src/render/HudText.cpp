@@ -123,14 +123,21 @@ HudText::HudText(const std::string& atlasPath)
     glEnableVertexAttribArray(2); // backing
     glVertexAttribPointer(2, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(4 * sizeof(float)));
 
-    shader->use();
-    glUniform1i(glGetUniformLocation(shader->program, "atlas"), 0);
-    viewportSizeLocation = glGetUniformLocation(shader->program, "viewportSize");
+    lookUpUniforms();
 
     glUseProgram(GLuint(previousProgram));
     glBindVertexArray(GLuint(previousVertexArray));
     glBindBuffer(GL_ARRAY_BUFFER, GLuint(previousBuffer));
     glBindTexture(GL_TEXTURE_2D, GLuint(previousTexture));
+}
+
+// Again after every reload: a new program starts with its uniforms at their defaults, and its
+// locations may differ. Leaves the text program in use.
+void HudText::lookUpUniforms() {
+    shader->use();
+    glUniform1i(glGetUniformLocation(shader->program, "atlas"), 0);
+    viewportSizeLocation = glGetUniformLocation(shader->program, "viewportSize");
+    uniformsGeneration = shader->generation;
 }
 
 HudText::~HudText() {
@@ -201,6 +208,8 @@ void HudText::draw(const std::vector<std::string>& lines, int x, int y, int scal
     glDisable(GL_STENCIL_TEST);
     glViewport(0, 0, viewportWidth, viewportHeight);
 
+    if (uniformsGeneration != shader->generation)
+        lookUpUniforms();
     shader->use();
     glUniform2f(viewportSizeLocation, float(viewportWidth), float(viewportHeight));
     glActiveTexture(GL_TEXTURE0);

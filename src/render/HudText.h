@@ -67,6 +67,9 @@ public:
     int atlasHeight = 0;
 
 private:
+    // Sets the atlas's unit and finds "viewportSize" in the current `shader->program`.
+    void lookUpUniforms();
     GLint viewportSizeLocation = -1;
-    std::vector<float> vertices; // reused from draw to draw
+    unsigned uniformsGeneration = 0; // the shader's generation they belong to
+    std::vector<float> vertices;     // reused from draw to draw
 };

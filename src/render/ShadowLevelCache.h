@@ -19,12 +19,16 @@
 
 class ShadowLevelCache {
 public:
-    // What the level's depth depends on: the light's position, the two level placements and the
-    // six face matrices.
+    // What the level's depth depends on: the light's position, the two level placements, the
+    // six face matrices and the shadow program (its generation: a reloaded program may draw
+    // differently).
     struct Key {
         glm::vec3 light{0.0f};
         std::vector<glm::mat4> matrices; // the two level placements, then the six face matrices
-        bool operator==(const Key& other) const { return light == other.light && matrices == other.matrices; }
+        unsigned program = 0;
+        bool operator==(const Key& other) const {
+            return light == other.light && matrices == other.matrices && program == other.program;
+        }
     };
 
     // What this frame's shadow pass does with the level.
