@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/DebugOutput.h"
 #include "app/Inspect.h"
+#include "app/ScreenshotWriter.h"
 #include "app/WindowSize.h"
 #include "gpu/Fatal.h"
 #include "input/KeyEvents.h"
@@ -97,16 +98,23 @@ int main(int argc, char* argv[]) {
     HudText text;
     std::unique_ptr<Overlay> overlay;
     std::unique_ptr<PassClock> passClock;
+    ScreenshotWriter screenshots; // F12: read back here, encoded and written by its own thread
 
     while (!glfwWindowShouldClose(window)) {
         // A minimised or zero-sized window shows nothing: nothing is drawn, and the loop sleeps
         // until something happens (or a short while passes) instead of spinning. Time spent
-        // hidden is no frame's time, so the lights do not jump on restore.
+        // hidden is no frame's time and no scene time: neither the lights nor the flight jump
+        // on restore, and the overlay does not count it as a frame.
         if (frameHidden(window)) {
             glfwWaitEventsTimeout(0.1);
             if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS)
                 glfwSetWindowShouldClose(window, GLFW_TRUE);
-            lastTime = glfwGetTime();
+            const double now = glfwGetTime();
+            game->controls->skipTime(now - lastTime);
+            lastTime = now;
+            if (passClock)
+                passClock->skip();
+            screenshots.printReports(std::cout, std::cerr);
             continue;
         }
 
@@ -154,9 +162,9 @@ int main(int argc, char* argv[]) {
             text.draw(overlay->lines(state), 8, 8, HudText::scaleFor(game->screenHeight), game->screenWidth,
                       game->screenHeight);
         }
-        for (int i = 0; i < inspect.screenshots; ++i)
-            saveScreenshot("", game->screenWidth, game->screenHeight);
+        screenshots.take(game->screenWidth, game->screenHeight, inspect.screenshots);
         glfwSwapBuffers(window);
+        screenshots.printReports(std::cout, std::cerr);
         if (passClock)
             passClock->frameEnds();
 
@@ -164,6 +172,7 @@ int main(int argc, char* argv[]) {
             std::cout << "GL ERROR DETECTED!!!" << std::endl;
     }
 
+    screenshots.finish(); // none taken is lost on the way out
     text.release();
     game->destroy();
     glfwTerminate();

@@ -62,6 +62,7 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
     glm::vec3 up(0.0f, 1.0f, 0.0f);
     glm::vec3 heading = camera::yawHeading(horizontalAngle);
     bool holdHeading = false;
+    bool flew = false;
 
     if (cameraFlight && paused && heldFlight) {
         direction = heldFlight->direction;
@@ -69,8 +70,13 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
         fieldOfView = heldFlight->fieldOfView;
         heading = heldFlight->heading;
     } else if (cameraFlight) {
+        // Paused with no view held yet (paused before any update), the flight is placed where its
+        // clock stopped, without a step of motion, and that view is held from then on.
         const camera::FlightView flight =
-            camera::fly(position, orbitAngle, lastFlightTime, startTime, input.time, deltaTime, speed);
+            paused
+                ? camera::fly(position, orbitAngle, lastFlightTime, startTime, pausedAt, 0.0f, speed)
+                : camera::fly(position, orbitAngle, lastFlightTime, startTime, input.time, deltaTime, speed);
+        flew = true;
         direction = flight.direction;
         up = flight.up;
         fieldOfView = flight.fieldOfView;
@@ -91,7 +97,7 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
     } else if (!(cameraFlight && paused)) {
         axisHeading.reset();
     }
-    if (cameraFlight && !paused)
+    if (flew)
         heldFlight = HeldFlight{direction, up, heading, fieldOfView};
 
     aspect = camera::aspectRatio(framebufferWidth, framebufferHeight, aspect);
@@ -124,6 +130,17 @@ void Controls::setPaused(bool pause, double now) {
     const double pausedFor = now - pausedAt;
     startTime = float(double(startTime) + pausedFor);
     lastFlightTime = float(double(lastFlightTime) + pausedFor);
+}
+
+void Controls::skipTime(double seconds) {
+    if (!(seconds > 0.0))
+        return;
+    // As a resume does, but before it: paused, the pause's start moves on too, so the resume
+    // takes off only the time the scene saw paused.
+    startTime = float(double(startTime) + seconds);
+    lastFlightTime = float(double(lastFlightTime) + seconds);
+    if (paused)
+        pausedAt += seconds;
 }
 
 double Controls::flightTime(double now) const {
