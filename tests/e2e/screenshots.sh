@@ -33,7 +33,7 @@ demo_in() {
   local folder="$out/$1" w="$2" h="$3" name="$4" filter="${5:-cat}"
   mkdir -p "$folder"
   mkfifo "$out/$name.fifo"
-  $filter <"$out/$name.fifo" >"$out/$name.out" &
+  "$filter" <"$out/$name.fifo" >"$out/$name.out" &
   (cd "$folder" && exec "$build/demo" "$w" "$h" </dev/null >"$out/$name.fifo" 2>"$out/$name.err") &
   pid=$!
   pids+=("$pid")
@@ -108,8 +108,7 @@ done
 # comes from the update, the screenshots after the render), so the gap after that line is the
 # frame that takes them: it is held to twice the median of the five frames before. (Saved on the
 # frame's thread, three pictures this size held it up by about two seconds.)
-stamp() { python3 -u -c 'import sys, time
-for line in sys.stdin: print(f"{time.monotonic():.4f} {line}", end="", flush=True)'; }
+stamp() { while IFS= read -r line; do echo "$EPOCHREALTIME $line"; done; }
 demo_in large 1920 1080 large stamp
 sleep 2
 xdotool keydown --window "$id" m
