@@ -115,11 +115,6 @@ bool ScreenshotWriter::submit(Picture picture) {
     return true;
 }
 
-size_t ScreenshotWriter::pending() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return queue.size() + inProgress;
-}
-
 std::string ScreenshotWriter::skipped() const {
     return "Screenshot skipped: " + std::to_string(capacity) + " still being saved";
 }

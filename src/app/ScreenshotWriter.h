@@ -55,15 +55,13 @@ public:
     void finish(std::ostream& out, std::ostream& err);
     void finish(); // onto standard output and error
 
-    size_t pending() const;
-
 private:
     void work();
     std::string skipped() const;
 
     const std::string folder;
     const size_t capacity;
-    mutable std::mutex mutex;
+    std::mutex mutex;
     std::condition_variable wake;
     std::deque<Picture> queue;
     size_t inProgress = 0;

@@ -38,7 +38,7 @@ demo_in() {
   pid=$!
   pids+=("$pid")
   id="$(demo_window "$pid")"
-  [ -n "$id" ] || { echo "FAIL: no Demo window"; exit 1; }
+  [ -n "$id" ] || { echo "FAIL: no Demo window [$(tail -n 3 "$out/$name.err")]"; exit 1; }
 }
 # Whether PNG $1 decodes completely (every chunk's checksum, every row).
 decodes() { convert -regard-warnings "$1" null: 2>/dev/null; }
