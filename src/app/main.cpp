@@ -8,6 +8,7 @@
 #include "app/DebugOutput.h"
 #include "app/FrameTimeHistory.h"
 #include "app/Inspect.h"
+#include "app/ScreenshotWriter.h"
 #include "app/SettingsPanel.h"
 #include "app/ShaderWatcher.h"
 #include "app/WindowSize.h"
@@ -107,17 +108,24 @@ int main(int argc, char* argv[]) {
     int panelScreenshots = 0; // asked for by the panel's button, taken with the next frame
     // Shader files edited while the demo runs are rebuilt within the frame loop; F5 rebuilds all.
     ShaderWatcher shaderWatcher;
+    ScreenshotWriter screenshots; // F12: read back here, encoded and written by its own thread
 
     while (!glfwWindowShouldClose(window)) {
         // A minimised or zero-sized window shows nothing: nothing is drawn, and the loop sleeps
         // until something happens (or a short while passes) instead of spinning. Time spent
-        // hidden is no frame's time, so the lights do not jump on restore.
+        // hidden is no frame's time and no scene time: neither the lights nor the flight jump
+        // on restore, and the overlay does not count it as a frame.
         if (frameHidden(window)) {
             glfwWaitEventsTimeout(0.1);
             if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS)
                 glfwSetWindowShouldClose(window, GLFW_TRUE);
-            lastTime = glfwGetTime();
+            const double now = glfwGetTime();
+            game->controls->skipTime(now - lastTime);
+            lastTime = now;
+            if (passClock)
+                passClock->skip();
             frameTimes.clear();
+            screenshots.printReports(std::cout, std::cerr);
             continue;
         }
 
@@ -180,8 +188,7 @@ int main(int argc, char* argv[]) {
                                      game->paused};
             text.draw(overlay->lines(state), 8, overlayTop, textScale, game->screenWidth, game->screenHeight);
         }
-        for (int i = 0; i < inspect.screenshots; ++i)
-            saveScreenshot("", game->screenWidth, game->screenHeight);
+        screenshots.take(game->screenWidth, game->screenHeight, inspect.screenshots);
         // Over the picture but not in its screenshots.
         const PanelRequests asked = panel->draw(
             game->settings, {game->controls->cameraFlight, game->flightTime(), vantor::camera::kFlightSeconds,
@@ -194,6 +201,7 @@ int main(int argc, char* argv[]) {
             game->setPaused(!game->paused);
         panelScreenshots += asked.screenshot;
         glfwSwapBuffers(window);
+        screenshots.printReports(std::cout, std::cerr);
         if (passClock)
             passClock->frameEnds();
 
@@ -201,6 +209,7 @@ int main(int argc, char* argv[]) {
             std::cout << "GL ERROR DETECTED!!!" << std::endl;
     }
 
+    screenshots.finish(); // none taken is lost on the way out
     text.release();
     panel.reset();
     game->destroy();

@@ -5,12 +5,16 @@
 #include <FreeImage.h>
 #include <GL/glew.h>
 
-bool writePng(const std::string& path, const Picture& picture) {
-    if (picture.width <= 0 || picture.height <= 0)
-        return false;
+namespace {
+
+// A FreeImage copy of the picture; null for an empty picture or when FreeImage cannot allocate.
+FIBITMAP* toBitmap(const Picture& picture) {
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.rgba.size() < static_cast<size_t>(picture.width) * picture.height * 4)
+        return nullptr;
     FIBITMAP* bitmap = FreeImage_Allocate(picture.width, picture.height, 32);
     if (!bitmap)
-        return false;
+        return nullptr;
     // Both GL and FreeImage keep the bottom row first; only the channel order differs.
     for (int y = 0; y < picture.height; ++y) {
         BYTE* row = FreeImage_GetScanLine(bitmap, y);
@@ -22,7 +26,39 @@ bool writePng(const std::string& path, const Picture& picture) {
             row[4 * x + FI_RGBA_ALPHA] = src[4 * x + 3];
         }
     }
+    return bitmap;
+}
+
+} // namespace
+
+bool writePng(const std::string& path, const Picture& picture) {
+    FIBITMAP* bitmap = toBitmap(picture);
+    if (!bitmap)
+        return false;
     const bool ok = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), PNG_DEFAULT);
+    FreeImage_Unload(bitmap);
+    return ok;
+}
+
+bool encodePng(const Picture& picture, std::vector<unsigned char>& png, bool fast) {
+    png.clear();
+    // The shared library registers its plugins when it is loaded, before any thread starts;
+    // after that a save reads the plugin table only, and each call has its own bitmap, memory
+    // stream and libpng state.
+    FIBITMAP* bitmap = toBitmap(picture);
+    if (!bitmap)
+        return false;
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    bool ok =
+        memory && FreeImage_SaveToMemory(FIF_PNG, bitmap, memory, fast ? PNG_Z_BEST_SPEED : PNG_DEFAULT);
+    BYTE* bytes = nullptr;
+    DWORD size = 0;
+    if (ok && FreeImage_AcquireMemory(memory, &bytes, &size) && size > 0)
+        png.assign(bytes, bytes + size);
+    else
+        ok = false;
+    if (memory)
+        FreeImage_CloseMemory(memory);
     FreeImage_Unload(bitmap);
     return ok;
 }

@@ -66,6 +66,7 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
     glm::vec3 up(0.0f, 1.0f, 0.0f);
     glm::vec3 heading = camera::yawHeading(horizontalAngle);
     bool holdHeading = false;
+    bool flew = false;
 
     if (cameraFlight && paused && heldFlight) {
         direction = heldFlight->direction;
@@ -73,11 +74,13 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
         fieldOfView = heldFlight->fieldOfView;
         heading = heldFlight->heading;
     } else if (cameraFlight) {
-        // Paused with nothing held yet (paused before the first flown update, or just moved to
-        // another moment), the flight is shown as it stands at the pause, without moving on.
-        const double flightNow = paused ? pausedAt : input.time;
-        const camera::FlightView flight = camera::fly(position, orbitAngle, lastFlightTime, startTime,
-                                                      flightNow, paused ? 0.0f : deltaTime, speed);
+        // Paused with no view held yet (paused before any update), the flight is placed where its
+        // clock stopped, without a step of motion, and that view is held from then on.
+        const camera::FlightView flight =
+            paused
+                ? camera::fly(position, orbitAngle, lastFlightTime, startTime, pausedAt, 0.0f, speed)
+                : camera::fly(position, orbitAngle, lastFlightTime, startTime, input.time, deltaTime, speed);
+        flew = true;
         direction = flight.direction;
         up = flight.up;
         fieldOfView = flight.fieldOfView;
@@ -98,7 +101,7 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
     } else if (!(cameraFlight && paused)) {
         axisHeading.reset();
     }
-    if (cameraFlight && !(paused && heldFlight))
+    if (flew)
         heldFlight = HeldFlight{direction, up, heading, fieldOfView};
 
     aspect = camera::aspectRatio(framebufferWidth, framebufferHeight, aspect);
@@ -145,6 +148,17 @@ void Controls::jumpFlightTo(double t, double now) {
     axisHeading.reset();
     // Paused, the next update shows the new moment instead of the one held.
     heldFlight.reset();
+}
+
+void Controls::skipTime(double seconds) {
+    if (!(seconds > 0.0))
+        return;
+    // As a resume does, but before it: paused, the pause's start moves on too, so the resume
+    // takes off only the time the scene saw paused.
+    startTime = float(double(startTime) + seconds);
+    lastFlightTime = float(double(lastFlightTime) + seconds);
+    if (paused)
+        pausedAt += seconds;
 }
 
 double Controls::flightTime(double now) const {

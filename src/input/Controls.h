@@ -58,10 +58,14 @@ public:
               glm::mat4& view, glm::mat4& projection);
 
     // Paused, the flight holds: its clock stops (the time spent paused is taken off when it
-    // resumes, so it goes on exactly where it stopped) and its last view stays. The free
-    // camera still moves and looks around. `now` is a reading of `clock`.
+    // resumes, so it goes on exactly where it stopped) and its last view stays; paused before
+    // any update, it holds its view at the moment of the pause. The free camera still moves
+    // and looks around. `now` is a reading of `clock`.
     void setPaused(bool pause, double now);
-    // Seconds of flight since the start at `now`, time spent paused not counted.
+    // Time the scene did not see (a minimised window): the flight's clock stands still over
+    // `seconds`, exactly as over a pause, and goes on from where it was.
+    void skipTime(double seconds);
+    // Seconds of flight since the start at `now`, time spent paused or skipped not counted.
     double flightTime(double now) const;
     // Puts the flight at `t` seconds after its start (clamped to 0 .. kFlightSeconds) as if it
     // had flown there from the start (camera::flightPlaceAt); it goes on from there, or holds

@@ -50,6 +50,15 @@ void Overlay::addFrame(double frameMs) {
     frames = 0;
 }
 
+void Overlay::restart() {
+    sumFrameMs = 0;
+    frames = 0;
+    for (PassSum& pass : sums) {
+        pass.ms = 0;
+        pass.count = 0;
+    }
+}
+
 std::vector<std::string> Overlay::lines(const OverlayState& state) const {
     std::vector<std::string> out;
     if (published)

@@ -29,6 +29,11 @@ public:
     // times are ignored.
     void addFrame(double frameMs);
 
+    // Drops the frames and passes of the window still filling: after a stretch no frame saw
+    // (a minimised window), the averages start afresh instead of taking it for one long frame.
+    // The numbers shown stay until the next window is full.
+    void restart();
+
     // The overlay's text, one string per line:
     //   "<fps> fps  <ms> ms/frame"
     //   "pass ms (glFinish-timed)" and one line per pass, in the order first seen

@@ -37,3 +37,8 @@ void PassClock::frameEnds() {
     lastFrameEnd = now;
     counting = true;
 }
+
+void PassClock::skip() {
+    counting = false;
+    overlay.restart();
+}

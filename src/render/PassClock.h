@@ -33,6 +33,9 @@ public:
     // Adds the wall time since the previous call as one frame (no finish: the swap has already
     // waited for the frame). The first call only starts the count.
     void frameEnds();
+    // The time since the last frame was not frames (the window was hidden): the next
+    // `frameEnds` only starts the count again, and the overlay restarts its averages.
+    void skip();
 
 private:
     Overlay& overlay;

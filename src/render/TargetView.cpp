@@ -1,5 +1,7 @@
 #include "render/TargetView.h"
 
+#include <algorithm>
+
 namespace {
 
 // Display program modes, as view.frag reads them.
@@ -44,10 +46,30 @@ GLuint targetOf(TargetViewId view, const ViewSources& s) {
     }
 }
 
+const char* const faceNames[6] = {"+X", "-X", "+Y", "-Y", "+Z", "-Z"};
+
 } // namespace
 
+ShadowFaceGrid shadowFaceGrid(int width, int height) {
+    ShadowFaceGrid best;
+    best.cell = -1;
+    for (const int columns : {6, 3, 2, 1}) {
+        const int rows = 6 / columns;
+        const int cell = std::max(0, std::min(width / columns, height / rows));
+        if (cell > best.cell) {
+            best.columns = columns;
+            best.rows = rows;
+            best.cell = cell;
+        }
+    }
+    best.left = (width - best.columns * best.cell) / 2;
+    best.bottom = (height - best.rows * best.cell) / 2;
+    return best;
+}
+
 TargetView::TargetView(const std::string& shaderDir)
-    : program(std::make_unique<Shader>(shaderDir + "texture.vert", shaderDir + "view.frag")) {}
+    : program(std::make_unique<Shader>(shaderDir + "texture.vert", shaderDir + "view.frag")),
+      atlasPath(shaderDir + "../Textures/font.png") {}
 
 TargetView::~TargetView() = default;
 
@@ -75,6 +97,9 @@ void TargetView::draw(TargetViewId view, const ViewSources& s) {
     glUniform1i(glGetUniformLocation(id, "mode"), settings[static_cast<int>(view)].mode);
     glUniform2i(glGetUniformLocation(id, "windowSize"), s.width, s.height);
     glUniform2f(glGetUniformLocation(id, "nearFar"), s.nearPlane, s.farPlane);
+    const ShadowFaceGrid grid = shadowFaceGrid(s.width, s.height);
+    glUniform3i(glGetUniformLocation(id, "faceGrid"), grid.columns, grid.rows, grid.cell);
+    glUniform2i(glGetUniformLocation(id, "gridOrigin"), grid.left, grid.bottom);
     glUniform1i(glGetUniformLocation(id, "target"), 0);
     glUniform1i(glGetUniformLocation(id, "shadowCube"), 1);
     glActiveTexture(GL_TEXTURE0);
@@ -86,6 +111,16 @@ void TargetView::draw(TargetViewId view, const ViewSources& s) {
     glBindVertexArray(s.quadVAO);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);
+
+    if (view == TargetViewId::ShadowCube) {
+        if (!labels)
+            labels = std::make_unique<HudText>(atlasPath);
+        // Small cells take small labels: the text must not hide the face it names.
+        const int scale = std::max(1, std::min(3, grid.cell / 160));
+        for (int face = 0; face < 6; ++face)
+            labels->draw({faceNames[face]}, grid.cellX(face), grid.cellYFromTop(face, s.height), scale,
+                         s.width, s.height);
+    }
 
     glBindSampler(1, 0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);

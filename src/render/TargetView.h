@@ -5,6 +5,7 @@
 // readable. View 1, the final picture, draws nothing and costs nothing.
 
 #include "gpu/Shader.h"
+#include "render/HudText.h"
 
 #include <GL/glew.h>
 
@@ -25,6 +26,22 @@ struct ViewSources {
     int width = 0, height = 0;  // the window's framebuffer
 };
 
+// Where the shadow view puts the cube's six faces (+X, -X, +Y, -Y, +Z, -Z): square cells of
+// `cell` pixels, `columns` x `rows` of them (6 x 1, 3 x 2, 2 x 3 or 1 x 6, whichever gives the
+// largest cells for the window's shape; the earlier on a tie), centred in the window. Face i
+// sits in column i % columns and row i / columns counted from the top.
+struct ShadowFaceGrid {
+    int columns = 6, rows = 1;
+    int cell = 0;             // pixels a side
+    int left = 0, bottom = 0; // the grid's lower-left corner, window pixels from the lower left
+    // The top-left corner of face i's cell, window pixels from the top left (as HudText places text).
+    int cellX(int face) const { return left + (face % columns) * cell; }
+    int cellYFromTop(int face, int windowHeight) const {
+        return windowHeight - bottom - rows * cell + (face / columns) * cell;
+    }
+};
+ShadowFaceGrid shadowFaceGrid(int width, int height);
+
 class TargetView {
 public:
     // Builds the display program from "<shaderDir>texture.vert" and "<shaderDir>view.frag".
@@ -43,4 +60,9 @@ public:
     void draw(TargetViewId view, const ViewSources& sources);
 
     std::unique_ptr<Shader> program;
+    // The shadow faces' labels; made the first time the shadow view is drawn.
+    std::unique_ptr<HudText> labels;
+
+private:
+    std::string atlasPath;
 };

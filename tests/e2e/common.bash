@@ -8,11 +8,12 @@ fail() {
 }
 
 # Prints the id of process $1's window titled "Demo" once it shows (up to 60 s); prints
-# nothing if the process ends first or no window comes.
+# nothing if the process ends first or no window comes. (--all: the pid and the name must both
+# match, or with two demos running each would find the other's window too.)
 demo_window() {
   local pid="$1" id="" i
   for i in $(seq 600); do
-    id="$(xdotool search --pid "$pid" --name '^Demo$' 2>/dev/null | head -n 1)"
+    id="$(xdotool search --all --pid "$pid" --name '^Demo$' 2>/dev/null | head -n 1)"
     [ -n "$id" ] && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1

@@ -6,7 +6,10 @@
 #     non-black to the last pixel at these sizes; a frame left at the old size leaves whole
 #     strips black;
 #   - minimised, it uses under 30 % of one core over 5 s (it renders nothing and waits for
-#     events), and once restored shows a whole picture again;
+#     events), and once restored shows a whole picture again; minimised for 10 s during the
+#     glide with M held, the flight stands still: the first view line after restoring is within
+#     two frames' motion of the last before (a flight clock that ran on would have left the
+#     glide for the orbit);
 #   - with the free camera (J), giving the focus to an xterm, clicking there and coming back
 #     does not turn the view: M's angles before and after agree within 0.01 radian, though the
 #     pointer rested far outside the demo's window all the while;
@@ -94,23 +97,50 @@ done
 xdotool windowsize "$id" 800 480
 sleep 1.5
 
-# Minimised.
+# Minimised, about 11 s into the 15 s glide, with M held: one view line per frame.
+xdotool keydown --window "$id" m
+sleep 1.5
 xdotool windowminimize "$id"
 for i in $(seq 30); do
   xprop -id "$id" WM_STATE 2>/dev/null | grep -q Iconic && break
   sleep 0.1
 done
+hidden_at=""
 if xprop -id "$id" WM_STATE 2>/dev/null | grep -q Iconic; then
   sleep 1
+  hidden_at="$(view_lines "$out/stdout")"
   cpu="$(cpu_percent "$pid" 5)"
   echo "minimised: $cpu % of one core"
   [ "$cpu" -lt 30 ] || fail "minimised, the demo used $cpu % of one core (want under 30)"
+  sleep 3
 else
   fail "the window did not minimise (WM_STATE: $(xprop -id "$id" WM_STATE 2>&1 | tail -n 1))"
 fi
+# The focus left with the window and released M: pressed again before the window returns, so
+# the first frame after it prints.
+xdotool keydown --window "$id" m
 timeout 10 xdotool windowactivate --sync "$id" 2>/dev/null
-sleep 1.5
+sleep 1
+xdotool keyup --window "$id" m
+sleep 0.5
 expect_whole_frame "$id" "$out/restored.ppm" 800 480 "restored after minimising"
+if [ -n "$hidden_at" ]; then
+  # Distances between consecutive view directions: the median of the three frames before the
+  # window hid, and the step across the hidden stretch.
+  read -r step across <<<"$(grep -E '^(-?[0-9.e+-]+  ){3}' "$out/stdout" | awk -v n="$hidden_at" '
+    { x[NR] = $1; y[NR] = $2; z[NR] = $3 }
+    function d(i) { return sqrt((x[i] - x[i - 1]) ^ 2 + (y[i] - y[i - 1]) ^ 2 + (z[i] - z[i - 1]) ^ 2) }
+    END { if (n < 4 || NR <= n) exit
+          a = d(n - 2); b = d(n - 1); c = d(n)
+          print (a > b ? (b > c ? b : (a > c ? c : a)) : (a > c ? a : (b > c ? c : b))), d(n + 1) }')"
+  echo "minimised 10 s in the glide: the view moved ${across:-?} across it, ${step:-?} a frame before"
+  if [ -z "$across" ]; then
+    fail "no view lines around the minimised stretch (lines before it: $hidden_at, in all: $(view_lines "$out/stdout"))"
+  else
+    awk -v s="$step" -v a="$across" 'BEGIN { exit !(a <= 2 * s) }' ||
+      fail "the flight moved on while minimised: the view moved $across across the hidden stretch, $step a frame before"
+  fi
+fi
 
 # Focus: the free camera stays put while another client has the focus and the pointer.
 xdotool key --window "$id" j

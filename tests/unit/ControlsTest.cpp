@@ -182,6 +182,41 @@ TEST(ControlsFlight, PauseHoldsTheFlightAndResumesWhereItStopped) {
     EXPECT_NEAR(paused.flightTime(35.0), straight.flightTime(30.0), 1e-5);
 }
 
+TEST(ControlsFlight, PausedBeforeTheFirstUpdateOrHiddenTheFlightStandsWhereItWas) {
+    // Paused at 0.5 s before any update: the view at the glide's start holds however long the
+    // pause; resumed at 3 s, the flight goes on as an unpaused one does from 0.5 s.
+    Controls paused(0.0f), straight(0.0f);
+    paused.setPaused(true, 0.5);
+    const Frame held = step(paused, idleAt(0.6), 0.1f);
+    const glm::vec3 place = paused.position;
+    for (int tick = 7; tick <= 30; ++tick) {
+        EXPECT_EQ(step(paused, idleAt(tick * 0.1), 0.1f).view, held.view) << "t = " << tick * 0.1;
+        EXPECT_EQ(paused.position, place);
+    }
+    EXPECT_NEAR(paused.flightTime(3.0), 0.5, 1e-6);
+    paused.setPaused(false, 3.0);
+    // Then 10 s of hidden window at 5 s (as the frame loop reports it): no flight time passes.
+    const auto stepBoth = [&](double pausedAt, double straightAt) {
+        const Frame a = step(paused, idleAt(pausedAt), 0.1f);
+        const Frame b = step(straight, idleAt(straightAt), 0.1f);
+        expectVecNear(forwardOf(a.view), forwardOf(b.view), 1e-4f);
+        expectVecNear(paused.position, straight.position, 1e-4f);
+    };
+    for (int tick = 1; tick <= 20; ++tick)
+        stepBoth(3.0 + tick * 0.1, 0.5 + tick * 0.1);
+    paused.skipTime(10.0);
+    // Far enough to leave the glide (15 s) for the orbit on both.
+    for (int tick = 1; tick <= 150; ++tick)
+        stepBoth(15.0 + tick * 0.1, 2.5 + tick * 0.1);
+    EXPECT_NEAR(paused.flightTime(30.0), straight.flightTime(17.5), 1e-5);
+
+    // Hidden while paused: the resume still takes off only the paused time the scene saw.
+    paused.setPaused(true, 31.0);
+    paused.skipTime(7.0);
+    paused.setPaused(false, 40.0);
+    EXPECT_NEAR(paused.flightTime(40.0), straight.flightTime(17.5) + 1.0, 1e-4);
+}
+
 TEST(ControlsFlight, ToggleRequestFlipsEveryUpdateItIsSet) {
     Controls controls(0.0f);
     ControlsInput input = idleAt(1.0);

@@ -1,12 +1,18 @@
-// The keys that look inside the frame, read from the key record, and the screenshots' names.
+// The keys that look inside the frame, read from the key record, and the screenshots they take:
+// the names they claim, the files they write or remove, the writer that saves them off the frame.
 
 #include "app/Inspect.h"
+#include "app/ScreenshotWriter.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
+#include <sys/resource.h>
 
 using vantor::input::KeyRecord;
 
@@ -51,15 +57,116 @@ TEST(InspectKeys, EachPressActsOnceWhateverTheFrameRate) {
     EXPECT_FALSE(inspect.toggleOverlay || inspect.togglePause || inspect.screenshots);
 }
 
+namespace {
+
+std::string contentOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A fresh, empty folder of the test's own, removed again when the test ends.
+struct Folder {
+    explicit Folder(const char* name) : path(std::filesystem::temp_directory_path() / name) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~Folder() { std::filesystem::remove_all(path); }
+    size_t entries() const {
+        return size_t(
+            std::distance(std::filesystem::directory_iterator(path), std::filesystem::directory_iterator()));
+    }
+    std::filesystem::path path;
+};
+
+} // namespace
+
 TEST(InspectKeys, AScreenshotNeverTakesAnExistingName) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "demo-screenshot-names";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    EXPECT_EQ(nextScreenshotName(folder.string()), "screenshot-0001.png");
-    std::ofstream(folder / "screenshot-0001.png") << "taken";
-    std::filesystem::create_directory(folder / "screenshot-0002.png");
-    std::filesystem::create_symlink("nowhere", folder / "screenshot-0003.png");
-    EXPECT_EQ(nextScreenshotName(folder.string()), "screenshot-0004.png")
-        << "files, folders and dangling links all keep their names";
-    std::filesystem::remove_all(folder);
+    const Folder folder("demo-screenshot-names");
+    const std::vector<unsigned char> bytes = {'p', 'n', 'g'};
+    ScreenshotFile file = writeScreenshotFile(folder.path.string(), bytes);
+    ASSERT_TRUE(file.saved) << file.error;
+    EXPECT_EQ(file.path, (folder.path / "screenshot-0001.png").string());
+    EXPECT_EQ(contentOf(file.path), "png");
+
+    // Files, folders and dangling links all keep their names, and none is written through.
+    std::filesystem::remove(file.path);
+    std::ofstream(folder.path / "screenshot-0001.png") << "taken";
+    std::filesystem::create_directory(folder.path / "screenshot-0002.png");
+    std::filesystem::create_symlink("nowhere", folder.path / "screenshot-0003.png");
+    file = writeScreenshotFile(folder.path.string(), bytes);
+    ASSERT_TRUE(file.saved) << file.error;
+    EXPECT_EQ(std::filesystem::path(file.path).filename(), "screenshot-0004.png");
+    EXPECT_EQ(contentOf(folder.path / "screenshot-0001.png"), "taken");
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "nowhere"));
+}
+
+TEST(Screenshots, AFileThatCannotBeWrittenWhollyIsRemovedAndTheReasonGiven) {
+    const Folder folder("demo-screenshot-failures");
+    // A file size limit stops the write part-way, as a disk that fills up does: the first write
+    // is cut short, the next fails.
+    struct rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const struct rlimit small = {4096, limit.rlim_max};
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ScreenshotFile file =
+        writeScreenshotFile(folder.path.string(), std::vector<unsigned char>(20000, 7));
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(file.saved);
+    EXPECT_EQ(file.error,
+              "cannot write " + (folder.path / "screenshot-0001.png").string() + ": File too large");
+    EXPECT_EQ(folder.entries(), 0u) << "the cut-off file is left behind";
+
+    // A folder that is gone: nothing is made, and the system's reason is given.
+    const ScreenshotFile gone = writeScreenshotFile((folder.path / "gone").string(), {1});
+    EXPECT_FALSE(gone.saved);
+    EXPECT_NE(gone.error.find(": No such file or directory"), std::string::npos) << gone.error;
+}
+
+TEST(Screenshots, TheWriterSavesEveryPictureTakenInOrderAndSkipsPastItsBound) {
+    const Folder folder("demo-screenshot-writer");
+    std::vector<Picture> pictures;
+    {
+        ScreenshotWriter writer(folder.path.string(), 8);
+        for (int i = 0; i < 5; ++i) {
+            Picture picture{3 + i, 2, {}};
+            for (int p = 0; p < picture.width * picture.height; ++p)
+                picture.rgba.insert(picture.rgba.end(), {(unsigned char)(40 * i), (unsigned char)p, 9, 255});
+            pictures.push_back(picture);
+            EXPECT_TRUE(writer.submit(picture));
+        }
+        std::ostringstream out, err;
+        writer.finish(out, err);
+        EXPECT_EQ(err.str(), "");
+        std::string expected;
+        for (int i = 1; i <= 5; ++i)
+            expected += "Screenshot saved: " +
+                        (folder.path / ("screenshot-000" + std::to_string(i) + ".png")).string() + "\n";
+        EXPECT_EQ(out.str(), expected);
+        EXPECT_FALSE(writer.submit(pictures[0])) << "taken after the end";
+        writer.printReports(out, err);
+        EXPECT_EQ(err.str(), "Screenshot skipped: 8 still being saved\n");
+    }
+    for (int i = 0; i < 5; ++i) {
+        Picture read;
+        ASSERT_TRUE(
+            readPng((folder.path / ("screenshot-000" + std::to_string(i + 1) + ".png")).string(), read));
+        EXPECT_EQ(read.width, pictures[i].width);
+        EXPECT_EQ(read.rgba, pictures[i].rgba) << "screenshot " << i + 1;
+    }
+
+    // A picture that takes a while to encode keeps a writer of one busy: the next press is skipped
+    // and says so, and the writer saves the first all the same.
+    Picture noise{1200, 1200, std::vector<unsigned char>(size_t(1200) * 1200 * 4)};
+    unsigned state = 1;
+    for (unsigned char& byte : noise.rgba)
+        byte = (unsigned char)((state = state * 1103515245u + 12345u) >> 24);
+    std::ostringstream out, err;
+    ScreenshotWriter writer(folder.path.string(), 1);
+    EXPECT_TRUE(writer.submit(noise));
+    EXPECT_FALSE(writer.submit(noise));
+    writer.finish(out, err);
+    EXPECT_EQ(err.str(), "Screenshot skipped: 1 still being saved\n");
+    EXPECT_EQ(out.str(), "Screenshot saved: " + (folder.path / "screenshot-0006.png").string() + "\n");
 }

@@ -1,12 +1,16 @@
 // The overlay's numbers and text: times averaged over half-second windows, passes kept in the
-// order first seen (by name, whatever the pointer), and the lines the overlay shows.
+// order first seen (by name, whatever the pointer), the lines the overlay shows, and a hidden
+// stretch that is not taken for a frame.
 
 #include "render/Overlay.h"
+#include "render/PassClock.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 TEST(Overlay, AveragesFramesAndPassesOverHalfSecondWindows) {
@@ -74,4 +78,38 @@ TEST(Overlay, LinesShowTimesPassesSizeViewFlightAndPause) {
               (std::vector<std::string>{"1.7 fps  600.0 ms/frame", "pass ms (glFinish-timed)",
                                         "  shadow       7.25", "  blur 1 (h)   0.50", "640 x 384  view free",
                                         "flight off  t 3.5 s", "paused"}));
+}
+
+TEST(Overlay, HiddenStretchesAreNoFrames) {
+    // A window half filled before the window was hidden is dropped with the stretch: the next
+    // average holds only the frames after it, and the numbers shown before stay until then.
+    Overlay overlay(100.0);
+    for (int frame = 0; frame < 5; ++frame) {
+        overlay.addPass("shadow", 2.0);
+        overlay.addFrame(20.0);
+    }
+    ASSERT_TRUE(overlay.hasAverages());
+    overlay.addPass("shadow", 50.0);
+    overlay.addFrame(60.0);
+    overlay.restart();
+    EXPECT_DOUBLE_EQ(overlay.frameMs(), 20.0);
+    for (int frame = 0; frame < 2; ++frame) {
+        overlay.addPass("shadow", 4.0);
+        overlay.addFrame(50.0);
+    }
+    EXPECT_DOUBLE_EQ(overlay.frameMs(), 50.0);
+    EXPECT_DOUBLE_EQ(overlay.passes()[0].ms, 4.0);
+
+    // The clock feeding it: the time up to the first frame after a skip is no frame's time.
+    // (frameEnds reads the clock only, no GL.)
+    Overlay fed(0.0); // every frame is a window of its own
+    PassClock clock(fed);
+    clock.frameEnds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // hidden
+    clock.skip();
+    clock.frameEnds();
+    EXPECT_FALSE(fed.hasAverages()) << "the frame across the skip was counted";
+    clock.frameEnds();
+    ASSERT_TRUE(fed.hasAverages());
+    EXPECT_LT(fed.frameMs(), 100.0);
 }

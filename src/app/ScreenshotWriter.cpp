@@ -1,0 +1,176 @@
+#include "app/ScreenshotWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <iostream>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+std::string reason(int error) {
+    char buffer[256];
+    return strerror_r(error, buffer, sizeof buffer); // the GNU form: returns the text
+}
+
+// Every byte of `bytes` into `fd`, however many writes it takes; the system's reason when a
+// write fails (a full disk or an exhausted quota shows here, or only at sync or close).
+std::string writeAll(int fd, const std::vector<unsigned char>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return reason(n < 0 ? errno : EIO);
+        done += size_t(n);
+    }
+    // Some file systems take no sync (EINVAL); the bytes are then only as safe as the close makes them.
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        return reason(errno);
+    return std::string();
+}
+
+} // namespace
+
+ScreenshotFile writeScreenshotFile(const std::string& folder, const std::vector<unsigned char>& bytes) {
+    ScreenshotFile result;
+    for (int number = 1; number <= 9999; ++number) {
+        char name[32];
+        std::snprintf(name, sizeof name, "screenshot-%04d.png", number);
+        const std::string path = (std::filesystem::path(folder) / name).string();
+        // Exclusive: an existing name, even a dangling link, is never opened, and of two demos
+        // racing for one name exactly one gets it.
+        int fd = -1;
+        do
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        while (fd < 0 && errno == EINTR);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0) {
+            result.error = "cannot write " + path + ": " + reason(errno);
+            return result;
+        }
+        result.path = path;
+        std::string failure = writeAll(fd, bytes);
+        if (::close(fd) != 0 && failure.empty())
+            failure = reason(errno);
+        if (!failure.empty()) {
+            ::unlink(path.c_str());
+            result.error = "cannot write " + path + ": " + failure;
+            return result;
+        }
+        result.saved = true;
+        return result;
+    }
+    result.error = "screenshot-0001.png to screenshot-9999.png all exist";
+    return result;
+}
+
+ScreenshotWriter::ScreenshotWriter(std::string folder, size_t capacity)
+    : folder(std::move(folder)), capacity(std::max<size_t>(1, capacity)), worker([this] { work(); }) {}
+
+ScreenshotWriter::~ScreenshotWriter() {
+    finish();
+}
+
+void ScreenshotWriter::take(int width, int height, int presses) {
+    if (presses <= 0)
+        return;
+    size_t room = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        // Only this thread adds pictures, so room found here is still there below.
+        room = stopping ? 0 : capacity - std::min(capacity, queue.size() + inProgress);
+    }
+    // Presses in one frame see one picture: it is read back once.
+    const int accepted = int(std::min(room, size_t(presses)));
+    Picture picture = accepted > 0 ? readWindow(width, height) : Picture{};
+    for (int press = 1; press <= presses; ++press) {
+        if (press < accepted) {
+            submit(picture);
+        } else if (press == accepted) {
+            submit(std::move(picture));
+        } else {
+            std::lock_guard<std::mutex> lock(mutex);
+            reports.push_back({false, skipped()});
+        }
+    }
+}
+
+bool ScreenshotWriter::submit(Picture picture) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (stopping || queue.size() + inProgress >= capacity) {
+            reports.push_back({false, skipped()});
+            return false;
+        }
+        queue.push_back(std::move(picture));
+    }
+    wake.notify_one();
+    return true;
+}
+
+std::string ScreenshotWriter::skipped() const {
+    return "Screenshot skipped: " + std::to_string(capacity) + " still being saved";
+}
+
+void ScreenshotWriter::printReports(std::ostream& out, std::ostream& err) {
+    std::vector<Report> done;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        done.swap(reports);
+    }
+    for (const Report& report : done)
+        (report.ok ? out : err) << report.line << std::endl;
+}
+
+void ScreenshotWriter::finish() {
+    finish(std::cout, std::cerr);
+}
+
+void ScreenshotWriter::finish(std::ostream& out, std::ostream& err) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    wake.notify_all();
+    if (worker.joinable())
+        worker.join();
+    printReports(out, err);
+}
+
+void ScreenshotWriter::work() {
+    // Below the frame's own threads (this one alone: on Linux a thread's nice value is its own),
+    // so encoding takes the time the renderer leaves and does not stretch frames.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        wake.wait(lock, [this] { return stopping || !queue.empty(); });
+        if (queue.empty())
+            return; // stopping, and everything taken is saved
+        Picture picture = std::move(queue.front());
+        queue.pop_front();
+        ++inProgress;
+        lock.unlock();
+
+        Report report{false, ""};
+        std::vector<unsigned char> png;
+        if (!encodePng(picture, png, true)) {
+            report.line = "Screenshot not saved: cannot encode the picture as PNG";
+        } else {
+            const ScreenshotFile file = writeScreenshotFile(folder, png);
+            report.ok = file.saved;
+            report.line =
+                file.saved ? "Screenshot saved: " + file.path : "Screenshot not saved: " + file.error;
+        }
+
+        lock.lock();
+        --inProgress;
+        reports.push_back(std::move(report));
+    }
+}
