@@ -1,6 +1,6 @@
 #version 330 core
 // Deferred lighting: lights the G-buffer with a dim night-sky ambient, the shadow-casting
-// centre light and up to 50 coloured point lights, lights the building's outside with
+// centre light and up to 1000 coloured point lights, lights the building's outside with
 // moonlight and the glow of its windows, tone-maps the result into the 8-bit target and
 // sends only what outshines the scene to the bloom.
 //
@@ -11,8 +11,9 @@
 //
 // Coloured lights fade smoothly to exactly zero at their reach, so a pixel only needs the
 // lights within it. The CPU bins them into a grid of boxes (floor-plan cells stacked in
-// slabs of height) that carry the mask of the lights that can reach them, so one texel
-// fetch replaces a distance test per light and the shading loop visits only the set bits.
+// slabs of height), each with the list of the lights that can reach it, so one texel fetch
+// finds the pixel's list and the shading loop visits only the lights on it, in ascending
+// order (the sum comes out the same whatever the box's size).
 //
 // The shadow cube map holds each face's hardware depth; the light-to-pixel vector's major
 // axis is the distance along that face's view direction, which converts to the same depth
@@ -23,9 +24,9 @@
 //
 // In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights"
-// (the same lights reach the loop packed, through "lightData" and "lightColorScale"),
-// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the grid: usampler "lightMasks",
-// "lightGrid" and "lightSlabs"; the building's shape: "levelShape", "windowCentreHeights".
+// (the first fifty; every light reaches the loop packed, through the block "LightBlock" and
+// "lightColorScale", "lightSquash"), "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the
+// grid: usampler "lightBoxes", usamplerBuffer "lightLists", "lightGrid" and "lightSlabs"; the building's shape: "levelShape", "windowCentreHeights".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
@@ -39,23 +40,32 @@ struct Light {
     vec3 Position;
     vec3 Color;
 };
-const int MAX_LIGHTS = 50;
-uniform Light lights[MAX_LIGHTS];
+uniform Light lights[50];
+const int MAX_LIGHTS = 1000;
 // What the loop reads per light, made from the same objects as "lights" each frame: xyz the
 // position, w the colour pushed away from grey (by 1.4: the random colours are often pale, the
 // pools should read as colour) and packed as the integer red + 256 green + 65536 blue (8 bits each,
-// one step is lightColorScale). One vec4 read instead of two vec3 reads per light.
-uniform vec4 lightData[MAX_LIGHTS];
+// one step is lightColorScale). One vec4 read instead of two vec3 reads per light; a uniform
+// block, since a thousand vec4 exceed what plain uniforms are sure to hold.
+layout(std140) uniform LightBlock {
+    vec4 lightData[MAX_LIGHTS];
+};
 uniform float lightColorScale;
+// With more than fifty lights each reaches less far across the floor plan than up and down: a
+// light's reach is measured as distance2 * x + (height difference)^2 * y, which is the plain
+// squared distance (x = 1, y = 0) up to fifty lights.
+uniform vec2 lightSquash;
+// The lights in use (their lists hold no other).
 uniform int NR_LIGHTS;
 uniform vec3 viewPos;
 uniform vec4 WS_pos_light;
 uniform vec2 near_far;
-// Grid of the coloured lights: per box the 64-bit mask of the lights that reach any point
-// of it (red: lights 0-31, green: 32-63), one array layer per slab. lightGrid: xy = world
-// x/z of the grid's corner, z = cells per world unit, w = the lights' reach. lightSlabs:
-// x = world y of the bottom of slab 0, y = slabs per world unit.
-uniform usampler2DArray lightMasks;
+// Grid of the coloured lights: per box the offset into lightLists (high 22 bits) and the
+// length (low 10 bits) of the list of the lights that reach any point of it, one array layer
+// per slab. lightGrid: xy = world x/z of the grid's corner, z = cells per world unit, w = the
+// lights' reach (up and down). lightSlabs: x = world y of the bottom of slab 0, y = slabs per world unit.
+uniform usampler2DArray lightBoxes;
+uniform usamplerBuffer lightLists;
 uniform vec4 lightGrid;
 uniform vec2 lightSlabs;
 // The building in world units, from the same numbers the level is generated from: levelShape
@@ -189,16 +199,13 @@ void main() {
     // Phong with the mirrored view direction, computed once: per light only one dot product.
     vec3 reflected = reflect(-toEye, normal);
 
-    // Which coloured lights can reach this pixel: the mask of its box.
+    // Which coloured lights can reach this pixel: the list of its box.
     ivec3 cell = ivec3(floor(vec3((position.xz - lightGrid.xy) * lightGrid.z, (position.y - lightSlabs.x) * lightSlabs.y)));
-    ivec3 cells = textureSize(lightMasks, 0);
+    ivec3 cells = textureSize(lightBoxes, 0);
     bool inGrid = all(greaterThanEqual(cell, ivec3(0))) && all(lessThan(cell, cells));
-    uvec2 mask = inGrid ? texelFetch(lightMasks, clamp(cell, ivec3(0), cells - 1), 0).rg : uvec2(0u);
-    uint low = mask.x;
-    uint high = mask.y;
-    int count = clamp(NR_LIGHTS, 0, MAX_LIGHTS);
-    low &= count >= 32 ? 0xffffffffu : (1u << uint(count)) - 1u;
-    high &= count >= 32 ? (1u << uint(count - 32)) - 1u : 0u;
+    uint box = inGrid ? texelFetch(lightBoxes, clamp(cell, ivec3(0), cells - 1), 0).r : 0u;
+    int next = int(box >> 10u);
+    int end = next + int(box & 1023u);
 
     vec3 lit = (mix(groundAmbient, skyAmbient, normal.y * 0.5 + 0.5) + outsideLight(position, normal)) * albedo;
     // The coloured lights see the brick less red than it is, so a green or blue pool on red
@@ -209,23 +216,16 @@ void main() {
     // each visit costs as little as it can.
     vec3 diffuseSum = vec3(0.0);
     vec3 specularSum = vec3(0.0);
-    while ((low | high) != 0u) {
-        bool inLow = low != 0u;
-        uint word = inLow ? low : high;
-        uint bit = word & (~word + 1u);
-        // A power of two converts to float exactly; its exponent is the bit index.
-        int index = int((floatBitsToUint(float(bit)) >> 23) - 127u) + (inLow ? 0 : 32);
-        low = inLow ? low ^ bit : low;
-        high = inLow ? high : high ^ bit;
-
-        vec4 data = lightData[index];
+    for (; next < end; ++next) {
+        vec4 data = lightData[texelFetch(lightLists, next).r];
         vec3 toLight = data.xyz - position;
         uint packedColor = uint(data.w);
         vec3 color = vec3(uvec3(packedColor, packedColor >> 8u, packedColor >> 16u) & 255u);
         float distance2 = dot(toLight, toLight);
         float invDistance = inversesqrt(max(distance2, 1e-12));
-        float window = max(1.0 - distance2 * invReach2, 0.0);
-        float falloff = window * window / (1.0 + distance2 * lightCore);
+        float reach2 = distance2 * lightSquash.x + toLight.y * toLight.y * lightSquash.y;
+        float window = max(1.0 - reach2 * invReach2, 0.0);
+        float falloff = window * window / (1.0 + reach2 * lightCore);
         diffuseSum += color * (max(dot(normal, toLight), 0.0) * invDistance * falloff);
         specularSum += color * (specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * falloff);
     }

@@ -142,17 +142,60 @@ float backFacingRadius(const std::vector<glm::vec3>& vertices, const std::vector
 
 std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
     long long area[6] = {0, 0, 0, 0, 0, 0};
+    int count[6] = {0, 0, 0, 0, 0, 0};
     for (const FaceRect& r : rects)
-        if (r.face >= 0 && r.face < 6)
+        if (r.face >= 0 && r.face < 6) {
             area[r.face] += static_cast<long long>(r.x1 - r.x0) * (r.y1 - r.y0);
+            ++count[r.face];
+        }
     std::vector<FaceRect> copies;
     const long long faceArea = static_cast<long long>(size) * size;
+    const auto whole = [&](int face) { return 2 * area[face] >= faceArea; };
+    const auto crowded = [&](int face) { return !whole(face) && count[face] > crowdedFaceRects; };
     for (int face = 0; face < 6; ++face)
-        if (2 * area[face] >= faceArea)
+        if (whole(face))
             copies.push_back(FaceRect{face, 0, 0, size, size});
     for (const FaceRect& r : rects)
-        if (r.face >= 0 && r.face < 6 && 2 * area[r.face] < faceArea)
+        if (r.face >= 0 && r.face < 6 && !whole(r.face) && !crowded(r.face))
             copies.push_back(r);
+
+    // A crowded face: the tiles its rectangles touch, gathered greedily into rectangles of
+    // whole tiles (row runs grown downwards while the rows below are the same).
+    const int tile = std::max(1, size / crowdedFaceTiles);
+    const int tiles = (size + tile - 1) / tile;
+    std::vector<char> marked;
+    for (int face = 0; face < 6; ++face) {
+        if (!crowded(face))
+            continue;
+        marked.assign(static_cast<size_t>(tiles) * tiles, 0);
+        for (const FaceRect& r : rects) {
+            if (r.face != face || r.x1 <= r.x0 || r.y1 <= r.y0)
+                continue;
+            const int tx0 = std::clamp(r.x0 / tile, 0, tiles - 1), tx1 = std::clamp((r.x1 - 1) / tile, 0, tiles - 1);
+            const int ty0 = std::clamp(r.y0 / tile, 0, tiles - 1), ty1 = std::clamp((r.y1 - 1) / tile, 0, tiles - 1);
+            for (int ty = ty0; ty <= ty1; ++ty)
+                std::fill(marked.begin() + ty * tiles + tx0, marked.begin() + ty * tiles + tx1 + 1, 1);
+        }
+        for (int ty = 0; ty < tiles; ++ty)
+            for (int tx = 0; tx < tiles; ++tx) {
+                if (!marked[ty * tiles + tx])
+                    continue;
+                int tx1 = tx;
+                while (tx1 + 1 < tiles && marked[ty * tiles + tx1 + 1])
+                    ++tx1;
+                int ty1 = ty;
+                const auto rowMarked = [&](int row) {
+                    return std::all_of(marked.begin() + row * tiles + tx, marked.begin() + row * tiles + tx1 + 1,
+                                       [](char m) { return m != 0; });
+                };
+                while (ty1 + 1 < tiles && rowMarked(ty1 + 1))
+                    ++ty1;
+                for (int row = ty; row <= ty1; ++row)
+                    std::fill(marked.begin() + row * tiles + tx, marked.begin() + row * tiles + tx1 + 1, 0);
+                copies.push_back(FaceRect{face, tx * tile, ty * tile, std::min((tx1 + 1) * tile, size),
+                                          std::min((ty1 + 1) * tile, size)});
+            }
+    }
     return copies;
 }
 

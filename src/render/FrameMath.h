@@ -51,7 +51,12 @@ float backFacingRadius(const std::vector<glm::vec3>& vertices, const std::vector
                        const glm::mat3& linear);
 
 // The copies that cover `rects` (faces of `size` texels a side): a face whose rectangles add
-// up to half of it or more is copied whole, once; the other rectangles as they are.
+// up to half of it or more is copied whole, once; a face with more than `crowdedFaceRects`
+// rectangles (hundreds of small light bodies) by rectangles of whole tiles (`crowdedFaceTiles`
+// a side) covering every tile a rectangle touches, so the copies stay few; the other rectangles
+// as they are.
+constexpr int crowdedFaceRects = 64;
+constexpr int crowdedFaceTiles = 64;
 std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size);
 
 // `model` moved to `position`: its translation column replaced, rotation and scale kept.

@@ -10,6 +10,8 @@
 #include "input/Controls.h"
 #include "render/FrameMath.h"
 #include "render/LevelOrder.h"
+#include "render/LightBodies.h"
+#include "render/LightCount.h"
 #include "render/LightFrame.h"
 #include "render/PassObserver.h"
 #include "render/PostProcessing.h"
@@ -66,6 +68,16 @@ public:
     void setShadowUniforms();
     void drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition);
     void drawShadowSpheres(bool instanced);
+    // The lights' bodies by mesh: the first fifty on the full sphere, the rest on the coarse one,
+    // each set at `model` (the bead's matrix, shrunk when many lights share the hall) with its
+    // translation replaced by each body's position.
+    struct BodySet {
+        vantor::scene::Mesh* mesh;
+        int first;
+        int count;
+        glm::mat4 model;
+    };
+    std::vector<BodySet> bodySets() const;
     void geometryPass(const glm::mat4& transPosition);
     // Binds the lit-scene target for both colour attachments, gives it the G-buffer's depth,
     // and lights it: the lighting program where a surface was drawn, the sky elsewhere.
@@ -89,8 +101,15 @@ public:
     GLuint depthCubemap = 0;
     vantor::scene::World* world = nullptr;
     vantor::scene::Ball* ball = nullptr;
+    // The bodies of lights past the first fifty: a coarse sphere, a few pixels across.
+    vantor::scene::Ball* smallBall = nullptr;
+    // The lights made so far, in the order made (the k-th is always the k-th constructed);
+    // the first `objectCount` of them (at most lightcount::maxLightCount) are on. Raising the
+    // count makes the missing ones; the others keep their state while off.
     std::vector<vantor::scene::Object*> objects;
     int objectCount;
+    // The lights' per-instance body data for the shadow and forward passes.
+    LightBodies lightBodies;
     vantor::Controls* controls = nullptr;
     Skybox* skybox = nullptr;
     Shader* skyboxShader = nullptr;

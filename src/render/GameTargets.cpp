@@ -27,6 +27,8 @@ Game::~Game() {
     delete gaussShader;
     delete postProcessing;
     delete ball;
+    delete smallBall;
+    lightBodies.release();
     targetView.reset();
     for (vantor::scene::Object* object : objects)
         delete object;
