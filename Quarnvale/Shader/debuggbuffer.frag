@@ -47,8 +47,9 @@ const int MAX_LIGHTS = 1000;
 // pools should read as colour) and packed as the integer red + 256 green + 65536 blue (8 bits each,
 // one step is lightColorScale). One vec4 read instead of two vec3 reads per light; a uniform
 // block, since a thousand vec4 exceed what plain uniforms are sure to hold.
+// One more entry after the lights: the light a list's padding names, far away and black.
 layout(std140) uniform LightBlock {
-    vec4 lightData[MAX_LIGHTS];
+    vec4 lightData[MAX_LIGHTS + 1];
 };
 uniform float lightColorScale;
 // With more than fifty lights each reaches less far across the floor plan than up and down: a
@@ -62,7 +63,8 @@ uniform vec4 WS_pos_light;
 uniform vec2 near_far;
 // Grid of the coloured lights: per box the offset into lightLists (high 22 bits) and the
 // length (low 10 bits) of the list of the lights that reach any point of it, one array layer
-// per slab. lightGrid: xy = world x/z of the grid's corner, z = cells per world unit, w = the
+// per slab. Lists are read a pair of entries (one texel) at a time: each starts at an even
+// entry and has even length, padded with the light that reaches nothing. lightGrid: xy = world x/z of the grid's corner, z = cells per world unit, w = the
 // lights' reach (up and down). lightSlabs: x = world y of the bottom of slab 0, y = slabs per world unit.
 uniform usampler2DArray lightBoxes;
 uniform usamplerBuffer lightLists;
@@ -187,6 +189,23 @@ float centreLightVisibility(vec3 position, vec3 normal) {
     return shadowed ? 0.0 : 1.0;
 }
 
+// One coloured light's diffuse and specular share, added to the sums before the surface's
+// colours and the lights' shared scale apply (so each costs as little as it can). `data`: xyz
+// the light's position, w its packed colour.
+void addColouredLight(vec4 data, vec3 position, vec3 normal, vec3 reflected, float invReach2, inout vec3 diffuseSum,
+                      inout vec3 specularSum) {
+    vec3 toLight = data.xyz - position;
+    uint packedColor = uint(data.w);
+    vec3 color = vec3(uvec3(packedColor, packedColor >> 8u, packedColor >> 16u) & 255u);
+    float distance2 = dot(toLight, toLight);
+    float invDistance = inversesqrt(max(distance2, 1e-12));
+    float reach2 = distance2 * lightSquash.x + toLight.y * toLight.y * lightSquash.y;
+    float window = max(1.0 - reach2 * invReach2, 0.0);
+    float falloff = window * window / (1.0 + reach2 * lightCore);
+    diffuseSum += color * (max(dot(normal, toLight), 0.0) * invDistance * falloff);
+    specularSum += color * (specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * falloff);
+}
+
 void main() {
     vec3 position = texture(gPosition, texCoord).rgb;
     // The geometry pass stores unit normals; half floats keep them unit to a thousandth.
@@ -216,18 +235,10 @@ void main() {
     // each visit costs as little as it can.
     vec3 diffuseSum = vec3(0.0);
     vec3 specularSum = vec3(0.0);
-    for (; next < end; ++next) {
-        vec4 data = lightData[texelFetch(lightLists, next).r];
-        vec3 toLight = data.xyz - position;
-        uint packedColor = uint(data.w);
-        vec3 color = vec3(uvec3(packedColor, packedColor >> 8u, packedColor >> 16u) & 255u);
-        float distance2 = dot(toLight, toLight);
-        float invDistance = inversesqrt(max(distance2, 1e-12));
-        float reach2 = distance2 * lightSquash.x + toLight.y * toLight.y * lightSquash.y;
-        float window = max(1.0 - reach2 * invReach2, 0.0);
-        float falloff = window * window / (1.0 + reach2 * lightCore);
-        diffuseSum += color * (max(dot(normal, toLight), 0.0) * invDistance * falloff);
-        specularSum += color * (specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * falloff);
+    for (; next < end; next += 2) {
+        uvec2 pair = texelFetch(lightLists, next >> 1).rg;
+        addColouredLight(lightData[pair.x], position, normal, reflected, invReach2, diffuseSum, specularSum);
+        addColouredLight(lightData[pair.y], position, normal, reflected, invReach2, diffuseSum, specularSum);
     }
     lit += (poolAlbedo * diffuseSum + specular * specularSum) * (lightColorScale * lightIntensity);
 

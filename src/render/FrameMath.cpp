@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -150,8 +151,8 @@ std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
         }
     std::vector<FaceRect> copies;
     const long long faceArea = static_cast<long long>(size) * size;
-    const auto whole = [&](int face) { return 2 * area[face] >= faceArea; };
-    const auto crowded = [&](int face) { return !whole(face) && count[face] > crowdedFaceRects; };
+    const auto crowded = [&](int face) { return count[face] > crowdedFaceRects; };
+    const auto whole = [&](int face) { return !crowded(face) && 2 * area[face] >= faceArea; };
     for (int face = 0; face < 6; ++face)
         if (whole(face))
             copies.push_back(FaceRect{face, 0, 0, size, size});
@@ -159,8 +160,7 @@ std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
         if (r.face >= 0 && r.face < 6 && !whole(r.face) && !crowded(r.face))
             copies.push_back(r);
 
-    // A crowded face: the tiles its rectangles touch, gathered greedily into rectangles of
-    // whole tiles (row runs grown downwards while the rows below are the same).
+    // A crowded face: the tiles its rectangles touch.
     const int tile = std::max(1, size / crowdedFaceTiles);
     const int tiles = (size + tile - 1) / tile;
     std::vector<char> marked;
@@ -176,25 +176,40 @@ std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
             for (int ty = ty0; ty <= ty1; ++ty)
                 std::fill(marked.begin() + ty * tiles + tx0, marked.begin() + ty * tiles + tx1 + 1, 1);
         }
-        for (int ty = 0; ty < tiles; ++ty)
-            for (int tx = 0; tx < tiles; ++tx) {
-                if (!marked[ty * tiles + tx])
-                    continue;
-                int tx1 = tx;
-                while (tx1 + 1 < tiles && marked[ty * tiles + tx1 + 1])
-                    ++tx1;
-                int ty1 = ty;
-                const auto rowMarked = [&](int row) {
-                    return std::all_of(marked.begin() + row * tiles + tx, marked.begin() + row * tiles + tx1 + 1,
-                                       [](char m) { return m != 0; });
-                };
-                while (ty1 + 1 < tiles && rowMarked(ty1 + 1))
-                    ++ty1;
-                for (int row = ty; row <= ty1; ++row)
-                    std::fill(marked.begin() + row * tiles + tx, marked.begin() + row * tiles + tx1 + 1, 0);
-                copies.push_back(FaceRect{face, tx * tile, ty * tile, std::min((tx1 + 1) * tile, size),
-                                          std::min((ty1 + 1) * tile, size)});
+        // Overlapping rectangles count once here: a face whose touched tiles cover half of it
+        // is copied whole.
+        if (2 * std::count(marked.begin(), marked.end(), 1) >= static_cast<long long>(tiles) * tiles) {
+            copies.push_back(FaceRect{face, 0, 0, size, size});
+            continue;
+        }
+        // Each tile row from its first to its last touched tile (a copy call costs more than the
+        // texels between), rows with the same span merged: at most one copy per tile row.
+        int spanRow = -1, spanFirst = 0, spanLast = 0;
+        const auto flush = [&](int endRow) {
+            if (spanRow >= 0)
+                copies.push_back(FaceRect{face, spanFirst * tile, spanRow * tile, std::min((spanLast + 1) * tile, size),
+                                          std::min(endRow * tile, size)});
+            spanRow = -1;
+        };
+        for (int ty = 0; ty < tiles; ++ty) {
+            const auto row = marked.begin() + ty * tiles;
+            const auto firstMarked = std::find(row, row + tiles, 1);
+            if (firstMarked == row + tiles) {
+                flush(ty);
+                continue;
             }
+            const int first = static_cast<int>(firstMarked - row);
+            const int last = tiles - 1 - static_cast<int>(std::find(std::make_reverse_iterator(row + tiles),
+                                                                    std::make_reverse_iterator(row), 1) -
+                                                          std::make_reverse_iterator(row + tiles));
+            if (spanRow >= 0 && first == spanFirst && last == spanLast)
+                continue;
+            flush(ty);
+            spanRow = ty;
+            spanFirst = first;
+            spanLast = last;
+        }
+        flush(tiles);
     }
     return copies;
 }

@@ -99,6 +99,7 @@ void Game::init() {
     spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.05f;
     ball = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere");
     smallBall = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-small");
+    shadowBall = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-shadow");
 
     // A thousand lights need a uniform block of 16000 bytes (the least a context may offer is
     // 16384) and their lists a buffer texture; a context offering less shows fewer.
@@ -239,10 +240,10 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     drawShadowSpheres(true);
     const std::vector<glm::vec3> positions = spherePositions(objectCount, objects);
     std::vector<ShadowLevelCache::Spheres> drawn;
-    for (const BodySet& set : bodySets())
+    for (const BodySet& set : bodySets(true))
         drawn.push_back({set.mesh, set.model,
-                         std::vector<glm::vec3>(positions.begin() + set.first,
-                                                positions.begin() + set.first + set.count)});
+                         std::vector<glm::vec3>(positions.begin() + set.first, positions.begin() + set.first + set.count),
+                         set.mesh == ball ? 0.0f : bodyClearance(set.model)});
     shadowCache.recordSpheres(drawn, lightPos, shadowTransforms);
 }
 
@@ -258,7 +259,13 @@ void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
     world->draw();
 }
 
-std::vector<Game::BodySet> Game::bodySets() const {
+float Game::bodyClearance(const glm::mat4& model) {
+    // Eight body radii (the designed sphere's radius is half its matrix's scale): nearer, a bead
+    // covers over 1 % of the light's surroundings.
+    return 8.0f * 0.5f * glm::length(glm::vec3(model[0]));
+}
+
+std::vector<Game::BodySet> Game::bodySets(bool shadow) const {
     const int lights = visitedLights(objectCount, objects);
     const float scale = lightcount::lightLook(lights).bodyScale;
     glm::mat4 model = ball->modelMatrix;
@@ -268,14 +275,36 @@ std::vector<Game::BodySet> Game::bodySets() const {
     std::vector<BodySet> sets;
     sets.push_back({ball, 0, std::min(lights, lightcount::fullSphereBodies), model});
     if (lights > lightcount::fullSphereBodies)
-        sets.push_back({smallBall, lightcount::fullSphereBodies, lights - lightcount::fullSphereBodies, model});
+        sets.push_back({shadow ? shadowBall : smallBall, lightcount::fullSphereBodies,
+                        lights - lightcount::fullSphereBodies, model});
     return sets;
+}
+
+void Game::drawBodies(Shader* shader, bool shadow) {
+    const GLint mode = glGetUniformLocation(shader->program, "instanced");
+    for (const BodySet& set : bodySets(shadow)) {
+        if (set.count == 0)
+            continue;
+        setMatrix(shader, "M", set.model);
+        if (set.mesh != ball) {
+            glUniform1f(glGetUniformLocation(shader->program, "bodyClearance"), bodyClearance(set.model));
+            glUniform1i(mode, 2);
+            lightBodies.drawBatch(shader, *set.mesh, set.first, set.count);
+            continue;
+        }
+        glUniform1i(mode, 1);
+        set.mesh->setupVertexArray(shader, true, false, false, false, false);
+        lightBodies.attach(shader, *set.mesh, set.first);
+        set.mesh->drawInstanced(set.count);
+        lightBodies.detach(shader, *set.mesh);
+    }
+    glUniform1i(mode, 0);
 }
 
 void Game::drawShadowSpheres(bool instanced) {
     const std::vector<glm::vec3> positions = spherePositions(objectCount, objects);
     if (!instanced) {
-        for (const BodySet& set : bodySets()) {
+        for (const BodySet& set : bodySets(true)) {
             set.mesh->setupVertexArray(depthShader, true, false, false, false, false);
             for (int i = set.first; i < set.first + set.count; ++i) {
                 setMatrix(depthShader, "M", framemath::placedAt(set.model, positions[i]));
@@ -285,17 +314,7 @@ void Game::drawShadowSpheres(bool instanced) {
         return;
     }
     lightBodies.upload(positions, lightColors(objectCount, objects));
-    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 1);
-    for (const BodySet& set : bodySets()) {
-        if (set.count == 0)
-            continue;
-        set.mesh->setupVertexArray(depthShader, true, false, false, false, false);
-        lightBodies.attach(depthShader, *set.mesh, set.first);
-        setMatrix(depthShader, "M", set.model);
-        set.mesh->drawInstanced(set.count);
-        lightBodies.detach(depthShader, *set.mesh);
-    }
-    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 0);
+    drawBodies(depthShader, true);
 }
 
 // ---- G-buffer and forward pass ---------------------------------------------------------
@@ -360,18 +379,7 @@ void Game::forwardPass() {
     // Every body of a mesh in one instanced draw: the same matrices and colours one draw per
     // body would get, in the same order.
     lightBodies.upload(spherePositions(objectCount, objects), lightColors(objectCount, objects));
-    const GLint instanced = glGetUniformLocation(defaultShader->program, "instanced");
-    glUniform1i(instanced, 1);
-    for (const BodySet& set : bodySets()) {
-        if (set.count == 0)
-            continue;
-        set.mesh->setupVertexArray(defaultShader, true, false, false, false, false);
-        lightBodies.attach(defaultShader, *set.mesh, set.first);
-        setMatrix(defaultShader, "M", set.model);
-        set.mesh->drawInstanced(set.count);
-        lightBodies.detach(defaultShader, *set.mesh);
-    }
-    glUniform1i(instanced, 0);
+    drawBodies(defaultShader, false);
 
     ball->setupVertexArray(defaultShader, true, false, false, false, false);
 

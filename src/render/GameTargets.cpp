@@ -28,6 +28,7 @@ Game::~Game() {
     delete postProcessing;
     delete ball;
     delete smallBall;
+    delete shadowBall;
     lightBodies.release();
     targetView.reset();
     for (vantor::scene::Object* object : objects)

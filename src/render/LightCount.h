@@ -24,6 +24,9 @@ struct LightLook {
     float reach = designedReach;
     float heightReach = designedReach;
     float bodyScale = 1.0f; // the bead's size, relative to the designed one
+    // How far each light's colour is pushed away from grey (the random colours are often pale,
+    // and the pools should read as colour).
+    float colorPush = 1.4f;
     // How the lighting pass's grid boxes the lights in: cell side across and slabs up the
     // height range. Binning costs the boxes each light touches, count x slabs x (reach / cell
     // + 1)² or so; the pass costs the lights each box lists beyond those that reach its pixels,
@@ -38,8 +41,10 @@ struct LightLook {
 // height. The reach across shrinks as sqrt(n) and the reach up and down stays: a point at any
 // height then lies within the reach of count x (area of the ellipsoid's cut at that height)
 // lights, the same number as with fifty, and a pool on the floor under a light is as bright as
-// with fifty, only narrower. The bodies shrink as sqrt(n) too, so together they cover as much
-// of the picture as fifty do. The grid keeps the boxes all lights touch together about where
+// with fifty, only narrower. The bodies shrink as n^(1/4): a thousand beads at a fifth of the
+// designed size would be a pixel or two across at the far side of the hall. Their colours are
+// pushed further from grey (2.2 instead of 1.4): small pools that overlap still read as
+// coloured. The grid keeps the boxes all lights touch together about where
 // fifty put them (each light touches fewer, in fewer and wider boxes against its reach: slabs
 // as 16 sqrt(n), cells per reach as 9 n^(1/4) - 1), so binning costs about the same at any
 // count, and boxes still list about twice the lights that reach their pixels at a thousand.

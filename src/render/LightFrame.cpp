@@ -7,10 +7,8 @@ namespace {
 // Floor-plan grid: largest number of cells a side (the cell side and the slabs stacked over the
 // lights' height range come with the lights' look).
 const int maxCellsPerSide = 192;
-// How far the colours are pushed away from grey (the random colours are often pale; the pools
-// should read as colour), and the range their packed channels cover (pushed channels of
-// colours in [0, 1] stay below 1.3).
-const float saturation = 1.4f;
+// The range the packed colour channels cover (colours in [0, 1] pushed 1.4 times from grey stay
+// below 1.3; pushed further, they end at the range).
 const float colorRange = 1.5f;
 
 } // namespace
@@ -24,7 +22,7 @@ void LightFrame::prepare(const std::vector<glm::vec3>& positions, const std::vec
                               look.slabs, grid, indexCapacity);
     lightData.clear();
     for (size_t i = 0; i < lights; ++i)
-        lightData.emplace_back(positions[i], lightgrid::packLightColor(colors[i], saturation, colorRange));
+        lightData.emplace_back(positions[i], lightgrid::packLightColor(colors[i], look.colorPush, colorRange));
 }
 
 void LightFrame::apply(Shader* shader) {

@@ -69,6 +69,13 @@ LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, floa
     return grid;
 }
 
+LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize,
+                         int maxCellsPerSide, int slabCount, std::uint32_t indexCapacity) {
+    LightGrid grid;
+    buildLightGrid(lights, reach, cellSize, maxCellsPerSide, slabCount, grid, indexCapacity);
+    return grid;
+}
+
 void buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize, int maxCellsPerSide,
                     int slabCount, LightGrid& grid, std::uint32_t indexCapacity) {
     buildLightGrid(lights, glm::vec2(reach), cellSize, maxCellsPerSide, slabCount, grid, indexCapacity);
@@ -84,7 +91,7 @@ void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float
     indices.clear();
     grid.boxes = std::move(boxes);
     grid.indices = std::move(indices);
-    const int count = std::min(static_cast<int>(lights.size()), maxBoxCount);
+    const int count = std::min(static_cast<int>(lights.size()), static_cast<int>(padding));
     if (!(reach.x > 0.0f) || !(reach.y > 0.0f) || !std::isfinite(reach.x) || !std::isfinite(reach.y) ||
         !(cellSize > 0.0f) || maxCellsPerSide < 1 ||
         slabCount < 1)
@@ -134,6 +141,8 @@ void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float
                 total += last - first + 1;
             });
         }
+        for (const std::uint32_t box : grid.boxes)
+            total += box & 1u; // each odd list's padding
         if (total <= capacity || (grid.columns == 1 && grid.rows == 1))
             break;
         cellSize *= 2.0f;
@@ -144,14 +153,18 @@ void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float
         return;
     }
 
-    // Each box's word becomes the end of its list and its count; filling the lists from the last
-    // light down moves the ends back to the starts and leaves every list in ascending order.
+    // Each box's word becomes the end of its lights (before its padding) and its length;
+    // filling the lists from the last light down moves the ends back to the starts and leaves
+    // every list in ascending order.
+    grid.indices.resize(total);
     std::uint32_t end = 0;
     for (std::uint32_t& box : grid.boxes) {
-        end += box;
-        box = (end << countBits) | box;
+        const std::uint32_t odd = box & 1u;
+        end += box + odd;
+        if (odd)
+            grid.indices[end - 1] = padding;
+        box = ((end - odd) << countBits) | (box + odd);
     }
-    grid.indices.resize(total);
     for (int i = count - 1; i >= 0; --i) {
         if (!finite(lights[i]))
             continue;
@@ -175,7 +188,10 @@ std::vector<int> lightsAt(const LightGrid& grid, glm::vec3 point) {
     const std::uint32_t box = grid.boxes[index];
     const std::uint32_t first = box >> countBits;
     const std::uint32_t length = box & maxBoxCount;
-    return std::vector<int>(grid.indices.begin() + first, grid.indices.begin() + first + length);
+    std::vector<int> listed(grid.indices.begin() + first, grid.indices.begin() + first + length);
+    if (!listed.empty() && listed.back() == padding)
+        listed.pop_back();
+    return listed;
 }
 
 std::uint64_t maskAt(const LightGrid& grid, glm::vec3 point) {

@@ -20,6 +20,11 @@ namespace lightgrid {
 constexpr int countBits = 10;
 // Lights one box can list: every light at once.
 constexpr int maxBoxCount = (1 << countBits) - 1;
+// The shader reads the lists two entries at a time (one texel fetch per pair of lights: on a
+// software rasteriser a fetch costs about as much as shading a light), so every list starts at
+// an even entry and one of odd length ends in this entry, which names no light (the lighting
+// program's light block holds one there that reaches nothing). No light is listed past it.
+constexpr std::uint16_t padding = 1000;
 // Entries the index array can address; a grid that would need more is rebuilt with larger
 // cells (fewer boxes per light) until it fits.
 constexpr std::uint32_t maxIndexEntries = 1u << (32 - countBits);
@@ -32,10 +37,11 @@ struct LightGrid {
     float floorY = 0.0f;    // world y of the bottom of slab 0
     float slabHeight = 1.0f;
     int slabs = 1;
-    // One word per box, offset << countBits | count, row by row starting at `origin`, one floor
+    // One word per box, offset << countBits | count (padding included), row by row starting at `origin`, one floor
     // plan per slab from the bottom up.
     std::vector<std::uint32_t> boxes{0u};
-    // The boxes' lists one after the other, each in ascending light order.
+    // The boxes' lists one after the other, each in ascending light order, then `padding` when
+    // that leaves it odd.
     std::vector<std::uint16_t> indices;
 };
 
@@ -43,8 +49,8 @@ struct LightGrid {
 // `slabCount` slabs high covering every point within `reach` of a light, growing the cells
 // when more than `maxCellsPerSide` would be needed or when the lists would hold more than
 // `indexCapacity` entries (at most `maxIndexEntries`). A light whose reach touches a box at all
-// is listed there, so a point outside the grid is reached by no light. Lights past
-// `maxBoxCount`, lights with a non-finite position, a reach that is not positive and lights
+// is listed there, so a point outside the grid is reached by no light. Lights from `padding`
+// on, lights with a non-finite position, a reach that is not positive and lights
 // spread wider than a float can measure are listed nowhere.
 LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize,
                          int maxCellsPerSide, int slabCount, std::uint32_t indexCapacity = maxIndexEntries);
@@ -55,10 +61,13 @@ void buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cel
 
 // The same for lights whose reach is an ellipsoid: `reach`.x across the floor plan, `reach`.y
 // up and down.
+LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize,
+                         int maxCellsPerSide, int slabCount, std::uint32_t indexCapacity = maxIndexEntries);
 void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize, int maxCellsPerSide,
                     int slabCount, LightGrid& grid, std::uint32_t indexCapacity = maxIndexEntries);
 
-// The list of the box holding `point`, empty outside the grid (as the shader reads it).
+// The lights on the list of the box holding `point` (its padding left out), none outside the
+// grid (as the shader reads it).
 std::vector<int> lightsAt(const LightGrid& grid, glm::vec3 point);
 // The same as a mask of lights 0-63 (the lights a 64-bit mask can name).
 std::uint64_t maskAt(const LightGrid& grid, glm::vec3 point);

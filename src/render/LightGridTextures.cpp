@@ -4,9 +4,10 @@
 
 #include <algorithm>
 
-static_assert(LightGridTextures::lightBlockBytes == 16 * lightcount::maxLightCount,
-              "the light block holds one vec4 per light");
-static_assert(lightcount::maxLightCount <= lightgrid::maxBoxCount, "a box can list every light");
+static_assert(LightGridTextures::lightBlockBytes == 16 * (lightcount::maxLightCount + 1),
+              "the light block holds one vec4 per light and the padding entry's");
+static_assert(lightcount::maxLightCount == lightgrid::padding, "the padding entry follows the lights");
+static_assert(lightcount::maxLightCount + 1 <= lightgrid::maxBoxCount, "a box can list every light");
 
 LightPathLimits queryLightPathLimits() {
     GLint blockBytes = 0, fragmentBlocks = 0, bufferTexels = 0;
@@ -14,12 +15,14 @@ LightPathLimits queryLightPathLimits() {
     glGetIntegerv(GL_MAX_FRAGMENT_UNIFORM_BLOCKS, &fragmentBlocks);
     glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &bufferTexels);
     LightPathLimits limits;
-    limits.lights = fragmentBlocks >= 1 ? std::min(lightcount::maxLightCount, blockBytes / 16) : 0;
+    limits.lights = fragmentBlocks >= 1 && blockBytes >= LightGridTextures::lightBlockBytes
+                        ? lightcount::maxLightCount
+                        : 0;
     limits.indexEntries = static_cast<std::uint32_t>(
         std::min<std::int64_t>(std::max(bufferTexels, 0), lightgrid::maxIndexEntries));
     if (limits.lights < lightcount::maxLightCount)
-        limits.shortfall = "uniform blocks of " + std::to_string(blockBytes) + " bytes hold " +
-                           std::to_string(limits.lights) + " lights";
+        limits.shortfall = "uniform blocks of " + std::to_string(blockBytes) + " bytes cannot hold " +
+                           std::to_string(lightcount::maxLightCount) + " lights";
     return limits;
 }
 
@@ -33,10 +36,14 @@ void LightGridTextures::upload(const lightgrid::LightGrid& grid, const std::vect
         glGenBuffers(1, &lightBuffer);
         glBindBuffer(GL_UNIFORM_BUFFER, lightBuffer);
         glBufferData(GL_UNIFORM_BUFFER, lightBlockBytes, nullptr, GL_DYNAMIC_DRAW);
+        // The padding entry's light: far enough that it reaches nothing, black, and finite, so
+        // what it adds is exactly zero.
+        const glm::vec4 nowhere(1e4f, 1e4f, 1e4f, 0.0f);
+        glBufferSubData(GL_UNIFORM_BUFFER, lightBlockBytes - 16, 16, &nowhere[0]);
     } else {
         glBindBuffer(GL_UNIFORM_BUFFER, lightBuffer);
     }
-    const size_t lightBytes = std::min(lights.size() * sizeof(glm::vec4), size_t(lightBlockBytes));
+    const size_t lightBytes = std::min(lights.size() * sizeof(glm::vec4), size_t(lightBlockBytes - 16));
     if (lightBytes > 0)
         glBufferSubData(GL_UNIFORM_BUFFER, 0, static_cast<GLsizeiptr>(lightBytes), lights.data());
     glBindBufferBase(GL_UNIFORM_BUFFER, lightBlockBinding, lightBuffer);
@@ -73,7 +80,7 @@ void LightGridTextures::upload(const lightgrid::LightGrid& grid, const std::vect
         glGenTextures(1, &listTexture);
     }
     glBindBuffer(GL_TEXTURE_BUFFER, listBuffer);
-    const size_t entries = std::max<size_t>(grid.indices.size(), 1);
+    const size_t entries = std::max<size_t>(grid.indices.size(), 2);
     if (entries > listCapacity) {
         listCapacity = std::max(entries, listCapacity + listCapacity / 2);
         glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(listCapacity * sizeof(std::uint16_t)), nullptr,
@@ -85,7 +92,7 @@ void LightGridTextures::upload(const lightgrid::LightGrid& grid, const std::vect
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
     glActiveTexture(GL_TEXTURE0 + listUnit);
     glBindTexture(GL_TEXTURE_BUFFER, listTexture);
-    glTexBuffer(GL_TEXTURE_BUFFER, GL_R16UI, listBuffer);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RG16UI, listBuffer);
 }
 
 void LightGridTextures::release() {

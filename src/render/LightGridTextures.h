@@ -2,9 +2,10 @@
 // The light grid and the lights' data on the GPU, for the lighting program:
 //  - the boxes: one GL_R32UI texel per box (list offset and count, packed as the grid packs
 //    them), one array layer per slab, read with texelFetch through a usampler2DArray;
-//  - the lists: one GL_R16UI buffer texture holding every box's light indices;
+//  - the lists: one GL_RG16UI buffer texture holding every box's light indices, two a texel;
 //  - the lights: a uniform buffer of one vec4 per light (position, packed colour), bound at
-//    `lightBlockBinding`, sized for the largest light count.
+//    `lightBlockBinding`, sized for the largest light count, and the padding entry's light
+//    after them, far away and black.
 // Owns its texture, buffer and buffer-texture names.
 
 #include "render/LightGrid.h"
@@ -27,8 +28,9 @@ LightPathLimits queryLightPathLimits();
 
 class LightGridTextures {
 public:
-    // Bytes of the light block: one vec4 per light, for the largest light count.
-    static constexpr int lightBlockBytes = 16 * 1000;
+    // Bytes of the light block: one vec4 per light, for the largest light count, and the padding
+    // entry's (16016 of the 16384 every context offers).
+    static constexpr int lightBlockBytes = 16 * 1001;
     static constexpr GLuint lightBlockBinding = 0;
 
     LightGridTextures() = default;

@@ -61,6 +61,8 @@ public:
         const vantor::scene::Mesh* mesh = nullptr;
         glm::mat4 model{1.0f};
         std::vector<glm::vec3> centres;
+        // Spheres whose centre is nearer the light than this were not drawn.
+        float clearance = 0.0f;
     };
     // Notes where this pass's spheres can have written into the cube rendered from `light` with
     // `faces`.
