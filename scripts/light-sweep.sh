@@ -4,14 +4,15 @@
 # spreads over all counts), then the medians over the rounds go to one JSON file and a plot.
 #
 #   bash scripts/light-sweep.sh [--rounds N] [--counts "0 50 100 250 500 1000"] [--out DIR]
-#                               [bench options]
+#                               [--summary-only] [bench options]
 #   e.g. bash scripts/light-sweep.sh --rounds 5 --size 1280x720 --start 20
 #
 # Bench options default to --size 1280x720 --start 20 --frames 30. Writes, in DIR (default
 # build/light-sweep): lights-<N>-round-<R>.json (each run), light-sweep.json (per count: the
 # median over the rounds of the frame's and of every pass's median, and the rounds' frame
-# range), light-sweep.dat (the same as columns) and, when gnuplot is installed (Debian package
-# gnuplot-nox), light-sweep.png. Runs on a virtual X display when there is no DISPLAY.
+# range), light-sweep.dat (the same as columns, under a header line) and, when gnuplot is installed (Debian package
+# gnuplot-nox), light-sweep.png. --summary-only makes the summary and plot again from the runs
+# already in DIR. Runs on a virtual X display when there is no DISPLAY.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -25,6 +26,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 rounds=3
+summary_only=0
 counts=(0 50 100 250 500 1000)
 out="$root/build/light-sweep"
 bench_args=()
@@ -33,6 +35,7 @@ while [ $# -gt 0 ]; do
     --rounds) [ $# -ge 2 ] || usage; rounds="$2"; shift 2 ;;
     --counts) [ $# -ge 2 ] || usage; read -r -a counts <<<"$2"; shift 2 ;;
     --out) [ $# -ge 2 ] || usage; out="$2"; shift 2 ;;
+    --summary-only) summary_only=1; shift ;;
     --json | --soak | --capture | --capture-dir | --compare | --set)
       echo "light-sweep: $1 is set by the sweep itself" >&2
       exit 2
@@ -49,7 +52,7 @@ has --frames || bench_args+=(--frames 30)
 [ -x "$root/build/bench" ] || bash "$root/scripts/build.sh" >/dev/null
 mkdir -p "$out"
 n=${#counts[@]}
-for ((r = 1; r <= rounds; r++)); do
+for ((r = 1; r <= rounds && !summary_only; r++)); do
   for ((k = 0; k < n; k++)); do
     # Round r starts at a different count and runs the other way every second round.
     i=$(((r - 1 + k) % n))
@@ -94,13 +97,13 @@ awk -v rounds="$rounds" -v counts="${counts[*]}" -v dir="$out" -v table="$table"
       }
       printf "    {\"lights\": %d, \"frame_ms\": %.2f, \"frame_range_ms\": [%.2f, %.2f], \"passes\": {", count[c], median(frames), low, high
       row = count[c] " " median(frames)
-      header = "# lights frame"
+      header = "lights frame"
       for (p = 1; p <= np; p++) {
-        printf "%s\"%s\": %.2f", p > 1 ? ", " : "", order[p], median(times[order[p]])
+        printf "%s\"%s\": %.2f", (p > 1 ? ", " : ""), order[p], median(times[order[p]])
         row = row " " median(times[order[p]])
         label = order[p]; gsub(/ /, "_", label); header = header " " label
       }
-      printf "}}%s\n", c < nc ? "," : ""
+      printf "}}%s\n", (c < nc ? "," : "")
       if (c == 1) print header > table
       print row > table
     }
@@ -115,10 +118,10 @@ set output "$out/light-sweep.png"
 set title "Frame and passes against the light count (median ms, ${bench_args[*]})"
 set xlabel "coloured lights"
 set ylabel "ms"
-set key outside right
+set key outside right autotitle columnhead
 set grid
 set yrange [0:*]
-plot for [col = 2:12] "$table" using 1:col with linespoints title columnheader(col)
+plot for [col in "2 4 5 6 7 11"] "$table" using 1:int(col) with linespoints
 EOF
   echo "wrote $out/light-sweep.png"
 else

@@ -52,10 +52,11 @@ layout(std140) uniform LightBlock {
     vec4 lightData[MAX_LIGHTS + 1];
 };
 uniform float lightColorScale;
-// With more than fifty lights each reaches less far across the floor plan than up and down: a
-// light's reach is measured as distance2 * x + (height difference)^2 * y, which is the plain
-// squared distance (x = 1, y = 0) up to fifty lights.
-uniform vec2 lightSquash;
+// With more than fifty lights each reaches less far across the floor plan than up and down:
+// the lights are shaded in a space stretched across by this factor (1 up to fifty lights), where
+// each is the designed light and its pool the designed pool; narrower, seen in the world. The
+// light positions in "lightData" come stretched; the pixel's is stretched here, once.
+uniform float lightSquash;
 // The lights in use (their lists hold no other).
 uniform int NR_LIGHTS;
 uniform vec3 viewPos;
@@ -194,14 +195,14 @@ float centreLightVisibility(vec3 position, vec3 normal) {
 // the light's position, w its packed colour.
 void addColouredLight(vec4 data, vec3 position, vec3 normal, vec3 reflected, float invReach2, inout vec3 diffuseSum,
                       inout vec3 specularSum) {
+    // `position` and the light's are in the stretched space.
     vec3 toLight = data.xyz - position;
     uint packedColor = uint(data.w);
     vec3 color = vec3(uvec3(packedColor, packedColor >> 8u, packedColor >> 16u) & 255u);
     float distance2 = dot(toLight, toLight);
     float invDistance = inversesqrt(max(distance2, 1e-12));
-    float reach2 = distance2 * lightSquash.x + toLight.y * toLight.y * lightSquash.y;
-    float window = max(1.0 - reach2 * invReach2, 0.0);
-    float falloff = window * window / (1.0 + reach2 * lightCore);
+    float window = max(1.0 - distance2 * invReach2, 0.0);
+    float falloff = window * window / (1.0 + distance2 * lightCore);
     diffuseSum += color * (max(dot(normal, toLight), 0.0) * invDistance * falloff);
     specularSum += color * (specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * falloff);
 }
@@ -235,10 +236,11 @@ void main() {
     // each visit costs as little as it can.
     vec3 diffuseSum = vec3(0.0);
     vec3 specularSum = vec3(0.0);
+    vec3 stretched = position * vec3(lightSquash, 1.0, lightSquash);
     for (; next < end; next += 2) {
         uvec2 pair = texelFetch(lightLists, next >> 1).rg;
-        addColouredLight(lightData[pair.x], position, normal, reflected, invReach2, diffuseSum, specularSum);
-        addColouredLight(lightData[pair.y], position, normal, reflected, invReach2, diffuseSum, specularSum);
+        addColouredLight(lightData[pair.x], stretched, normal, reflected, invReach2, diffuseSum, specularSum);
+        addColouredLight(lightData[pair.y], stretched, normal, reflected, invReach2, diffuseSum, specularSum);
     }
     lit += (poolAlbedo * diffuseSum + specular * specularSum) * (lightColorScale * lightIntensity);
 

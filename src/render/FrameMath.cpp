@@ -171,8 +171,10 @@ std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
         for (const FaceRect& r : rects) {
             if (r.face != face || r.x1 <= r.x0 || r.y1 <= r.y0)
                 continue;
-            const int tx0 = std::clamp(r.x0 / tile, 0, tiles - 1), tx1 = std::clamp((r.x1 - 1) / tile, 0, tiles - 1);
-            const int ty0 = std::clamp(r.y0 / tile, 0, tiles - 1), ty1 = std::clamp((r.y1 - 1) / tile, 0, tiles - 1);
+            const int tx0 = std::clamp(r.x0 / tile, 0, tiles - 1),
+                      tx1 = std::clamp((r.x1 - 1) / tile, 0, tiles - 1);
+            const int ty0 = std::clamp(r.y0 / tile, 0, tiles - 1),
+                      ty1 = std::clamp((r.y1 - 1) / tile, 0, tiles - 1);
             for (int ty = ty0; ty <= ty1; ++ty)
                 std::fill(marked.begin() + ty * tiles + tx0, marked.begin() + ty * tiles + tx1 + 1, 1);
         }
@@ -187,7 +189,8 @@ std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
         int spanRow = -1, spanFirst = 0, spanLast = 0;
         const auto flush = [&](int endRow) {
             if (spanRow >= 0)
-                copies.push_back(FaceRect{face, spanFirst * tile, spanRow * tile, std::min((spanLast + 1) * tile, size),
+                copies.push_back(FaceRect{face, spanFirst * tile, spanRow * tile,
+                                          std::min((spanLast + 1) * tile, size),
                                           std::min(endRow * tile, size)});
             spanRow = -1;
         };
@@ -199,9 +202,10 @@ std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
                 continue;
             }
             const int first = static_cast<int>(firstMarked - row);
-            const int last = tiles - 1 - static_cast<int>(std::find(std::make_reverse_iterator(row + tiles),
-                                                                    std::make_reverse_iterator(row), 1) -
-                                                          std::make_reverse_iterator(row + tiles));
+            const int last = tiles - 1 -
+                             static_cast<int>(std::find(std::make_reverse_iterator(row + tiles),
+                                                        std::make_reverse_iterator(row), 1) -
+                                              std::make_reverse_iterator(row + tiles));
             if (spanRow >= 0 && first == spanFirst && last == spanLast)
                 continue;
             flush(ty);

@@ -241,9 +241,10 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     const std::vector<glm::vec3> positions = spherePositions(objectCount, objects);
     std::vector<ShadowLevelCache::Spheres> drawn;
     for (const BodySet& set : bodySets(true))
-        drawn.push_back({set.mesh, set.model,
-                         std::vector<glm::vec3>(positions.begin() + set.first, positions.begin() + set.first + set.count),
-                         set.mesh == ball ? 0.0f : bodyClearance(set.model)});
+        drawn.push_back(
+            {set.mesh, set.model,
+             std::vector<glm::vec3>(positions.begin() + set.first, positions.begin() + set.first + set.count),
+             set.mesh == ball ? 0.0f : bodyClearance(set.model)});
     shadowCache.recordSpheres(drawn, lightPos, shadowTransforms);
 }
 

@@ -17,12 +17,16 @@ void LightFrame::prepare(const std::vector<glm::vec3>& positions, const std::vec
                          const lightcount::LightLook& lightLook) {
     look = lightLook;
     const size_t lights = std::min({positions.size(), colors.size(), size_t(std::max(capacity, 0))});
-    const std::vector<glm::vec3> binned(positions.begin(), positions.begin() + lights);
+    binned.assign(positions.begin(), positions.begin() + lights);
     lightgrid::buildLightGrid(binned, glm::vec2(look.reach, look.heightReach), look.cellSize, maxCellsPerSide,
                               look.slabs, grid, indexCapacity);
+    // The shader lights in a space stretched across by the ratio of the reaches (exactly 1 up to
+    // fifty lights), where each light reaches as far across as up and down.
+    const glm::vec3 stretch(look.heightReach / look.reach, 1.0f, look.heightReach / look.reach);
     lightData.clear();
     for (size_t i = 0; i < lights; ++i)
-        lightData.emplace_back(positions[i], lightgrid::packLightColor(colors[i], look.colorPush, colorRange));
+        lightData.emplace_back(positions[i] * stretch,
+                               lightgrid::packLightColor(colors[i], look.colorPush, colorRange));
 }
 
 void LightFrame::apply(Shader* shader) {
@@ -31,9 +35,7 @@ void LightFrame::apply(Shader* shader) {
     if (block != GL_INVALID_INDEX)
         glUniformBlockBinding(shader->program, block, LightGridTextures::lightBlockBinding);
     glUniform1f(glGetUniformLocation(shader->program, "lightColorScale"), colorRange / 255.0f);
-    // The reach as the shader measures it: distances across scaled up to the height's reach.
-    const float squash = (look.heightReach * look.heightReach) / (look.reach * look.reach);
-    glUniform2f(glGetUniformLocation(shader->program, "lightSquash"), squash, 1.0f - squash);
+    glUniform1f(glGetUniformLocation(shader->program, "lightSquash"), look.heightReach / look.reach);
     glUniform1i(glGetUniformLocation(shader->program, "lightBoxes"), boxUnit);
     glUniform1i(glGetUniformLocation(shader->program, "lightLists"), listUnit);
     glUniform4f(glGetUniformLocation(shader->program, "lightGrid"), grid.origin.x, grid.origin.y,

@@ -31,7 +31,8 @@ public:
     // List entries the context's buffer textures can hold (set at start-up).
     std::uint32_t indexCapacity = lightgrid::maxIndexEntries;
 
-    std::vector<glm::vec4> lightData; // position, packed and pushed colour
+    std::vector<glm::vec3> binned;    // the lights' world positions, as binned
+    std::vector<glm::vec4> lightData; // position (stretched across, see prepare), packed and pushed colour
     lightgrid::LightGrid grid;        // its storage kept between frames
     lightcount::LightLook look;
     LightGridTextures textures;

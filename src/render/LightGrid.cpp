@@ -37,9 +37,10 @@ void forEachTouchedRun(const LightGrid& grid, glm::vec3 light, glm::vec2 reach, 
         if (across2 < 0.0f)
             continue;
         const float across = std::sqrt(across2);
-        const int r0 = std::max(static_cast<int>(std::floor((light.z - across - grid.origin.y) / cell)) - 1, 0);
-        const int r1 =
-            std::min(static_cast<int>(std::floor((light.z + across - grid.origin.y) / cell)) + 1, grid.rows - 1);
+        const int r0 =
+            std::max(static_cast<int>(std::floor((light.z - across - grid.origin.y) / cell)) - 1, 0);
+        const int r1 = std::min(static_cast<int>(std::floor((light.z + across - grid.origin.y) / cell)) + 1,
+                                grid.rows - 1);
         for (int r = r0; r <= r1; ++r) {
             // The row's nearest point to the light along z; what is left of the reach along x there
             // picks the columns (a cell meets the disc exactly when its x range meets that span).
@@ -49,7 +50,8 @@ void forEachTouchedRun(const LightGrid& grid, glm::vec3 light, glm::vec2 reach, 
             if (along2 < 0.0f)
                 continue;
             const float along = std::sqrt(along2) + margin;
-            const int c0 = std::max(static_cast<int>(std::floor((light.x - along - grid.origin.x) / cell)), 0);
+            const int c0 =
+                std::max(static_cast<int>(std::floor((light.x - along - grid.origin.x) / cell)), 0);
             const int c1 = std::min(static_cast<int>(std::floor((light.x + along - grid.origin.x) / cell)),
                                     grid.columns - 1);
             if (c0 > c1)
@@ -81,8 +83,8 @@ void buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cel
     buildLightGrid(lights, glm::vec2(reach), cellSize, maxCellsPerSide, slabCount, grid, indexCapacity);
 }
 
-void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize, int maxCellsPerSide,
-                    int slabCount, LightGrid& grid, std::uint32_t indexCapacity) {
+void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize,
+                    int maxCellsPerSide, int slabCount, LightGrid& grid, std::uint32_t indexCapacity) {
     // Start from the empty grid (one empty box), keeping the storage.
     std::vector<std::uint32_t> boxes = std::move(grid.boxes);
     std::vector<std::uint16_t> indices = std::move(grid.indices);
@@ -93,8 +95,7 @@ void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float
     grid.indices = std::move(indices);
     const int count = std::min(static_cast<int>(lights.size()), static_cast<int>(padding));
     if (!(reach.x > 0.0f) || !(reach.y > 0.0f) || !std::isfinite(reach.x) || !std::isfinite(reach.y) ||
-        !(cellSize > 0.0f) || maxCellsPerSide < 1 ||
-        slabCount < 1)
+        !(cellSize > 0.0f) || maxCellsPerSide < 1 || slabCount < 1)
         return;
 
     glm::vec3 low(std::numeric_limits<float>::max());
@@ -183,8 +184,9 @@ std::vector<int> lightsAt(const LightGrid& grid, glm::vec3 point) {
     if (!(cell.x >= 0.0f && cell.y >= 0.0f && cell.x < grid.columns && cell.y < grid.rows && slab >= 0.0f &&
           slab < grid.slabs))
         return {};
-    const size_t index = (static_cast<size_t>(slab) * grid.rows + static_cast<size_t>(cell.y)) * grid.columns +
-                         static_cast<size_t>(cell.x);
+    const size_t index =
+        (static_cast<size_t>(slab) * grid.rows + static_cast<size_t>(cell.y)) * grid.columns +
+        static_cast<size_t>(cell.x);
     const std::uint32_t box = grid.boxes[index];
     const std::uint32_t first = box >> countBits;
     const std::uint32_t length = box & maxBoxCount;

@@ -37,8 +37,8 @@ struct LightGrid {
     float floorY = 0.0f;    // world y of the bottom of slab 0
     float slabHeight = 1.0f;
     int slabs = 1;
-    // One word per box, offset << countBits | count (padding included), row by row starting at `origin`, one floor
-    // plan per slab from the bottom up.
+    // One word per box, offset << countBits | count (padding included), row by row starting at `origin`, one
+    // floor plan per slab from the bottom up.
     std::vector<std::uint32_t> boxes{0u};
     // The boxes' lists one after the other, each in ascending light order, then `padding` when
     // that leaves it odd.
@@ -63,8 +63,9 @@ void buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cel
 // up and down.
 LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize,
                          int maxCellsPerSide, int slabCount, std::uint32_t indexCapacity = maxIndexEntries);
-void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize, int maxCellsPerSide,
-                    int slabCount, LightGrid& grid, std::uint32_t indexCapacity = maxIndexEntries);
+void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize,
+                    int maxCellsPerSide, int slabCount, LightGrid& grid,
+                    std::uint32_t indexCapacity = maxIndexEntries);
 
 // The lights on the list of the box holding `point` (its padding left out), none outside the
 // grid (as the shader reads it).

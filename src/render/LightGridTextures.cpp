@@ -66,11 +66,11 @@ void LightGridTextures::upload(const lightgrid::LightGrid& grid, const std::vect
         columns = grid.columns;
         rows = grid.rows;
         slabs = grid.slabs;
-        glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_R32UI, columns, rows, slabs, 0, GL_RED_INTEGER, GL_UNSIGNED_INT,
-                     grid.boxes.data());
+        glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_R32UI, columns, rows, slabs, 0, GL_RED_INTEGER,
+                     GL_UNSIGNED_INT, grid.boxes.data());
     } else {
-        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, 0, columns, rows, slabs, GL_RED_INTEGER, GL_UNSIGNED_INT,
-                        grid.boxes.data());
+        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, 0, columns, rows, slabs, GL_RED_INTEGER,
+                        GL_UNSIGNED_INT, grid.boxes.data());
     }
 
     // The list buffer only grows (by half again, so a count rising frame by frame does not
@@ -83,11 +83,12 @@ void LightGridTextures::upload(const lightgrid::LightGrid& grid, const std::vect
     const size_t entries = std::max<size_t>(grid.indices.size(), 2);
     if (entries > listCapacity) {
         listCapacity = std::max(entries, listCapacity + listCapacity / 2);
-        glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(listCapacity * sizeof(std::uint16_t)), nullptr,
-                     GL_STREAM_DRAW);
+        glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(listCapacity * sizeof(std::uint16_t)),
+                     nullptr, GL_STREAM_DRAW);
     }
     if (!grid.indices.empty())
-        glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(grid.indices.size() * sizeof(std::uint16_t)),
+        glBufferSubData(GL_TEXTURE_BUFFER, 0,
+                        static_cast<GLsizeiptr>(grid.indices.size() * sizeof(std::uint16_t)),
                         grid.indices.data());
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
     glActiveTexture(GL_TEXTURE0 + listUnit);

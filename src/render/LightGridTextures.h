@@ -19,9 +19,9 @@
 
 // What the context offers for the light path, read once at start-up.
 struct LightPathLimits {
-    int lights = 0;                   // lights the uniform block can hold (at most the renderer's maximum)
-    std::uint32_t indexEntries = 0;   // list entries the buffer texture can hold
-    std::string shortfall;            // what the context lacks, empty when nothing
+    int lights = 0;                 // lights the uniform block can hold (at most the renderer's maximum)
+    std::uint32_t indexEntries = 0; // list entries the buffer texture can hold
+    std::string shortfall;          // what the context lacks, empty when nothing
 };
 // Reads GL_MAX_UNIFORM_BLOCK_SIZE, GL_MAX_FRAGMENT_UNIFORM_BLOCKS and GL_MAX_TEXTURE_BUFFER_SIZE.
 LightPathLimits queryLightPathLimits();

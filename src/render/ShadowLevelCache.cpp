@@ -77,8 +77,9 @@ void ShadowLevelCache::recordSpheres(const std::vector<Spheres>& spheres, const 
         const float radius = extent * stretch * 1.001f + 1e-5f;
         // A sphere around the light draws nothing into the cube (all its faces face away), though
         // its bounding box covers every face. The margin dwarfs the rounding of the shader's corners.
-        const float hidesLight = std::max(
-            set.clearance, 0.99f * framemath::backFacingRadius(set.mesh->vertices, set.mesh->indices, linear));
+        const float hidesLight =
+            std::max(set.clearance,
+                     0.99f * framemath::backFacingRadius(set.mesh->vertices, set.mesh->indices, linear));
         for (const glm::vec3& centre : set.centres)
             if (glm::length(centre - light) >= hidesLight)
                 framemath::ballFootprint(faceMatrices, centre, radius, faceSize, sphereRects);

@@ -566,8 +566,8 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
         if (shader->hasGeometryShader)
             names.push_back({std::string(what) + " geometry", Kind::shader, shader->geometryShader});
     }
-    const std::pair<const char*, const vantor::scene::Mesh*> meshes[] = {
-        {"world", game.world}, {"ball", game.ball}, {"small ball", game.smallBall}, {"shadow ball", game.shadowBall}};
+    const std::pair<const char*, const vantor::scene::Mesh*> meshes[] = {{"world", game.world},
+                                                                         {"ball", game.ball}};
     for (const auto& [what, mesh] : meshes) {
         const std::string prefix = std::string(what) + " ";
         names.insert(names.end(), {

@@ -21,7 +21,8 @@ bool reaches(glm::vec3 light, glm::vec3 point, glm::vec2 reach) {
 }
 
 // The box of the grid holding `point`, widened by `widen` of a cell and a slab on each side.
-void boxAround(const lightgrid::LightGrid& grid, glm::vec3 point, float widen, glm::vec3& low, glm::vec3& high) {
+void boxAround(const lightgrid::LightGrid& grid, glm::vec3 point, float widen, glm::vec3& low,
+               glm::vec3& high) {
     const glm::vec2 cell = glm::floor((glm::vec2(point.x, point.z) - grid.origin) / grid.cellSize);
     const float slab = std::floor((point.y - grid.floorY) / grid.slabHeight);
     low = glm::vec3(grid.origin.x + cell.x * grid.cellSize, grid.floorY + slab * grid.slabHeight,
@@ -56,11 +57,12 @@ TEST(LightLists, APointsListHoldsEveryLightThatReachesItAndOnlyLightsThatReachIt
             lights.emplace_back(across(random), scene % 2 ? 0.25f : 0.5f * across(random), across(random));
         // Lights exactly on cell corners and slab borders of the grid the first build makes, and
         // lights on top of each other.
-        lightgrid::LightGrid grid =
-            lightgrid::buildLightGrid(lights, reach, look.cellSize, 192, look.slabs);
+        lightgrid::LightGrid grid = lightgrid::buildLightGrid(lights, reach, look.cellSize, 192, look.slabs);
         for (int i = 0; i < count / 4; ++i) {
-            lights[i].x = grid.origin.x + grid.cellSize * std::round((lights[i].x - grid.origin.x) / grid.cellSize);
-            lights[i].z = grid.origin.y + grid.cellSize * std::round((lights[i].z - grid.origin.y) / grid.cellSize);
+            lights[i].x =
+                grid.origin.x + grid.cellSize * std::round((lights[i].x - grid.origin.x) / grid.cellSize);
+            lights[i].z =
+                grid.origin.y + grid.cellSize * std::round((lights[i].z - grid.origin.y) / grid.cellSize);
         }
         if (count > 2)
             lights[count - 1] = lights[count - 2];
@@ -71,7 +73,8 @@ TEST(LightLists, APointsListHoldsEveryLightThatReachesItAndOnlyLightsThatReachIt
             glm::vec3 point(across(random), 0.6f * across(random), across(random));
             // Half the points just inside a light's reach, where a tight box test fails first.
             if (sample % 2 == 0) {
-                const glm::vec3 direction = glm::normalize(glm::vec3(unit(random), unit(random), unit(random)) - 0.5f);
+                const glm::vec3 direction =
+                    glm::normalize(glm::vec3(unit(random), unit(random), unit(random)) - 0.5f);
                 point = lights[sample % count] + 0.9999f * direction * glm::vec3(reach.x, reach.y, reach.x);
             }
             const std::vector<int> listed = lightgrid::lightsAt(grid, point);
@@ -107,8 +110,7 @@ TEST(LightLists, NeverOverflowTheirStorageAtTheLargestCount) {
         for (const std::vector<glm::vec3>* lights : {&spread, &piled}) {
             SCOPED_TRACE(capacity);
             const lightgrid::LightGrid grid =
-                lightgrid::buildLightGrid(*lights, reach, look.cellSize, 192, look.slabs,
-                                          capacity);
+                lightgrid::buildLightGrid(*lights, reach, look.cellSize, 192, look.slabs, capacity);
             ASSERT_LE(grid.indices.size(), capacity);
             ASSERT_GT(grid.indices.size(), 0u);
             for (const std::uint32_t box : grid.boxes) {
@@ -181,5 +183,6 @@ TEST(BallFootprint, ACrowdedFaceIsCopiedByFewTilesCoveringEveryRectangle) {
         for (int y = r.y0; y < r.y1; ++y)
             for (int x = r.x0; x < r.x1; ++x)
                 ASSERT_TRUE(copied[(size_t(r.face) * size + y) * size + x]) << r.face << " " << x << " " << y;
-    EXPECT_TRUE(std::find(copies.begin(), copies.end(), framemath::FaceRect{2, 10, 10, 20, 20}) != copies.end());
+    EXPECT_TRUE(std::find(copies.begin(), copies.end(), framemath::FaceRect{2, 10, 10, 20, 20}) !=
+                copies.end());
 }

@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     ok &= writeMesh(smallSphere, objects + "sphere-small.obj", "# Unit UV sphere, 6 segments x 3 rings.\n");
     MeshBuilder shadowSphere(1.0);
     buildSphere(shadowSphere, 4, 2, 0.5);
-    ok &= writeMesh(shadowSphere, objects + "sphere-shadow.obj", "# Octahedron in a unit sphere, 4 segments x 2 rings.\n");
+    ok &= writeMesh(shadowSphere, objects + "sphere-shadow.obj",
+                    "# Octahedron in a unit sphere, 4 segments x 2 rings.\n");
 
     Image bricks(512, 512, 3), bricksNormal(512, 512, 3), bricksHeight(512, 512, 1);
     makeBrickMaps(512, bricks, bricksNormal, bricksHeight);
