@@ -13,7 +13,9 @@
 // lights within it. The CPU bins them into a grid of boxes (floor-plan cells stacked in
 // slabs of height), each with the list of the lights that can reach it, so one texel fetch
 // finds the pixel's list and the shading loop visits only the lights on it, in ascending
-// order (the sum comes out the same whatever the box's size).
+// order (the sum comes out the same whatever the box's size). With more than fifty lights
+// each reaches less far across than up and down; they are shaded in a space stretched across,
+// where each is the designed light.
 //
 // The shadow cube map holds each face's hardware depth; the light-to-pixel vector's major
 // axis is the distance along that face's view direction, which converts to the same depth
@@ -26,7 +28,8 @@
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights"
 // (the first fifty; every light reaches the loop packed, through the block "LightBlock" and
 // "lightColorScale", "lightSquash"), "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far"; the
-// grid: usampler "lightBoxes", usamplerBuffer "lightLists", "lightGrid" and "lightSlabs"; the building's shape: "levelShape", "windowCentreHeights".
+// grid: usampler "lightBoxes", usamplerBuffer "lightLists", "lightGrid" and "lightSlabs"; the
+// building's shape: "levelShape", "windowCentreHeights".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;

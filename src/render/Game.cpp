@@ -98,16 +98,16 @@ void Game::init() {
 
     spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.05f;
     ball = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere");
-    smallBall = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-small");
-    shadowBall = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-shadow");
+    smallBall = new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-small");
+    shadowBall = new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-shadow");
 
-    // A thousand lights need a uniform block of 16000 bytes (the least a context may offer is
-    // 16384) and their lists a buffer texture; a context offering less shows fewer.
+    // A thousand lights need a uniform block of 16016 bytes (the least a context may offer is
+    // 16384) and their lists a buffer texture; a context offering less lights none of them.
     const LightPathLimits limits = queryLightPathLimits();
     lightFrame.capacity = limits.lights;
     lightFrame.indexCapacity = limits.indexEntries;
     if (!limits.shortfall.empty())
-        std::cout << "Lighting: " << limits.shortfall << "; the lights past them are not lit" << std::endl;
+        std::cout << "Lighting: " << limits.shortfall << "; the coloured lights are not lit" << std::endl;
     createMissingLights(objectCount, objects);
 
     targetView = std::make_unique<TargetView>(shaderDir);
@@ -307,7 +307,11 @@ void Game::drawShadowSpheres(bool instanced) {
     if (!instanced) {
         for (const BodySet& set : bodySets(true)) {
             set.mesh->setupVertexArray(depthShader, true, false, false, false, false);
+            // The batch's coarse bodies hugging the light cast nothing; neither do they here.
+            const float clearance = set.mesh == ball ? 0.0f : bodyClearance(set.model);
             for (int i = set.first; i < set.first + set.count; ++i) {
+                if (glm::length(positions[i] - lightPos) < clearance)
+                    continue;
                 setMatrix(depthShader, "M", framemath::placedAt(set.model, positions[i]));
                 set.mesh->draw();
             }
@@ -377,8 +381,8 @@ void Game::forwardPass() {
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
 
-    // Every body of a mesh in one instanced draw: the same matrices and colours one draw per
-    // body would get, in the same order.
+    // The first fifty bodies in one instanced draw (the same matrices and colours, in the same
+    // order, as one draw per body), the rest in one batched draw.
     lightBodies.upload(spherePositions(objectCount, objects), lightColors(objectCount, objects));
     drawBodies(defaultShader, false);
 

@@ -109,8 +109,8 @@ public:
     vantor::scene::World* world = nullptr;
     vantor::scene::Ball* ball = nullptr;
     // The bodies of lights past the first fifty: a coarse sphere, a few pixels across.
-    vantor::scene::Ball* smallBall = nullptr;
-    vantor::scene::Ball* shadowBall = nullptr; // the same in the shadow cube, an octahedron
+    vantor::scene::BodySphere* smallBall = nullptr;
+    vantor::scene::BodySphere* shadowBall = nullptr; // the same in the shadow cube, an octahedron
     // The lights made so far, in the order made (the k-th is always the k-th constructed);
     // the first `objectCount` of them (at most lightcount::maxLightCount) are on. Raising the
     // count makes the missing ones; the others keep their state while off.

@@ -40,8 +40,9 @@ struct LightLook {
 // between the platform and the ceiling, so more of them crowd only the floor plan, not the
 // height. The reach across shrinks as sqrt(n) and the reach up and down stays: a point at any
 // height then lies within the reach of count x (area of the ellipsoid's cut at that height)
-// lights, the same number as with fifty, and a pool on the floor under a light is as bright as
-// with fifty, only narrower. The bodies shrink as n^(1/4): a thousand beads at a fifth of the
+// lights, the same number as with fifty. The lighting pass shades them in a space stretched
+// across by 1 / sqrt(n), where each light and its pool are the designed ones: a pool on the floor
+// under a light is as bright as with fifty, only narrower. The bodies shrink as n^(1/4): a thousand beads at a fifth of the
 // designed size would be a pixel or two across at the far side of the hall. Their colours are
 // pushed further from grey (2.2 instead of 1.4): small pools that overlap still read as
 // coloured. The grid keeps the boxes all lights touch together about where
