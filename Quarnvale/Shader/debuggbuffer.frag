@@ -1,6 +1,6 @@
 #version 330 core
 // Deferred lighting: lights the G-buffer with a dim night-sky ambient, the shadow-casting
-// centre light and up to 50 coloured point lights, lights the building's outside with
+// centre light and up to 1000 coloured point lights, lights the building's outside with
 // moonlight and the glow of its windows, tone-maps the result into the 8-bit target and
 // sends only what outshines the scene to the bloom.
 //
@@ -11,8 +11,11 @@
 //
 // Coloured lights fade smoothly to exactly zero at their reach, so a pixel only needs the
 // lights within it. The CPU bins them into a grid of boxes (floor-plan cells stacked in
-// slabs of height) that carry the mask of the lights that can reach them, so one texel
-// fetch replaces a distance test per light and the shading loop visits only the set bits.
+// slabs of height), each with the list of the lights that can reach it, so one texel fetch
+// finds the pixel's list and the shading loop visits only the lights on it, in ascending
+// order (the sum comes out the same whatever the box's size). With more than fifty lights
+// each reaches less far across than up and down; they are shaded in a space stretched across,
+// where each is the designed light.
 //
 // The shadow cube map holds each face's hardware depth; the light-to-pixel vector's major
 // axis is the distance along that face's view direction, which converts to the same depth
@@ -25,9 +28,10 @@
 //
 // In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
 // "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights"
-// (the same lights reach the loop packed, through "lightData" and "lightColorScale"),
-// "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far", "exposure"; the grid: usampler "lightMasks",
-// "lightGrid" and "lightSlabs"; the building's shape: "levelShape", "windowCentreHeights".
+// (the first fifty; every light reaches the loop packed, through the block "LightBlock" and
+// "lightColorScale", "lightSquash"), "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far", "exposure"; the
+// grid: usampler "lightBoxes", usamplerBuffer "lightLists", "lightGrid" and "lightSlabs"; the
+// building's shape: "levelShape", "windowCentreHeights".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
 
 in vec2 texCoord;
@@ -41,25 +45,37 @@ struct Light {
     vec3 Position;
     vec3 Color;
 };
-const int MAX_LIGHTS = 50;
-uniform Light lights[MAX_LIGHTS];
+uniform Light lights[50];
+const int MAX_LIGHTS = 1000;
 // What the loop reads per light, made from the same objects as "lights" each frame: xyz the
 // position, w the colour pushed away from grey (by 1.4: the random colours are often pale, the
 // pools should read as colour) and packed as the integer red + 256 green + 65536 blue (8 bits each,
-// one step is lightColorScale). One vec4 read instead of two vec3 reads per light.
-uniform vec4 lightData[MAX_LIGHTS];
+// one step is lightColorScale). One vec4 read instead of two vec3 reads per light; a uniform
+// block, since a thousand vec4 exceed what plain uniforms are sure to hold.
+// One more entry after the lights: the light a list's padding names, far away and black.
+layout(std140) uniform LightBlock {
+    vec4 lightData[MAX_LIGHTS + 1];
+};
 uniform float lightColorScale;
+// With more than fifty lights each reaches less far across the floor plan than up and down:
+// the lights are shaded in a space stretched across by this factor (1 up to fifty lights), where
+// each is the designed light and its pool the designed pool; narrower, seen in the world. The
+// light positions in "lightData" come stretched; the pixel's is stretched here, once.
+uniform float lightSquash;
+// The lights in use (their lists hold no other).
 uniform int NR_LIGHTS;
 uniform vec3 viewPos;
 uniform vec4 WS_pos_light;
 uniform vec2 near_far;
 // Linear light is scaled by this before the tone curve.
 uniform float exposure;
-// Grid of the coloured lights: per box the 64-bit mask of the lights that reach any point
-// of it (red: lights 0-31, green: 32-63), one array layer per slab. lightGrid: xy = world
-// x/z of the grid's corner, z = cells per world unit, w = the lights' reach. lightSlabs:
-// x = world y of the bottom of slab 0, y = slabs per world unit.
-uniform usampler2DArray lightMasks;
+// Grid of the coloured lights: per box the offset into lightLists (high 22 bits) and the
+// length (low 10 bits) of the list of the lights that reach any point of it, one array layer
+// per slab. Lists are read a pair of entries (one texel) at a time: each starts at an even
+// entry and has even length, padded with the light that reaches nothing. lightGrid: xy = world x/z of the grid's corner, z = cells per world unit, w = the
+// lights' reach (up and down). lightSlabs: x = world y of the bottom of slab 0, y = slabs per world unit.
+uniform usampler2DArray lightBoxes;
+uniform usamplerBuffer lightLists;
 uniform vec4 lightGrid;
 uniform vec2 lightSlabs;
 // The building in world units, from the same numbers the level is generated from: levelShape
@@ -180,6 +196,23 @@ float centreLightVisibility(vec3 position, vec3 normal) {
     return shadowed ? 0.0 : 1.0;
 }
 
+// One coloured light's diffuse and specular share, added to the sums before the surface's
+// colours and the lights' shared scale apply (so each costs as little as it can). `data`: xyz
+// the light's position, w its packed colour.
+void addColouredLight(vec4 data, vec3 position, vec3 normal, vec3 reflected, float invReach2, inout vec3 diffuseSum,
+                      inout vec3 specularSum) {
+    // `position` and the light's are in the stretched space.
+    vec3 toLight = data.xyz - position;
+    uint packedColor = uint(data.w);
+    vec3 color = vec3(uvec3(packedColor, packedColor >> 8u, packedColor >> 16u) & 255u);
+    float distance2 = dot(toLight, toLight);
+    float invDistance = inversesqrt(max(distance2, 1e-12));
+    float window = max(1.0 - distance2 * invReach2, 0.0);
+    float falloff = window * window / (1.0 + distance2 * lightCore);
+    diffuseSum += color * (max(dot(normal, toLight), 0.0) * invDistance * falloff);
+    specularSum += color * (specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * falloff);
+}
+
 void main() {
     vec3 position = texture(gPosition, texCoord).rgb;
     // The geometry pass stores unit normals; half floats keep them unit to a thousandth.
@@ -192,16 +225,13 @@ void main() {
     // Phong with the mirrored view direction, computed once: per light only one dot product.
     vec3 reflected = reflect(-toEye, normal);
 
-    // Which coloured lights can reach this pixel: the mask of its box.
+    // Which coloured lights can reach this pixel: the list of its box.
     ivec3 cell = ivec3(floor(vec3((position.xz - lightGrid.xy) * lightGrid.z, (position.y - lightSlabs.x) * lightSlabs.y)));
-    ivec3 cells = textureSize(lightMasks, 0);
+    ivec3 cells = textureSize(lightBoxes, 0);
     bool inGrid = all(greaterThanEqual(cell, ivec3(0))) && all(lessThan(cell, cells));
-    uvec2 mask = inGrid ? texelFetch(lightMasks, clamp(cell, ivec3(0), cells - 1), 0).rg : uvec2(0u);
-    uint low = mask.x;
-    uint high = mask.y;
-    int count = clamp(NR_LIGHTS, 0, MAX_LIGHTS);
-    low &= count >= 32 ? 0xffffffffu : (1u << uint(count)) - 1u;
-    high &= count >= 32 ? (1u << uint(count - 32)) - 1u : 0u;
+    uint box = inGrid ? texelFetch(lightBoxes, clamp(cell, ivec3(0), cells - 1), 0).r : 0u;
+    int next = int(box >> 10u);
+    int end = next + int(box & 1023u);
 
     vec3 lit = (mix(groundAmbient, skyAmbient, normal.y * 0.5 + 0.5) + outsideLight(position, normal)) * albedo;
     // The coloured lights see the brick less red than it is, so a green or blue pool on red
@@ -212,25 +242,11 @@ void main() {
     // each visit costs as little as it can.
     vec3 diffuseSum = vec3(0.0);
     vec3 specularSum = vec3(0.0);
-    while ((low | high) != 0u) {
-        bool inLow = low != 0u;
-        uint word = inLow ? low : high;
-        uint bit = word & (~word + 1u);
-        // A power of two converts to float exactly; its exponent is the bit index.
-        int index = int((floatBitsToUint(float(bit)) >> 23) - 127u) + (inLow ? 0 : 32);
-        low = inLow ? low ^ bit : low;
-        high = inLow ? high : high ^ bit;
-
-        vec4 data = lightData[index];
-        vec3 toLight = data.xyz - position;
-        uint packedColor = uint(data.w);
-        vec3 color = vec3(uvec3(packedColor, packedColor >> 8u, packedColor >> 16u) & 255u);
-        float distance2 = dot(toLight, toLight);
-        float invDistance = inversesqrt(max(distance2, 1e-12));
-        float window = max(1.0 - distance2 * invReach2, 0.0);
-        float falloff = window * window / (1.0 + distance2 * lightCore);
-        diffuseSum += color * (max(dot(normal, toLight), 0.0) * invDistance * falloff);
-        specularSum += color * (specularPower(max(dot(reflected, toLight), 0.0) * invDistance) * falloff);
+    vec3 stretched = position * vec3(lightSquash, 1.0, lightSquash);
+    for (; next < end; next += 2) {
+        uvec2 pair = texelFetch(lightLists, next >> 1).rg;
+        addColouredLight(lightData[pair.x], stretched, normal, reflected, invReach2, diffuseSum, specularSum);
+        addColouredLight(lightData[pair.y], stretched, normal, reflected, invReach2, diffuseSum, specularSum);
     }
     lit += (poolAlbedo * diffuseSum + specular * specularSum) * (lightColorScale * lightIntensity);
 

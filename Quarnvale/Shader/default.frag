@@ -1,17 +1,16 @@
 #version 330 core
-// Light spheres, fragment stage: an emissive ball in its light's colour, brightest where it
+// Light bodies, fragment stage: an emissive ball in its light's colour, brightest where it
 // faces the camera. Output 0 is the lit image; output 1 feeds the bloom, so the balls glow.
-// In: "facing"; uniform "colorOfObject".
+// In: "facing", "bodyColor".
 
 in float facing;
-
-uniform vec3 colorOfObject;
+flat in vec3 bodyColor;
 
 out vec4 fragColor;
 layout(location = 1) out vec4 brightColor;
 
 void main() {
-    vec3 core = colorOfObject * (0.55 + 0.6 * facing);
+    vec3 core = bodyColor * (0.55 + 0.6 * facing);
     fragColor = vec4(min(core, vec3(1.0)), 1.0);
-    brightColor = vec4(colorOfObject, 1.0);
+    brightColor = vec4(bodyColor, 1.0);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -142,17 +143,78 @@ float backFacingRadius(const std::vector<glm::vec3>& vertices, const std::vector
 
 std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
     long long area[6] = {0, 0, 0, 0, 0, 0};
+    int count[6] = {0, 0, 0, 0, 0, 0};
     for (const FaceRect& r : rects)
-        if (r.face >= 0 && r.face < 6)
+        if (r.face >= 0 && r.face < 6) {
             area[r.face] += static_cast<long long>(r.x1 - r.x0) * (r.y1 - r.y0);
+            ++count[r.face];
+        }
     std::vector<FaceRect> copies;
     const long long faceArea = static_cast<long long>(size) * size;
+    const auto crowded = [&](int face) { return count[face] > crowdedFaceRects; };
+    const auto whole = [&](int face) { return !crowded(face) && 2 * area[face] >= faceArea; };
     for (int face = 0; face < 6; ++face)
-        if (2 * area[face] >= faceArea)
+        if (whole(face))
             copies.push_back(FaceRect{face, 0, 0, size, size});
     for (const FaceRect& r : rects)
-        if (r.face >= 0 && r.face < 6 && 2 * area[r.face] < faceArea)
+        if (r.face >= 0 && r.face < 6 && !whole(r.face) && !crowded(r.face))
             copies.push_back(r);
+
+    // A crowded face: the tiles its rectangles touch.
+    const int tile = std::max(1, size / crowdedFaceTiles);
+    const int tiles = (size + tile - 1) / tile;
+    std::vector<char> marked;
+    for (int face = 0; face < 6; ++face) {
+        if (!crowded(face))
+            continue;
+        marked.assign(static_cast<size_t>(tiles) * tiles, 0);
+        for (const FaceRect& r : rects) {
+            if (r.face != face || r.x1 <= r.x0 || r.y1 <= r.y0)
+                continue;
+            const int tx0 = std::clamp(r.x0 / tile, 0, tiles - 1),
+                      tx1 = std::clamp((r.x1 - 1) / tile, 0, tiles - 1);
+            const int ty0 = std::clamp(r.y0 / tile, 0, tiles - 1),
+                      ty1 = std::clamp((r.y1 - 1) / tile, 0, tiles - 1);
+            for (int ty = ty0; ty <= ty1; ++ty)
+                std::fill(marked.begin() + ty * tiles + tx0, marked.begin() + ty * tiles + tx1 + 1, 1);
+        }
+        // Overlapping rectangles count once here: a face whose touched tiles cover half of it
+        // is copied whole.
+        if (2 * std::count(marked.begin(), marked.end(), 1) >= static_cast<long long>(tiles) * tiles) {
+            copies.push_back(FaceRect{face, 0, 0, size, size});
+            continue;
+        }
+        // Each tile row from its first to its last touched tile (a copy call costs more than the
+        // texels between), rows with the same span merged: at most one copy per tile row.
+        int spanRow = -1, spanFirst = 0, spanLast = 0;
+        const auto flush = [&](int endRow) {
+            if (spanRow >= 0)
+                copies.push_back(FaceRect{face, spanFirst * tile, spanRow * tile,
+                                          std::min((spanLast + 1) * tile, size),
+                                          std::min(endRow * tile, size)});
+            spanRow = -1;
+        };
+        for (int ty = 0; ty < tiles; ++ty) {
+            const auto row = marked.begin() + ty * tiles;
+            const auto firstMarked = std::find(row, row + tiles, 1);
+            if (firstMarked == row + tiles) {
+                flush(ty);
+                continue;
+            }
+            const int first = static_cast<int>(firstMarked - row);
+            const int last = tiles - 1 -
+                             static_cast<int>(std::find(std::make_reverse_iterator(row + tiles),
+                                                        std::make_reverse_iterator(row), 1) -
+                                              std::make_reverse_iterator(row + tiles));
+            if (spanRow >= 0 && first == spanFirst && last == spanLast)
+                continue;
+            flush(ty);
+            spanRow = ty;
+            spanFirst = first;
+            spanLast = last;
+        }
+        flush(tiles);
+    }
     return copies;
 }
 

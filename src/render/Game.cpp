@@ -15,9 +15,6 @@ namespace {
 const std::string assetRoot = "../";
 const std::string shaderDir = assetRoot + "Quarnvale/Shader/";
 
-// Entries of instancePositions[] in pointlightdepth1.vert: spheres per instanced draw.
-const int shadowInstanceCapacity = 64;
-
 void setMatrix(Shader* shader, const char* name, const glm::mat4& matrix) {
     glUniformMatrix4fv(glGetUniformLocation(shader->program, name), 1, GL_FALSE, &matrix[0][0]);
 }
@@ -30,9 +27,18 @@ glm::vec3 positionOf(const vantor::scene::Object* object) {
     return glm::vec3(object->x, object->y, object->z);
 }
 
-// objectCount is public and may be changed after set-up; never walk past the list.
+// objectCount is public and may be changed after set-up; never walk past the list or the
+// most lights the renderer holds.
 int visitedLights(int objectCount, const std::vector<vantor::scene::Object*>& objects) {
-    return std::max(0, std::min(objectCount, static_cast<int>(objects.size())));
+    return std::max(0, std::min({objectCount, static_cast<int>(objects.size()), lightcount::maxLightCount}));
+}
+
+// Makes the lights a raised count needs, in order, so light k is always the k-th made and the
+// unseeded generator hands each the same speed and colour whenever it is made.
+void createMissingLights(int objectCount, std::vector<vantor::scene::Object*>& objects) {
+    const size_t wanted = static_cast<size_t>(std::clamp(objectCount, 0, lightcount::maxLightCount));
+    while (objects.size() < wanted)
+        objects.push_back(new vantor::scene::Object());
 }
 
 // Where this frame's spheres are: one per visited light.
@@ -41,6 +47,13 @@ std::vector<glm::vec3> spherePositions(int objectCount, const std::vector<vantor
     for (int i = 0; i < visitedLights(objectCount, objects); ++i)
         positions.push_back(positionOf(objects[i]));
     return positions;
+}
+
+std::vector<glm::vec3> lightColors(int objectCount, const std::vector<vantor::scene::Object*>& objects) {
+    std::vector<glm::vec3> colors;
+    for (int i = 0; i < visitedLights(objectCount, objects); ++i)
+        colors.emplace_back(objects[i]->color[0], objects[i]->color[1], objects[i]->color[2]);
+    return colors;
 }
 
 } // namespace
@@ -85,9 +98,18 @@ void Game::init() {
 
     spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.05f;
     ball = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere");
+    smallBall = new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-small");
+    shadowBall = new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-shadow");
 
-    for (int i = 0; i < objectCount; ++i)
-        objects.push_back(new vantor::scene::Object());
+    // A thousand lights need a uniform block of 16016 bytes (the least a context may offer is
+    // 16384) and their lists a buffer texture; a context offering less lights none of them.
+    const LightPathLimits limits = queryLightPathLimits();
+    lightFrame.capacity = limits.lights;
+    lightFrame.indexCapacity = limits.indexEntries;
+    if (!limits.shortfall.empty())
+        std::cout << "Lighting: " << limits.shortfall << "; the coloured lights are not lit" << std::endl;
+    objectCount = std::clamp(settings.lights, 0, RenderSettings::maxLights);
+    createMissingLights(objectCount, objects);
 
     targetView = std::make_unique<TargetView>(shaderDir);
 }
@@ -107,6 +129,8 @@ void Game::update(vantor::ControlsFocus focus) {
     controls->update(static_cast<float>(deltaTime), window, screenWidth, screenHeight, view, projection,
                      focus);
     objectCount = std::clamp(settings.lights, 0, RenderSettings::maxLights);
+    // Lights are made in order as the count first reaches them, paused or not.
+    createMissingLights(objectCount, objects);
     if (paused)
         return;
     // At the described speed the product is the frame time itself, to the bit.
@@ -262,7 +286,14 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
     glViewport(0, 0, shadowWidth, shadowHeight);
     drawShadowSpheres(true);
-    shadowCache.recordSpheres(*ball, spherePositions(objectCount, objects), lightPos, shadowTransforms);
+    const std::vector<glm::vec3> positions = spherePositions(objectCount, objects);
+    std::vector<ShadowLevelCache::Spheres> drawn;
+    for (const BodySet& set : bodySets(true))
+        drawn.push_back(
+            {set.mesh, set.model,
+             std::vector<glm::vec3>(positions.begin() + set.first, positions.begin() + set.first + set.count),
+             set.mesh == ball ? 0.0f : bodyClearance(set.model)});
+    shadowCache.recordSpheres(drawn, lightPos, shadowTransforms);
 }
 
 void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
@@ -277,26 +308,66 @@ void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
     world->draw();
 }
 
+float Game::bodyClearance(const glm::mat4& model) {
+    // Eight body radii (the designed sphere's radius is half its matrix's scale): nearer, a bead
+    // covers over 1 % of the light's surroundings.
+    return 8.0f * 0.5f * glm::length(glm::vec3(model[0]));
+}
+
+std::vector<Game::BodySet> Game::bodySets(bool shadow) const {
+    const int lights = visitedLights(objectCount, objects);
+    const float scale = lightcount::lightLook(lights).bodyScale;
+    glm::mat4 model = ball->modelMatrix;
+    if (scale != 1.0f)
+        for (int column = 0; column < 3; ++column)
+            model[column] *= scale;
+    std::vector<BodySet> sets;
+    sets.push_back({ball, 0, std::min(lights, lightcount::fullSphereBodies), model});
+    if (lights > lightcount::fullSphereBodies)
+        sets.push_back({shadow ? shadowBall : smallBall, lightcount::fullSphereBodies,
+                        lights - lightcount::fullSphereBodies, model});
+    return sets;
+}
+
+void Game::drawBodies(Shader* shader, bool shadow) {
+    const GLint mode = glGetUniformLocation(shader->program, "instanced");
+    for (const BodySet& set : bodySets(shadow)) {
+        if (set.count == 0)
+            continue;
+        setMatrix(shader, "M", set.model);
+        if (set.mesh != ball) {
+            glUniform1f(glGetUniformLocation(shader->program, "bodyClearance"), bodyClearance(set.model));
+            glUniform1i(mode, 2);
+            lightBodies.drawBatch(shader, *set.mesh, set.first, set.count);
+            continue;
+        }
+        glUniform1i(mode, 1);
+        set.mesh->setupVertexArray(shader, true, false, false, false, false);
+        lightBodies.attach(shader, *set.mesh, set.first);
+        set.mesh->drawInstanced(set.count);
+        lightBodies.detach(shader, *set.mesh);
+    }
+    glUniform1i(mode, 0);
+}
+
 void Game::drawShadowSpheres(bool instanced) {
-    ball->setupVertexArray(depthShader, true, false, false, false, false);
     const std::vector<glm::vec3> positions = spherePositions(objectCount, objects);
     if (!instanced) {
-        for (const glm::vec3& position : positions) {
-            setMatrix(depthShader, "M", framemath::placedAt(ball->modelMatrix, position));
-            ball->draw();
+        for (const BodySet& set : bodySets(true)) {
+            set.mesh->setupVertexArray(depthShader, true, false, false, false, false);
+            // The batch's coarse bodies hugging the light cast nothing; neither do they here.
+            const float clearance = set.mesh == ball ? 0.0f : bodyClearance(set.model);
+            for (int i = set.first; i < set.first + set.count; ++i) {
+                if (glm::length(positions[i] - lightPos) < clearance)
+                    continue;
+                setMatrix(depthShader, "M", framemath::placedAt(set.model, positions[i]));
+                set.mesh->draw();
+            }
         }
         return;
     }
-    setMatrix(depthShader, "M", ball->modelMatrix);
-    const GLint positionsLocation = glGetUniformLocation(depthShader->program, "instancePositions");
-    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 1);
-    const int spheres = static_cast<int>(positions.size());
-    for (int first = 0; first < spheres; first += shadowInstanceCapacity) {
-        const int count = std::min(shadowInstanceCapacity, spheres - first);
-        glUniform3fv(positionsLocation, count, &positions[first][0]);
-        ball->drawInstanced(count);
-    }
-    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 0);
+    lightBodies.upload(positions, lightColors(objectCount, objects));
+    drawBodies(depthShader, true);
 }
 
 // ---- G-buffer and forward pass ---------------------------------------------------------
@@ -360,19 +431,12 @@ void Game::forwardPass() {
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
 
-    for (int i = 0; i < visitedLights(objectCount, objects); ++i) {
-        const vantor::scene::Object* object = objects[i];
-        ball->setupVertexArray(defaultShader, true, false, false, false, false);
-        const glm::mat4 position = framemath::placedAt(ball->modelMatrix, positionOf(object));
-        setMatrix(defaultShader, "M", position);
-        setVec3(defaultShader, "colorOfObject", object->color[0], object->color[1], object->color[2]);
-        ball->draw();
-    }
+    // The first fifty bodies in one instanced draw (the same matrices and colours, in the same
+    // order, as one draw per body), the rest in one batched draw.
+    lightBodies.upload(spherePositions(objectCount, objects), lightColors(objectCount, objects));
+    drawBodies(defaultShader, false);
 
-    // The marker reuses the last ball's set-up; without balls nothing has recorded the
-    // sphere's attributes (or its element buffer) for this program yet.
-    if (visitedLights(objectCount, objects) == 0)
-        ball->setupVertexArray(defaultShader, true, false, false, false, false);
+    ball->setupVertexArray(defaultShader, true, false, false, false, false);
 
     // The marker: the sphere's raw geometry at a fixed scale, not the mesh's own matrix.
     glm::mat4 markerScale(0.0f);
@@ -432,14 +496,14 @@ void Game::lightingPass() {
 }
 
 void Game::prepareLights() {
-    std::vector<glm::vec3> colors;
-    for (int i = 0; i < visitedLights(objectCount, objects); ++i)
-        colors.emplace_back(objects[i]->color[0], objects[i]->color[1], objects[i]->color[2]);
-    lightFrame.prepare(spherePositions(objectCount, objects), colors);
+    lightFrame.prepare(spherePositions(objectCount, objects), lightColors(objectCount, objects),
+                       lightcount::lightLook(visitedLights(objectCount, objects)));
 }
 
 void Game::setLightingUniforms(Shader* shader) {
-    for (unsigned int i = 0; i < objects.size(); ++i) {
+    // The array holds the first fifty; every light reaches the loop through the light block.
+    const size_t described = std::min(objects.size(), size_t(lightcount::designedLightCount));
+    for (size_t i = 0; i < described; ++i) {
         const vantor::scene::Object* object = objects[i];
         const std::string prefix = "lights[" + std::to_string(i) + "]";
         glUniform3f(glGetUniformLocation(shader->program, (prefix + ".Position").c_str()), object->x,

@@ -10,6 +10,8 @@
 #include "input/Controls.h"
 #include "render/FrameMath.h"
 #include "render/LevelOrder.h"
+#include "render/LightBodies.h"
+#include "render/LightCount.h"
 #include "render/LightFrame.h"
 #include "render/PassObserver.h"
 #include "render/PostProcessing.h"
@@ -68,6 +70,23 @@ public:
     void setShadowUniforms();
     void drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition);
     void drawShadowSpheres(bool instanced);
+    // The lights' bodies by mesh: the first fifty on the full sphere, the rest on the coarse one
+    // (in the shadow cube, the octahedron), each set at `model` (the bead's matrix, shrunk when
+    // many lights share the hall) with its translation replaced by each body's position.
+    struct BodySet {
+        vantor::scene::Mesh* mesh;
+        int first;
+        int count;
+        glm::mat4 model;
+    };
+    std::vector<BodySet> bodySets(bool shadow) const;
+    // How near the shadow light a body of the coarse meshes at `model` may come and still cast a
+    // shadow (pointlightdepth1.vert's "bodyClearance").
+    static float bodyClearance(const glm::mat4& model);
+    // Every body into the current target through `shader` (in use, its "V", "P" and the like
+    // set): the full spheres in one instanced draw, the coarse ones in one batched draw, both
+    // reading the bodies `lightBodies` holds.
+    void drawBodies(Shader* shader, bool shadow);
     void geometryPass(const glm::mat4& transPosition);
     // Binds the lit-scene target for both colour attachments, gives it the G-buffer's depth,
     // and lights it: the lighting program where a surface was drawn, the sky elsewhere.
@@ -91,8 +110,16 @@ public:
     GLuint depthCubemap = 0;
     vantor::scene::World* world = nullptr;
     vantor::scene::Ball* ball = nullptr;
+    // The bodies of lights past the first fifty: a coarse sphere, a few pixels across.
+    vantor::scene::BodySphere* smallBall = nullptr;
+    vantor::scene::BodySphere* shadowBall = nullptr; // the same in the shadow cube, an octahedron
+    // The lights made so far, in the order made (the k-th is always the k-th constructed);
+    // the first `objectCount` of them (at most lightcount::maxLightCount) are on. Raising the
+    // count makes the missing ones; the others keep their state while off.
     std::vector<vantor::scene::Object*> objects;
     int objectCount;
+    // The lights' per-instance body data for the shadow and forward passes.
+    LightBodies lightBodies;
     vantor::Controls* controls = nullptr;
     Skybox* skybox = nullptr;
     Shader* skyboxShader = nullptr;

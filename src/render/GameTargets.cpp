@@ -27,6 +27,9 @@ Game::~Game() {
     delete gaussShader;
     delete postProcessing;
     delete ball;
+    delete smallBall;
+    delete shadowBall;
+    lightBodies.release();
     targetView.reset();
     for (vantor::scene::Object* object : objects)
         delete object;

@@ -4,40 +4,45 @@
 
 namespace {
 
-// Floor-plan grid: cell side, largest number of cells a side, slabs stacked over the lights'
-// height range (reach above and below).
-const float cellSize = 0.0625f;
-const int maxCellsPerSide = 128;
-const int slabs = 16;
-// How far the colours are pushed away from grey (the random colours are often pale; the pools
-// should read as colour), and the range their packed channels cover (pushed channels of
-// colours in [0, 1] stay below 1.3).
-const float saturation = 1.4f;
+// Floor-plan grid: largest number of cells a side (the cell side and the slabs stacked over the
+// lights' height range come with the lights' look).
+const int maxCellsPerSide = 192;
+// The range the packed colour channels cover (colours in [0, 1] pushed 1.4 times from grey stay
+// below 1.3; pushed further, they end at the range).
 const float colorRange = 1.5f;
 
 } // namespace
 
-void LightFrame::prepare(const std::vector<glm::vec3>& positions, const std::vector<glm::vec3>& colors) {
-    const size_t lights = std::min({positions.size(), colors.size(), size_t(shaderCapacity)});
-    const std::vector<glm::vec3> binned(positions.begin(), positions.begin() + lights);
-    lightgrid::buildLightGrid(binned, reach, cellSize, maxCellsPerSide, slabs, grid);
+void LightFrame::prepare(const std::vector<glm::vec3>& positions, const std::vector<glm::vec3>& colors,
+                         const lightcount::LightLook& lightLook) {
+    look = lightLook;
+    const size_t lights = std::min({positions.size(), colors.size(), size_t(std::max(capacity, 0))});
+    binned.assign(positions.begin(), positions.begin() + lights);
+    lightgrid::buildLightGrid(binned, glm::vec2(look.reach, look.heightReach), look.cellSize, maxCellsPerSide,
+                              look.slabs, grid, indexCapacity);
+    // The shader lights in a space stretched across by the ratio of the reaches (exactly 1 up to
+    // fifty lights), where each light reaches as far across as up and down.
+    const glm::vec3 stretch(look.heightReach / look.reach, 1.0f, look.heightReach / look.reach);
     lightData.clear();
     for (size_t i = 0; i < lights; ++i)
-        lightData.emplace_back(positions[i], lightgrid::packLightColor(colors[i], saturation, colorRange));
+        lightData.emplace_back(positions[i] * stretch,
+                               lightgrid::packLightColor(colors[i], look.colorPush, colorRange));
 }
 
 void LightFrame::apply(Shader* shader) {
-    if (!lightData.empty())
-        glUniform4fv(glGetUniformLocation(shader->program, "lightData"),
-                     static_cast<GLsizei>(lightData.size()), &lightData[0][0]);
+    textures.upload(grid, lightData, boxUnit, listUnit);
+    const GLuint block = glGetUniformBlockIndex(shader->program, "LightBlock");
+    if (block != GL_INVALID_INDEX)
+        glUniformBlockBinding(shader->program, block, LightGridTextures::lightBlockBinding);
     glUniform1f(glGetUniformLocation(shader->program, "lightColorScale"), colorRange / 255.0f);
-    masks.upload(grid, maskUnit);
-    glUniform1i(glGetUniformLocation(shader->program, "lightMasks"), maskUnit);
+    glUniform1f(glGetUniformLocation(shader->program, "lightSquash"), look.heightReach / look.reach);
+    glUniform1i(glGetUniformLocation(shader->program, "lightBoxes"), boxUnit);
+    glUniform1i(glGetUniformLocation(shader->program, "lightLists"), listUnit);
     glUniform4f(glGetUniformLocation(shader->program, "lightGrid"), grid.origin.x, grid.origin.y,
-                1.0f / grid.cellSize, reach);
+                1.0f / grid.cellSize, look.heightReach);
     glUniform2f(glGetUniformLocation(shader->program, "lightSlabs"), grid.floorY, 1.0f / grid.slabHeight);
 }
 
 void LightFrame::release() {
-    masks.release();
+    textures.release();
 }

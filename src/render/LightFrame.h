@@ -1,12 +1,13 @@
 #pragma once
 // What the lighting pass knows of the coloured lights in one frame: each light's position and
-// packed colour in one vec4, and the lights binned into a floor-plan grid whose masks the
-// shader reads instead of testing every light at every pixel. Prepared once per frame from
-// the lights, then applied to the lighting program. Owns the masks' texture.
+// packed colour in one vec4, and the lights binned into a grid of boxes whose light lists the
+// shader walks instead of testing every light at every pixel. Prepared once per frame from
+// the lights, then applied to the lighting program. Owns the grid's GL storage.
 
 #include "gpu/Shader.h"
+#include "render/LightCount.h"
 #include "render/LightGrid.h"
-#include "render/LightMaskTexture.h"
+#include "render/LightGridTextures.h"
 
 #include <glm/glm.hpp>
 
@@ -14,23 +15,27 @@
 
 class LightFrame {
 public:
-    // Entries of the lighting shader's light arrays; no mask bit may name a light past it.
-    static constexpr int shaderCapacity = 50;
-    // The lights' reach: their light fades to exactly zero at this distance (the shader takes it
-    // from "lightGrid", so both sides agree).
-    static constexpr float reach = 0.5f;
-
     // Takes this frame's lights: `positions` and `colors` of the same length; lights past
-    // `shaderCapacity` are left out.
-    void prepare(const std::vector<glm::vec3>& positions, const std::vector<glm::vec3>& colors);
-    // Hands the frame's lights to the current program `shader`: "lightData", "lightColorScale",
-    // and the grid as "lightMasks" (on texture unit `maskUnit`), "lightGrid" and "lightSlabs".
+    // `capacity` are left out. `look` gives their reach.
+    void prepare(const std::vector<glm::vec3>& positions, const std::vector<glm::vec3>& colors,
+                 const lightcount::LightLook& look);
+    // Hands the frame's lights to the current program `shader`: the light block "LightBlock",
+    // "lightColorScale", "lightSquash", and the grid as "lightBoxes" (texture unit `boxUnit`),
+    // "lightLists" (`listUnit`), "lightGrid" and "lightSlabs".
     void apply(Shader* shader);
-    // Deletes the masks' texture; safe to repeat.
+    // Deletes the grid's GL storage; safe to repeat.
     void release();
 
-    std::vector<glm::vec4> lightData; // position, packed and pushed colour
+    // Lights the shader can be given; the context's limits may lower it (set at start-up).
+    int capacity = lightcount::maxLightCount;
+    // List entries the context's buffer textures can hold (set at start-up).
+    std::uint32_t indexCapacity = lightgrid::maxIndexEntries;
+
+    std::vector<glm::vec3> binned;    // the lights' world positions, as binned
+    std::vector<glm::vec4> lightData; // position (stretched across, see prepare), packed and pushed colour
     lightgrid::LightGrid grid;        // its storage kept between frames
-    LightMaskTexture masks;
-    static constexpr int maskUnit = 4;
+    lightcount::LightLook look;
+    LightGridTextures textures;
+    static constexpr int boxUnit = 4;
+    static constexpr int listUnit = 5;
 };

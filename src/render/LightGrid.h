@@ -1,10 +1,12 @@
 #pragma once
 // Which coloured lights can reach which part of the scene. The lights fade to zero at a fixed
 // reach, so a world-space grid of boxes (x/z cells of the floor plan, stacked in horizontal
-// slabs of height) whose entries carry a 64-bit mask of the lights that reach any point of
-// the box lets the lighting shader replace fifty distance tests per pixel with one texture
-// fetch. The slabs matter because the lights hover in one layer: a wall far above or below
-// it sees only the lights straight across. No GL here.
+// slabs of height), each with the list of the lights that reach any point of it, lets the
+// lighting shader visit only those lights instead of testing every light at every pixel. The
+// slabs matter because the lights hover in one layer: a wall far above or below it sees only
+// the lights straight across. The lists share one index array (per box an offset and a count
+// into it, as clustered shading keeps them), so the storage follows the lights a box holds,
+// not the lights in the scene. No GL here.
 
 #include <glm/glm.hpp>
 
@@ -13,8 +15,19 @@
 
 namespace lightgrid {
 
-// Lights a mask can name (two 32-bit words).
-constexpr int maskBits = 64;
+// A box entry packs its list's offset (high bits) and length (low `countBits` bits) into one
+// word, so the shader reads both with one fetch.
+constexpr int countBits = 10;
+// Lights one box can list: every light at once.
+constexpr int maxBoxCount = (1 << countBits) - 1;
+// The shader reads the lists two entries at a time (one texel fetch per pair of lights: on a
+// software rasteriser a fetch costs about as much as shading a light), so every list starts at
+// an even entry and one of odd length ends in this entry, which names no light (the lighting
+// program's light block holds one there that reaches nothing). No light is listed past it.
+constexpr std::uint16_t padding = 1000;
+// Entries the index array can address; a grid that would need more is rebuilt with larger
+// cells (fewer boxes per light) until it fits.
+constexpr std::uint32_t maxIndexEntries = 1u << (32 - countBits);
 
 struct LightGrid {
     glm::vec2 origin{0.0f}; // world x/z of the outer corner of cell (0, 0)
@@ -24,25 +37,40 @@ struct LightGrid {
     float floorY = 0.0f;    // world y of the bottom of slab 0
     float slabHeight = 1.0f;
     int slabs = 1;
-    // Two words per cell (lights 0-31, lights 32-63), row by row starting at `origin`, one
+    // One word per box, offset << countBits | count (padding included), row by row starting at `origin`, one
     // floor plan per slab from the bottom up.
-    std::vector<std::uint32_t> masks{0u, 0u};
+    std::vector<std::uint32_t> boxes{0u};
+    // The boxes' lists one after the other, each in ascending light order, then `padding` when
+    // that leaves it odd.
+    std::vector<std::uint16_t> indices;
 };
 
-// Bins the lights (world positions; light i sets bit i) into boxes of `cellSize` across and
+// Bins the lights (world positions; light i is listed as i) into boxes of `cellSize` across and
 // `slabCount` slabs high covering every point within `reach` of a light, growing the cells
-// when more than `maxCellsPerSide` would be needed. A light whose reach touches a box at
-// all has its bit set there, so a point outside the grid is reached by no light. Lights past
-// `maskBits`, lights with a non-finite position, a reach that is not positive and lights
-// spread wider than a float can measure set no bit.
+// when more than `maxCellsPerSide` would be needed or when the lists would hold more than
+// `indexCapacity` entries (at most `maxIndexEntries`). A light whose reach touches a box at all
+// is listed there, so a point outside the grid is reached by no light. Lights from `padding`
+// on, lights with a non-finite position, a reach that is not positive and lights
+// spread wider than a float can measure are listed nowhere.
 LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize,
-                         int maxCellsPerSide, int slabCount);
-// The same into `grid`, reusing its mask storage (a frame's grid is a megabyte or so: a fresh
+                         int maxCellsPerSide, int slabCount, std::uint32_t indexCapacity = maxIndexEntries);
+// The same into `grid`, reusing its storage (a frame's grid is a megabyte or so: a fresh
 // allocation each frame costs the page faults of fresh memory).
 void buildLightGrid(const std::vector<glm::vec3>& lights, float reach, float cellSize, int maxCellsPerSide,
-                    int slabCount, LightGrid& grid);
+                    int slabCount, LightGrid& grid, std::uint32_t indexCapacity = maxIndexEntries);
 
-// The mask of the box holding `point`, zero outside the grid (as the shader reads it).
+// The same for lights whose reach is an ellipsoid: `reach`.x across the floor plan, `reach`.y
+// up and down.
+LightGrid buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize,
+                         int maxCellsPerSide, int slabCount, std::uint32_t indexCapacity = maxIndexEntries);
+void buildLightGrid(const std::vector<glm::vec3>& lights, glm::vec2 reach, float cellSize,
+                    int maxCellsPerSide, int slabCount, LightGrid& grid,
+                    std::uint32_t indexCapacity = maxIndexEntries);
+
+// The lights on the list of the box holding `point` (its padding left out), none outside the
+// grid (as the shader reads it).
+std::vector<int> lightsAt(const LightGrid& grid, glm::vec3 point);
+// The same as a mask of lights 0-63 (the lights a 64-bit mask can name).
 std::uint64_t maskAt(const LightGrid& grid, glm::vec3 point);
 
 // A coloured light's colour as the lighting shader reads it: pushed `saturation` times away

@@ -4,12 +4,14 @@
 // it is meant to look; the settings panel edits one of these, the bench fills one from its
 // command line, and `Game` reads it every frame. Pure: no GL, no UI.
 
+#include "render/LightCount.h"
+
 #include <string>
 #include <vector>
 
 struct RenderSettings {
     // The most coloured lights the light path carries.
-    static constexpr int maxLights = 50;
+    static constexpr int maxLights = lightcount::maxLightCount;
 
     int lights = 50;             // coloured lights that move, light the scene and are drawn
     float lightSpeed = 1.0f;     // factor on the frame time the lights (and the shadow light) advance by
@@ -29,7 +31,7 @@ struct RenderSettings {
 // One knob as the bench and the panel name it, with its range.
 struct SettingInfo {
     const char* name;
-    const char* range; // as a usage text says it: "0-50", "on|off", ...
+    const char* range; // as a usage text says it: "0-1000", "on|off", ...
 };
 // Every knob, in the order the bench's usage and its JSON list them.
 const std::vector<SettingInfo>& settingNames();

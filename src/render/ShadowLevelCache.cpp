@@ -58,29 +58,38 @@ void ShadowLevelCache::restore(GLuint shadowCube) {
                            0, r.x0, r.y0, r.face, r.x1 - r.x0, r.y1 - r.y0, 1);
 }
 
-void ShadowLevelCache::recordSpheres(const vantor::scene::Mesh& ball, const std::vector<glm::vec3>& centres,
-                                     const glm::vec3& light, const std::vector<glm::mat4>& faces) {
-    // Every corner of the ball's mesh lies within `ballExtent` of its origin; placed, within that
-    // times the matrix's largest stretch (bounded by its Frobenius norm) of its centre.
-    if (ballExtent < 0.0f) {
-        ballExtent = 0.0f;
-        for (const glm::vec3& v : ball.vertices)
-            ballExtent = std::max(ballExtent, glm::length(v));
-    }
-    const glm::mat3 linear(ball.modelMatrix);
-    const float stretch = std::sqrt(glm::dot(linear[0], linear[0]) + glm::dot(linear[1], linear[1]) +
-                                    glm::dot(linear[2], linear[2]));
-    const float radius = ballExtent * stretch * 1.001f + 1e-5f;
-    // A sphere around the light draws nothing into the cube (all its faces face away), though its
-    // bounding box covers every face. The margin dwarfs the rounding of the shader's corners.
-    const float hidesLight = 0.99f * framemath::backFacingRadius(ball.vertices, ball.indices, linear);
+void ShadowLevelCache::recordSpheres(const std::vector<Spheres>& spheres, const glm::vec3& light,
+                                     const std::vector<glm::mat4>& faces) {
     std::array<glm::mat4, 6> faceMatrices;
     std::copy_n(faces.begin(), 6, faceMatrices.begin());
     sphereRects.clear();
-    for (const glm::vec3& centre : centres)
-        if (glm::length(centre - light) >= hidesLight)
-            framemath::ballFootprint(faceMatrices, centre, radius, faceSize, sphereRects);
+    for (const Spheres& set : spheres) {
+        if (set.centres.empty())
+            continue;
+        // Every corner of the mesh lies within `extent` of its origin; placed, within that times
+        // the matrix's largest stretch (bounded by its Frobenius norm) of its centre.
+        float extent = 0.0f;
+        for (const glm::vec3& v : set.mesh->vertices)
+            extent = std::max(extent, glm::length(v));
+        const glm::mat3 linear(set.model);
+        const float stretch = std::sqrt(glm::dot(linear[0], linear[0]) + glm::dot(linear[1], linear[1]) +
+                                        glm::dot(linear[2], linear[2]));
+        const float radius = extent * stretch * 1.001f + 1e-5f;
+        // A sphere around the light draws nothing into the cube (all its faces face away), though
+        // its bounding box covers every face. The margin dwarfs the rounding of the shader's corners.
+        const float hidesLight =
+            std::max(set.clearance,
+                     0.99f * framemath::backFacingRadius(set.mesh->vertices, set.mesh->indices, linear));
+        for (const glm::vec3& centre : set.centres)
+            if (glm::length(centre - light) >= hidesLight)
+                framemath::ballFootprint(faceMatrices, centre, radius, faceSize, sphereRects);
+    }
     sphereRectsValid = true;
+}
+
+void ShadowLevelCache::recordSpheres(const vantor::scene::Mesh& ball, const std::vector<glm::vec3>& centres,
+                                     const glm::vec3& light, const std::vector<glm::mat4>& faces) {
+    recordSpheres({Spheres{&ball, ball.modelMatrix, centres}}, light, faces);
 }
 
 void ShadowLevelCache::create() {

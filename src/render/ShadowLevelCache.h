@@ -59,8 +59,20 @@ public:
     // Puts the kept level back into `shadowCube`: only the texels the spheres drawn over it by the
     // previous pass can have covered, when that pass went through the cache; else the whole cube.
     void restore(GLuint shadowCube);
-    // Notes where this pass's spheres (`ball` placed at each of `centres`) can have written into
-    // the cube rendered from `light` with `faces`.
+    // Spheres of one mesh drawn over the level: `mesh` placed by `model` with its translation
+    // replaced by each of `centres`.
+    struct Spheres {
+        const vantor::scene::Mesh* mesh = nullptr;
+        glm::mat4 model{1.0f};
+        std::vector<glm::vec3> centres;
+        // Spheres whose centre is nearer the light than this were not drawn.
+        float clearance = 0.0f;
+    };
+    // Notes where this pass's spheres can have written into the cube rendered from `light` with
+    // `faces`.
+    void recordSpheres(const std::vector<Spheres>& spheres, const glm::vec3& light,
+                       const std::vector<glm::mat4>& faces);
+    // The same for one mesh at its own `modelMatrix`.
     void recordSpheres(const vantor::scene::Mesh& ball, const std::vector<glm::vec3>& centres,
                        const glm::vec3& light, const std::vector<glm::mat4>& faces);
     // Deletes the cube and framebuffer and forgets the kept level; safe to repeat.
@@ -80,7 +92,6 @@ public:
 private:
     void create();
 
-    float ballExtent = -1.0f; // farthest corner of the ball's mesh from its origin, made on first use
     bool levelValid = false;
     Key levelKey;    // what the kept level was rendered for
     Key previousKey; // the previous pass's light and placements

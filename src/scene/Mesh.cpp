@@ -29,6 +29,8 @@ void enableAttribute(GLuint program, GLuint buffer, const char* name, GLint size
 }
 
 void bindSampler(GLuint program, const char* name, int unit, Texture* texture) {
+    if (!texture)
+        return;
     glUniform1i(glGetUniformLocation(program, name), unit);
     texture->bind(unit);
 }
@@ -52,9 +54,10 @@ Mesh::Mesh(const glm::mat4& modelMatrix, std::string name, const std::string& di
     }
     indexType = vertices.size() > maxShortIndexedCorners ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
 
-    diffuseTexture = new Texture(diffusePath);
-    normalTexture = new Texture(normalPath);
-    heightTexture = new Texture(heightPath);
+    // An empty path: a mesh whose programs read no texture has none.
+    diffuseTexture = diffusePath.empty() ? nullptr : new Texture(diffusePath);
+    normalTexture = normalPath.empty() ? nullptr : new Texture(normalPath);
+    heightTexture = heightPath.empty() ? nullptr : new Texture(heightPath);
 
     uploadArrayBuffer(vertexBuffer, vertices);
     uploadArrayBuffer(normalBuffer, normals);
@@ -168,6 +171,9 @@ World::World(const glm::mat4& modelMatrix, std::string name)
     : Mesh(modelMatrix, std::move(name), "../" + std::string("Quarnvale/Textures/bricks3.png"),
            "../" + std::string("Quarnvale/Textures/bricks_normal.png"),
            "../" + std::string("Quarnvale/Textures/bricks_height.png")) {}
+
+BodySphere::BodySphere(const glm::mat4& modelMatrix, std::string name)
+    : Mesh(modelMatrix, std::move(name), "", "", "") {}
 
 Ball::Ball(const glm::mat4& modelMatrix, std::string name)
     : Mesh(modelMatrix, std::move(name), "../" + std::string("Quarnvale/Textures/sphere_diff.jpg"),

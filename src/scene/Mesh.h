@@ -19,7 +19,8 @@ namespace vantor::scene {
 
 class Mesh : public SceneObject {
 public:
-    // Reads `name` + ".obj"; the three paths are the diffuse, normal and height maps.
+    // Reads `name` + ".obj"; the three paths are the diffuse, normal and height maps (an empty
+    // path: no such map).
     Mesh(const glm::mat4& modelMatrix, std::string name, const std::string& diffusePath,
          const std::string& normalPath, const std::string& heightPath);
     ~Mesh() override;
@@ -73,6 +74,13 @@ public:
 class Ball : public Mesh {
 public:
     Ball(const glm::mat4& modelMatrix, std::string name);
+};
+
+// A coarse sphere for the bodies of lights past the first fifty: geometry only (the programs
+// that draw the bodies read no texture).
+class BodySphere : public Mesh {
+public:
+    BodySphere(const glm::mat4& modelMatrix, std::string name);
 };
 
 } // namespace vantor::scene

@@ -13,7 +13,7 @@ trap 'rm -rf "$scratch"' EXIT
 "$generator" "$scratch" > "$scratch/log.txt" || { cat "$scratch/log.txt"; echo "assetgen failed"; exit 1; }
 rm "$scratch/log.txt"
 
-expected=(Objects/scene2.obj Objects/sphere.obj
+expected=(Objects/scene2.obj Objects/sphere.obj Objects/sphere-small.obj Objects/sphere-shadow.obj
           Textures/bricks3.png Textures/bricks_normal.png Textures/bricks_height.png
           Textures/sphere_diff.jpg Textures/sphere_normal.jpg 'Textures/sphere$_height.jpg'
           Textures/right.png Textures/left.png Textures/top.png Textures/bottom.png

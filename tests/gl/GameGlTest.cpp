@@ -521,7 +521,11 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
         {"gNormal", Kind::texture, game.gNormal},
         {"gColorSpec", Kind::texture, game.gColorSpec},
         {"depthCubemap", Kind::texture, game.depthCubemap},
-        {"light masks", Kind::texture, game.lightFrame.masks.texture},
+        {"light boxes", Kind::texture, game.lightFrame.textures.boxTexture},
+        {"light lists", Kind::texture, game.lightFrame.textures.listTexture},
+        {"light list buffer", Kind::buffer, game.lightFrame.textures.listBuffer},
+        {"light block buffer", Kind::buffer, game.lightFrame.textures.lightBuffer},
+        {"light bodies buffer", Kind::buffer, game.lightBodies.buffer},
         {"gBuffer", Kind::framebuffer, game.gBuffer},
         {"depthMapFBO", Kind::framebuffer, game.depthMapFBO},
         {"kept shadow cube", Kind::texture, game.shadowCache.cube},
@@ -612,7 +616,7 @@ TEST(GameTeardown, ADeletedGameLeavesNoGlObjectBehindWithOrWithoutDestroy) {
         const std::vector<std::pair<int, GLuint>> before = liveNames(sweep);
         auto game = makeGame();
         advanceTo(*game, 1.0);
-        // The light masks are made by the first lighting pass, the kept shadow cube by the second
+        // The light grid's storage is made by the first lighting pass, the kept shadow cube by the second
         // shadow pass; a resize remakes every screen-sized target, and the old ones must go.
         game->render();
         ASSERT_TRUE(game->resize(320, 400));

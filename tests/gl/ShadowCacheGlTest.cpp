@@ -164,5 +164,19 @@ TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
         sphere.x = game.lightPos.x + 0.5f;
         frame("sphere moved away");
     }
+
+    // A thousand lights: the coarse bodies' batch, the ones hugging the light left out, and the
+    // crowded faces put back by tile rows; then fifty again.
+    game.settings.lights = 1000;
+    game.deltaTime = step;
+    for (int n = 0; n < 3; ++n) {
+        game.update();
+        frame("a thousand lights");
+    }
+    game.objects[60]->x = game.lightPos.x + 0.01f; // hugging the light
+    game.objects[60]->z = game.lightPos.z;
+    frame("a body at the light");
+    game.objectCount = 50;
+    frame("fifty again");
     game.destroy();
 }

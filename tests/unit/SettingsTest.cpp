@@ -52,7 +52,7 @@ TEST(RenderSettings, RefusesBadNamesValuesAndRangesAllOrNothing) {
     RenderSettings s;
     std::string error;
     const std::pair<const char*, const char*> refused[] = {
-        {"lights=51", "(0-50)"},
+        {"lights=1001", "(0-1000)"},
         {"lights=-1", "lights"},
         {"lights=4x", "lights"},
         {"light-speed=nan", "light-speed"},
@@ -72,7 +72,7 @@ TEST(RenderSettings, RefusesBadNamesValuesAndRangesAllOrNothing) {
         EXPECT_NE(error.find(named), std::string::npos) << list << ": " << error;
     }
     // A bad item anywhere leaves every knob as it was.
-    EXPECT_FALSE(applySettingList(s, "bloom=off,lights=500", error));
+    EXPECT_FALSE(applySettingList(s, "bloom=off,lights=5000", error));
     EXPECT_EQ(s, RenderSettings{});
 
     // The bench: --set is repeatable and later items win; a refusal names the setting.
@@ -84,8 +84,8 @@ TEST(RenderSettings, RefusesBadNamesValuesAndRangesAllOrNothing) {
     EXPECT_EQ(o.settings.view, 3);
     BenchOptions refusedOptions;
     EXPECT_FALSE(bench({"--set", "lights=9999"}, refusedOptions, error));
-    EXPECT_NE(error.find("--set: bad value '9999' for lights (0-50)"), std::string::npos) << error;
-    EXPECT_NE(benchSettingsUsage().find("most lights the light path carries is 50"), std::string::npos);
+    EXPECT_NE(error.find("--set: bad value '9999' for lights (0-1000)"), std::string::npos) << error;
+    EXPECT_NE(benchSettingsUsage().find("most lights the light path carries is 1000"), std::string::npos);
 }
 
 TEST(FrameTimeHistory, KeepsTheLastSecondsAndTheirExtremes) {

@@ -1,10 +1,10 @@
 // assetgen [output root]
 //
 // Writes the demo's models and images under the output root (default "../Quarnvale", the
-// asset tree as seen from the build folder): Objects/scene2.obj, Objects/sphere.obj and the
-// images in Textures/, the overlay's glyph atlas font.png among them. The output depends on
-// nothing but the code, so a second run writes the same bytes; the committed assets are checked
-// against a fresh run.
+// asset tree as seen from the build folder): Objects/scene2.obj, Objects/sphere.obj,
+// Objects/sphere-small.obj, Objects/sphere-shadow.obj and the images in Textures/, the
+// overlay's glyph atlas font.png among them. The output depends on nothing but the code, so a
+// second run writes the same bytes; the committed assets are checked against a fresh run.
 
 #include "AssetGen.h"
 
@@ -64,6 +64,16 @@ int main(int argc, char** argv) {
     // and at 0.2 for the shadow light's marker.
     buildSphere(sphere, 20, 14, 0.5);
     ok &= writeMesh(sphere, objects + "sphere.obj", "# Unit UV sphere, 20 segments x 14 rings.\n");
+    // The bodies of lights past the first fifty, a few pixels across: on the screen a sphere of
+    // 24 triangles instead of 520 (a thousand of them go through the rasteriser every frame), in
+    // the shadow cube, where a body is a dozen texels, an octahedron.
+    MeshBuilder smallSphere(1.0);
+    buildSphere(smallSphere, 6, 3, 0.5);
+    ok &= writeMesh(smallSphere, objects + "sphere-small.obj", "# Unit UV sphere, 6 segments x 3 rings.\n");
+    MeshBuilder shadowSphere(1.0);
+    buildSphere(shadowSphere, 4, 2, 0.5);
+    ok &= writeMesh(shadowSphere, objects + "sphere-shadow.obj",
+                    "# Octahedron in a unit sphere, 4 segments x 2 rings.\n");
 
     Image bricks(512, 512, 3), bricksNormal(512, 512, 3), bricksHeight(512, 512, 1);
     makeBrickMaps(512, bricks, bricksNormal, bricksHeight);
