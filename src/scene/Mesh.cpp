@@ -24,6 +24,10 @@ template <typename T> void uploadArrayBuffer(GLuint& buffer, const std::vector<T
 void enableAttribute(GLuint program, GLuint buffer, const char* name, GLint size, GLboolean normalize) {
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     const GLint location = glGetAttribLocation(program, name);
+    // A variant of a program that does not read this stream (flat shading needs no tangents)
+    // has no location for it.
+    if (location < 0)
+        return;
     glEnableVertexAttribArray(static_cast<GLuint>(location));
     glVertexAttribPointer(static_cast<GLuint>(location), size, GL_FLOAT, normalize, 0, nullptr);
 }

@@ -159,6 +159,11 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
     s.parallaxScale = 0.0f;
     render(s);
     EXPECT_EQ(readTexture(game->gColorSpec), flatColour);
+    // Both off: a program that reads neither the tangents nor the bitangents.
+    s.normalMaps = false;
+    s.parallax = false;
+    render(s);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     // Back to every default: the described frame again, to the bit.
     render(defaults);
