@@ -39,6 +39,7 @@ lists=("$@")
 
 bash "$root/scripts/build.sh" >/dev/null
 mkdir -p "$out"
+out="$(cd "$out" && pwd)" # the bench runs from build/
 tsv="$out/times.tsv"
 : >"$tsv"
 for round in $(seq "$rounds"); do

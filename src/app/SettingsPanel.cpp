@@ -9,6 +9,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -22,6 +23,25 @@ const char* const viewNames[] = {
     "1 final picture", "2 G-buffer position", "3 G-buffer normal", "4 G-buffer colour", "5 specular",
     "6 shadow cube",   "7 lit, before bloom", "8 bright",          "9 bright, blurred"};
 
+// Where the pointer was when the last event the frame loop polled came in. The library's back-end
+// asks the X server where the pointer is now instead: a release and a move that arrive within one
+// frame would then show the button still down at the new place, and a slider let go of would
+// follow the pointer to wherever it went next. Events give the place and the buttons in one order.
+struct PolledPointer {
+    double x = 0.0, y = 0.0;
+    bool known = false;
+    GLFWcursorposfun chained = nullptr;
+};
+PolledPointer polledPointer;
+
+void onCursorPos(GLFWwindow* window, double x, double y) {
+    polledPointer.x = x;
+    polledPointer.y = y;
+    polledPointer.known = true;
+    if (polledPointer.chained)
+        polledPointer.chained(window, x, y);
+}
+
 } // namespace
 
 SettingsPanel::SettingsPanel(GLFWwindow* window) : window(window) {}
@@ -29,6 +49,8 @@ SettingsPanel::SettingsPanel(GLFWwindow* window) : window(window) {}
 SettingsPanel::~SettingsPanel() {
     if (!started)
         return;
+    glfwSetCursorPosCallback(window, polledPointer.chained);
+    polledPointer = PolledPointer{};
     ImGui_ImplOpenGL3_Shutdown();
     ImGui_ImplGlfw_Shutdown();
     ImGui::DestroyContext();
@@ -48,6 +70,7 @@ void SettingsPanel::start() {
     io.LogFilename = nullptr;
     // Callbacks chained: each passes the event on to the demo's own key recording.
     ImGui_ImplGlfw_InitForOpenGL(window, true);
+    polledPointer.chained = glfwSetCursorPosCallback(window, onCursorPos);
     ImGui_ImplOpenGL3_Init("#version 330 core");
     started = true;
 }
@@ -114,6 +137,9 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
 
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplGlfw_NewFrame();
+    ImGuiIO& io = ImGui::GetIO();
+    if (polledPointer.known && io.MousePos.x > -FLT_MAX)
+        io.MousePos = ImVec2(float(polledPointer.x), float(polledPointer.y));
     ImGui::NewFrame();
 
     const float s = float(scale);

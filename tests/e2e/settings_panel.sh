@@ -93,6 +93,21 @@ xdotool mousemove --window "$id" 580 270
 sleep 1
 [ "$(tap_m "mouse-look")" != "$closed_angles" ] || fail "with the panel closed the mouse no longer turns the camera"
 
+# The flight-time slider: let go and moved away at once (within one frame), it stays where it was
+# let go (25 s of 60: the orbit looks across the hall) instead of following the pointer to its end
+# (60 s: straight up the shaft). The flight is back on and still paused, so the view holds.
+xdotool key --window "$id" j F2
+sleep 1
+xdotool mousemove --window "$id" 80 391
+sleep 0.5
+xdotool mousedown 1
+sleep 0.3
+xdotool mouseup 1 mousemove --window "$id" 900 500
+sleep 1
+tap_m "flight time" >/dev/null
+up="$(grep -E '^(-?[0-9.e+-]+  ){3}' "$out/stdout" | tail -n 1 | awk '{ print $2 }')"
+awk -v y="$up" 'BEGIN { exit !(y < 0.5 && y > -0.5) }' || fail "the flight-time slider followed the pointer after release (view up $up: $(grep -E '^(-?[0-9.e+-]+  ){3}' "$out/stdout" | tail -n 1))"
+
 escape_ends_cleanly "$pid" "$id" 60 "the demo"
 [ -e imgui.ini ] && fail "the panel wrote imgui.ini"
 grep -nE 'GL ERROR DETECTED|OpenGL Error' "$out/stdout" && fail "the run reported GL errors"
