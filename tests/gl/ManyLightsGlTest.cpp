@@ -13,11 +13,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -226,37 +223,4 @@ TEST(ManyLights, RaisingTheCountMakesTheNextLightsAndLoweringItKeepsThem) {
     EXPECT_EQ(game->objects.size(), size_t(lightcount::maxLightCount));
     EXPECT_EQ(game->lightFrame.lightData.size(), size_t(lightcount::maxLightCount));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-namespace {
-
-double residentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    double pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-} // namespace
-
-// A short soak at a thousand lights: the lists, the light block and the bodies' buffer are
-// refilled every frame and must not pile up memory.
-TEST(ManyLights, MemoryStaysFlatOverASoakAtAThousandLights) {
-    auto game = renderedGame(lightcount::maxLightCount, 10.0);
-    const int frames = 150;
-    std::vector<double> resident;
-    double now = 10.0;
-    for (int frame = 0; frame < frames; ++frame) {
-        now += 0.1;
-        glfwSetTime(now);
-        game->deltaTime = 0.1;
-        game->update();
-        game->render();
-        glFinish();
-        resident.push_back(residentMegabytes());
-    }
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    const double early = *std::max_element(resident.begin() + frames / 10, resident.begin() + frames / 5);
-    const double late = *std::max_element(resident.end() - frames / 10, resident.end());
-    EXPECT_LT(late, early * 1.05 + 1.0) << early << " MB early, " << late << " MB late";
 }

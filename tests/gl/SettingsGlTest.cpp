@@ -1,6 +1,6 @@
 // The renderer's settings against the real GL: each effect switched off changes the frame where
-// it must and nowhere else, switched-off passes do not run, and the light count and speed act on
-// the lights the way the panel promises.
+// it must and nowhere else, switched-off passes do not run, and the light speed and a count of
+// none act on the lights the way the panel promises (counts up to a thousand: ManyLights).
 
 #include "GlTestContext.h"
 #include "render/Game.h"
@@ -171,7 +171,7 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(Settings, LightCountAndSpeedActOnTheLights) {
+TEST_F(Settings, LightSpeedAndNoLightsActOnTheLights) {
     const auto positions = [] {
         std::vector<glm::vec3> p;
         for (const vantor::scene::Object* object : game->objects)
@@ -186,41 +186,29 @@ TEST_F(Settings, LightCountAndSpeedActOnTheLights) {
     RenderSettings s;
     // Standing still: no light and not the shadow light moves.
     s.lightSpeed = 0.0f;
-    std::vector<glm::vec3> before = positions();
+    const std::vector<glm::vec3> before = positions();
     const float shadowLightHeight = game->lightPos.y;
     step(s);
     EXPECT_EQ(positions(), before);
     EXPECT_EQ(game->lightPos.y, shadowLightHeight);
 
-    // Ten lights: only those move; the others keep their state and come back with it.
-    s = RenderSettings{};
-    s.lights = 10;
-    before = positions();
-    step(s);
-    std::vector<glm::vec3> after = positions();
-    EXPECT_EQ(game->objectCount, 10);
-    for (size_t i = 0; i < after.size(); ++i)
-        EXPECT_EQ(after[i] == before[i], i >= 10) << "light " << i;
-    s.lights = 50;
-    step(s);
-    EXPECT_EQ(game->objectCount, 50);
-    EXPECT_NE(positions()[49], before[49]);
-
     // No light at all: nothing coloured is lit or drawn, the frame is still whole.
     s.lights = 0;
     step(s);
     render(s);
-    const Bytes lit = readTexture(game->postProcessing->renderedTexture);
-    size_t coloured = 0;
-    for (size_t i = 0; i < pixelCount; ++i)
-        coloured += lit[4 * i + 1] > lit[4 * i] + 24 || lit[4 * i + 2] > lit[4 * i] + 40;
+    // Pixels greener or bluer than the red brick can be by itself.
+    const auto colouredPixels = [] {
+        const Bytes lit = readTexture(game->postProcessing->renderedTexture);
+        size_t count = 0;
+        for (size_t i = 0; i < pixelCount; ++i)
+            count += lit[4 * i + 1] > lit[4 * i] + 24 || lit[4 * i + 2] > lit[4 * i] + 40;
+        return count;
+    };
+    const size_t coloured = colouredPixels();
     s.lights = 50;
     step(s);
     render(s);
-    const Bytes pools = readTexture(game->postProcessing->renderedTexture);
-    size_t colouredWithLights = 0;
-    for (size_t i = 0; i < pixelCount; ++i)
-        colouredWithLights += pools[4 * i + 1] > pools[4 * i] + 24 || pools[4 * i + 2] > pools[4 * i] + 40;
+    const size_t colouredWithLights = colouredPixels();
     EXPECT_GT(colouredWithLights, 1000u);
     EXPECT_LT(coloured * 20, colouredWithLights) << coloured << " " << colouredWithLights;
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
