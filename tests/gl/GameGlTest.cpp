@@ -1,6 +1,7 @@
 // The frame renderer against the real GL: set-up and teardown, and whole frames of the real
 // hall at fixed points of the camera flight, read back and judged by what they must show.
 
+#include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/FrameMath.h"
 #include "render/Game.h"
@@ -19,31 +20,8 @@
 
 namespace {
 
-// The shared test window's size.
-const int width = 640;
-const int height = 384;
-const size_t pixelCount = size_t(width) * height;
+using namespace readback;
 
-using Image = std::vector<float>; // RGBA floats, rows bottom-up
-
-Image readTexture(GLuint texture) {
-    Image pixels(pixelCount * 4);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
-    return pixels;
-}
-
-Image readWindow() {
-    Image pixels(pixelCount * 4);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, pixels.data());
-    return pixels;
-}
-
-glm::vec3 rgb(const Image& image, size_t i) {
-    return {image[4 * i], image[4 * i + 1], image[4 * i + 2]};
-}
 float luminance(const glm::vec3& c) {
     return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
 }

@@ -1,6 +1,7 @@
 // The light count as a knob: a thousand lights through the same passes, judged by what the
 // picture shows and by how many lights each pixel's list makes the lighting pass visit.
 
+#include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
 #include "render/LightCount.h"
@@ -18,22 +19,7 @@
 
 namespace {
 
-const int width = 640;
-const int height = 384;
-const size_t pixelCount = size_t(width) * height;
-
-using Image = std::vector<float>; // RGBA floats, rows bottom-up
-
-Image readTexture(GLuint texture) {
-    Image pixels(pixelCount * 4);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
-    return pixels;
-}
-
-glm::vec3 rgb(const Image& image, size_t i) {
-    return {image[4 * i], image[4 * i + 1], image[4 * i + 2]};
-}
+using namespace readback;
 
 // A Game with `lights` lights, the unseeded generator's sequence restarted (other tests in this
 // process draw from it too), its flight advanced to `seconds` and that frame rendered.

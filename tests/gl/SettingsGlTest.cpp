@@ -2,6 +2,7 @@
 // it must and nowhere else, switched-off passes do not run, and the light speed and a count of
 // none act on the lights the way the panel promises (counts up to a thousand: ManyLights).
 
+#include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
 
@@ -15,33 +16,7 @@
 
 namespace {
 
-const int width = 640;
-const int height = 384;
-const size_t pixelCount = size_t(width) * height;
-
-using Bytes = std::vector<unsigned char>; // RGBA, rows bottom-up
-
-Bytes readTexture(GLuint texture) {
-    Bytes pixels(pixelCount * 4);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
-std::vector<float> readFloatTexture(GLuint texture) {
-    std::vector<float> pixels(pixelCount * 4);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
-    return pixels;
-}
-
-Bytes readWindow() {
-    Bytes pixels(pixelCount * 4);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
+using namespace readback;
 
 class PassNames : public PassObserver {
 public:
@@ -102,10 +77,10 @@ size_t differing(const Bytes& a, const Bytes& b, int by) {
 TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
     const RenderSettings defaults;
     PassNames passes = render(defaults);
-    const Bytes full = readWindow();
-    const Bytes fullLit = readTexture(game->postProcessing->renderedTexture);
-    const std::vector<float> fullNormals = readFloatTexture(game->gNormal);
-    const Bytes fullColour = readTexture(game->gColorSpec);
+    const Bytes full = readWindowBytes();
+    const Bytes fullLit = readTextureBytes(game->postProcessing->renderedTexture);
+    const Image fullNormals = readTexture(game->gNormal);
+    const Bytes fullColour = readTextureBytes(game->gColorSpec);
     EXPECT_TRUE(passes.saw("shadow") && passes.saw("blur"));
 
     // Without bloom the window is the lit image itself and the blur does not run.
@@ -113,15 +88,15 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
     s.bloom = false;
     passes = render(s);
     EXPECT_FALSE(passes.saw("blur"));
-    EXPECT_EQ(readWindow(), readTexture(game->postProcessing->renderedTexture));
-    EXPECT_GT(differing(full, readWindow(), 8), 500u) << "the spheres' glow is gone";
+    EXPECT_EQ(readWindowBytes(), readTextureBytes(game->postProcessing->renderedTexture));
+    EXPECT_GT(differing(full, readWindowBytes(), 8), 500u) << "the spheres' glow is gone";
 
     // Without shadows nothing gets darker and the shadowed floor gets lighter; no shadow pass.
     s = defaults;
     s.shadows = false;
     passes = render(s);
     EXPECT_FALSE(passes.saw("shadow"));
-    const Bytes unshadowed = readTexture(game->postProcessing->renderedTexture);
+    const Bytes unshadowed = readTextureBytes(game->postProcessing->renderedTexture);
     size_t lighter = 0, darker = 0;
     for (size_t i = 0; i < pixelCount * 4; ++i) {
         lighter += unshadowed[i] > fullLit[i] + 2;
@@ -146,19 +121,19 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
     s.normalMaps = false;
     render(s);
     EXPECT_LT(sameAsRightNeighbour(fullNormals), 0.3);
-    EXPECT_GT(sameAsRightNeighbour(readFloatTexture(game->gNormal)), 0.8);
+    EXPECT_GT(sameAsRightNeighbour(readTexture(game->gNormal)), 0.8);
 
     // Parallax off reads the maps where a relief of no depth would: the same G-buffer, and not
     // the described one.
     s = defaults;
     s.parallax = false;
     render(s);
-    const Bytes flatColour = readTexture(game->gColorSpec);
+    const Bytes flatColour = readTextureBytes(game->gColorSpec);
     EXPECT_GT(differing(fullColour, flatColour, 8), 5000u);
     s = defaults;
     s.parallaxScale = 0.0f;
     render(s);
-    EXPECT_EQ(readTexture(game->gColorSpec), flatColour);
+    EXPECT_EQ(readTextureBytes(game->gColorSpec), flatColour);
     // Both off: a program that reads neither the tangents nor the bitangents.
     s.normalMaps = false;
     s.parallax = false;
@@ -167,7 +142,7 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
 
     // Back to every default: the described frame again, to the bit.
     render(defaults);
-    EXPECT_EQ(readWindow(), full);
+    EXPECT_EQ(readWindowBytes(), full);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -198,7 +173,7 @@ TEST_F(Settings, LightSpeedAndNoLightsActOnTheLights) {
     render(s);
     // Pixels greener or bluer than the red brick can be by itself.
     const auto colouredPixels = [] {
-        const Bytes lit = readTexture(game->postProcessing->renderedTexture);
+        const Bytes lit = readTextureBytes(game->postProcessing->renderedTexture);
         size_t count = 0;
         for (size_t i = 0; i < pixelCount; ++i)
             count += lit[4 * i + 1] > lit[4 * i] + 24 || lit[4 * i + 2] > lit[4 * i] + 40;
