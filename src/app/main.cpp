@@ -11,7 +11,7 @@
 #include "app/ScreenshotWriter.h"
 #include "app/SettingsPanel.h"
 #include "app/ShaderWatcher.h"
-#include "app/WindowSize.h"
+#include "gpu/WindowSize.h"
 #include "gpu/Fatal.h"
 #include "input/KeyEvents.h"
 #include "render/Game.h"

@@ -5,7 +5,7 @@
 // operation of its own so a test can run one alone; a tool that times the frame watches
 // `render` itself through `passObserver`.
 
-#include "app/WindowSize.h"
+#include "gpu/WindowSize.h"
 #include "gpu/Shader.h"
 #include "input/Controls.h"
 #include "render/FrameMath.h"

@@ -1,4 +1,4 @@
-#include "app/WindowSize.h"
+#include "gpu/WindowSize.h"
 
 #include <gtest/gtest.h>
 
