@@ -8,6 +8,7 @@ packages=(
   libgl-dev libglx-mesa0 libgl1-mesa-dri
   xvfb xauth xdotool imagemagick
   openbox xterm x11-utils
+  ffmpeg
 )
 
 missing=()

@@ -3,12 +3,16 @@
 
 #include "Options.h"
 #include "Picture.h"
+#include "Progress.h"
 #include "Stats.h"
+#include "Video.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -163,4 +167,90 @@ TEST(BenchPictures, PngRoundTripKeepsPixelsAndRowOrder) {
     EXPECT_EQ(back.rgba, p.rgba);
     std::remove(path.c_str());
     EXPECT_FALSE(writePng(path, Picture{}));
+}
+
+TEST(BenchVideo, FramesDefaultToTheFlightsEndOnTheVideosOwnStep) {
+    BenchOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--video", "out/Flight.MP4", "--start", "50", "--fps", "30"}, o, error)) << error;
+    EXPECT_EQ(o.frames, 300); // 50 s .. 60 s
+    EXPECT_DOUBLE_EQ(o.step, 1.0 / 30.0);
+    BenchOptions given;
+    ASSERT_TRUE(parse({"--video", "f.gif", "--frames", "7"}, given, error)) << error;
+    EXPECT_EQ(given.frames, 7);
+    EXPECT_EQ(given.fps, 60);
+
+    const std::vector<std::vector<const char*>> bad = {
+        {"--video", "f.avi"},
+        {"--video", "mp4"},
+        {"--video", "f.mp4", "--fps", "0"},
+        {"--fps", "30"},
+        {"--video", "f.mp4", "--fps", "241"},
+        {"--video", "f.mp4", "--capture", "2"},
+        {"--video", "f.mp4", "--step", "0.1"},
+        {"--video", "f.mp4", "--start", "60"},
+        {"--video", "f.mp4", "--frames", "0"},
+    };
+    for (const auto& args : bad) {
+        BenchOptions b;
+        EXPECT_FALSE(parse(args, b, error)) << args[1];
+    }
+    parse({"--video", "dir.x/f.avi"}, o, error);
+    EXPECT_NE(error.find("dir.x/f.avi"), std::string::npos) << error;
+}
+
+TEST(BenchVideo, FramesTurnTopDownAndOddSidesRepeatTheirLastPixels) {
+    // 3 x 2, bottom row first: pixel (x, y) has red 10x + y, green 100, blue 7, alpha 1.
+    std::vector<unsigned char> rgba;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            rgba.insert(rgba.end(), {static_cast<unsigned char>(10 * x + y), 100, 7, 1});
+    std::vector<unsigned char> rgb;
+    packFrame(rgba.data(), 3, 2, *videoFormatFor("a.mp4"), rgb);
+    ASSERT_EQ(rgb.size(), 4u * 2 * 3); // 4 x 2
+    const std::vector<unsigned char> reds = {1, 11, 21, 21, 0, 10, 20, 20};
+    for (size_t i = 0; i < reds.size(); ++i) {
+        EXPECT_EQ(rgb[3 * i], reds[i]) << i;
+        EXPECT_EQ(rgb[3 * i + 1], 100);
+        EXPECT_EQ(rgb[3 * i + 2], 7);
+    }
+    packFrame(rgba.data(), 3, 1, *videoFormatFor("a.webm"), rgb); // one row: repeated below
+    EXPECT_EQ(rgb.size(), 4u * 2 * 3);
+    EXPECT_EQ(rgb[3 * 4], 0);
+    packFrame(rgba.data(), 3, 2, *videoFormatFor("a.gif"), rgb); // GIF takes odd sides as they are
+    EXPECT_EQ(rgb.size(), 3u * 2 * 3);
+    EXPECT_EQ(encoderCommand(*videoFormatFor("a.mp4"), 641, 361, 60, "t")[9], "642x362");
+}
+
+TEST(BenchVideo, TheEncodersLastReasonIsKept) {
+    EXPECT_EQ(encoderReason("av_interleaved_write_frame(): No space left on device\n"
+                            "    Last message repeated 27 times\n"
+                            "Error closing file d/.f.mp4.1.part: No space left on device\n"),
+              "No space left on device");
+    EXPECT_EQ(encoderReason("Unknown encoder 'libx264'\n"), "Unknown encoder 'libx264'");
+    EXPECT_EQ(encoderReason(""), "");
+}
+
+TEST(BenchProgress, InPlaceOnATerminalAndEveryFewSecondsInALog) {
+    EXPECT_EQ(Progress::line(120, 180, 5.0), "120/180 frames  66%  24.0 fps  3 s left");
+    EXPECT_EQ(Progress::line(0, 180, 0.0), "0/180 frames  0%");
+
+    std::ostringstream log;
+    Progress logged(log, 100, false, 0.0);
+    for (int done = 1; done <= 100; ++done)
+        logged.update(done, done * 0.1); // 10 s: one line at 5 s; the final report follows the last
+    logged.finish();
+    EXPECT_EQ(log.str(), "50/100 frames  50%  10.0 fps  5 s left\n");
+
+    std::ostringstream terminal;
+    Progress inPlace(terminal, 100, true, 0.0);
+    for (int done = 1; done <= 100; ++done)
+        inPlace.update(done, done * 0.1);
+    inPlace.finish();
+    const std::string text = terminal.str();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1); // only the one that ends it
+    EXPECT_GE(std::count(text.begin(), text.end(), '\r'), 30);
+    EXPECT_NE(text.find("\r100/100 frames  100%"), std::string::npos);
+    EXPECT_EQ(byteSize(1234567), "1.2 MB");
+    EXPECT_EQ(byteSize(999), "999 B");
 }

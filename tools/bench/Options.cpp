@@ -1,5 +1,8 @@
 #include "Options.h"
 
+#include "Video.h"
+#include "input/CameraMath.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -41,10 +44,14 @@ const char* benchUsage() {
     return "usage: bench [--size WxH] [--start SECONDS] [--frames N] [--warmup N] [--step SECONDS]\n"
            "             [--capture T1,T2,...] [--intermediates] [--capture-dir DIR]\n"
            "             [--json FILE] [--compare DIR] [--max-mean D] [--max-bad-share S]\n"
-           "             [--soak FRAMES] [--view N] [--set NAME=VALUE[,NAME=VALUE...]]...\n"
+           "             [--soak FRAMES] [--video FILE [--fps N]] [--view N]\n"
+           "             [--set NAME=VALUE[,NAME=VALUE...]]...\n"
            "Runs the demo's Game on a fixed time step from the folder one level below the repo root.\n"
            "--soak renders FRAMES frames from --start instead of timing them and fails on a GL error,\n"
            "a NaN in the G-buffer or resident memory still growing at the end.\n"
+           "--video FILE (.mp4, .webm, .webp or .gif) renders --frames frames from --start, 1/N s apart\n"
+           "(--fps N, 1-240, default 60; without --frames up to the flight's end at 60 s), each the picture\n"
+           "a --capture of its time gives, and encodes them with the ffmpeg program.\n"
            "--view N (1-9) shows that target in the window as the demo's number keys do; captures are\n"
            "then named view<N>-t<T>.png.\n"
            "--set changes the renderer's settings from their defaults, as the demo's settings panel does;\n"
@@ -60,6 +67,7 @@ std::string benchSettingsUsage() {
 }
 
 bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::string& error) {
+    bool framesGiven = false, stepGiven = false, fpsGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -82,10 +90,12 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
             ok = parseDouble(value, o.start) && o.start >= 0;
         } else if (flag == "--frames") {
             ok = parseInt(value, o.frames);
+            framesGiven = true;
         } else if (flag == "--warmup") {
             ok = parseInt(value, o.warmup);
         } else if (flag == "--step") {
             ok = parseDouble(value, o.step) && o.step > 0 && o.step <= 1;
+            stepGiven = true;
         } else if (flag == "--capture") {
             ok = parseTimes(value, o.captureTimes);
         } else if (flag == "--capture-dir") {
@@ -103,6 +113,15 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
             }
         } else if (flag == "--soak") {
             ok = parseInt(value, o.soakFrames) && o.soakFrames > 0;
+        } else if (flag == "--video") {
+            o.videoPath = value;
+            if (!videoFormatFor(value)) {
+                error = "--video " + value + ": unknown extension; a video is " + videoExtensions();
+                return false;
+            }
+        } else if (flag == "--fps") {
+            ok = parseInt(value, o.fps) && o.fps >= 1 && o.fps <= 240;
+            fpsGiven = true;
         } else if (flag == "--max-mean") {
             ok = parseDouble(value, o.maxMeanDiff) && o.maxMeanDiff >= 0;
         } else if (flag == "--max-bad-share") {
@@ -113,6 +132,27 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
         }
         if (!ok) {
             error = "bad value '" + value + "' for " + flag;
+            return false;
+        }
+    }
+    if (fpsGiven && o.videoPath.empty()) {
+        error = "--fps goes with --video";
+        return false;
+    }
+    if (!o.videoPath.empty()) {
+        if (!o.captureTimes.empty() || o.soakFrames > 0) {
+            error = "--video renders frames of its own: give --capture or --soak in a run of their own";
+            return false;
+        }
+        if (stepGiven) {
+            error = "--step does not go with --video: a video's frames are 1/--fps apart";
+            return false;
+        }
+        o.step = 1.0 / o.fps;
+        if (!framesGiven)
+            o.frames = static_cast<int>(std::lround((vantor::camera::kFlightSeconds - o.start) * o.fps));
+        if (o.frames <= 0) {
+            error = "--video: no frames to render (--start is past the flight's end at 60 s: give --frames)";
             return false;
         }
     }

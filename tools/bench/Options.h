@@ -23,6 +23,8 @@ struct BenchOptions {
     int badPixelDiff = 48;
     RenderSettings settings; // --set name=value,...; --view N is settings.view
     int soakFrames = 0;      // > 0: a soak of this many frames from `start` instead of the timing
+    std::string videoPath;   // non-empty: `frames` frames from `start` at 1/fps s each into this file
+    int fps = 60;
 };
 
 // Fills `options` from argv. On a bad argument returns false with a one-line `error`.

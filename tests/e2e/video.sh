@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The bench's outputs as a user meets them:
+#   - a short H.264 video: its frame count, size, pixel format and rate, and one frame against a
+#     capture of the same flight time (PSNR, the encoding being lossy); an odd size padded to even;
+#   - failures, each one line naming the file with a non-zero status and no file left behind:
+#     a folder that does not exist, an unknown extension (status 2), no ffmpeg on the PATH, an
+#     encoder that dies, a full disk (a 64 kB tmpfs; needs root, skipped with a message
+#     otherwise) and a termination request mid-run;
+#   - a plain capture of a legal but dim, colourless setting succeeds: the looks-broken checks
+#     belong to --compare.
+# Needs an X display (DISPLAY), as scripts/test.sh provides; about 40 s.
+set -uo pipefail
+build="$(cd "$1" && pwd)"
+source "$(dirname "$0")/common.bash"
+out="$(mktemp -d)"
+mounted=""
+cleanup() {
+  [ -n "$mounted" ] && umount "$mounted"
+  rm -rf "$out"
+}
+trap cleanup EXIT
+cd "$build"
+# The bench with the PATH in $bench_path when set (the shell's own commands keep theirs).
+timeout_program="$(command -v timeout)"
+bench() { PATH="${bench_path:-$PATH}" "$timeout_program" 300 ./bench "$@" </dev/null >>"$out/stdout"; }
+probe() { ffprobe -v error -select_streams v:0 -count_frames -show_entries "stream=$2" -of csv=p=0 "$1"; }
+# Fails unless folder $1 holds nothing (a partial video or a temporary file included); $2 names the case.
+left_nothing() { [ -z "$(ls -A "$1")" ] || fail "$2: left [$(ls -A "$1" | tr '\n' ' ')]"; }
+
+# 16 frames from 1.8 s at 60 fps: frame 12 is t = 2.
+mkdir "$out/v"
+bench --size 320x180 --start 1.8 --frames 16 --fps 60 --video "$out/v/f.mp4" 2>"$out/err"
+status=$?
+[ "$status" -eq 0 ] || fail "video: status $status [$(cat "$out/err")]"
+got="$(probe "$out/v/f.mp4" codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames)"
+[ "$got" = "h264,320,180,yuv420p,60/1,16" ] || fail "video: want h264,320,180,yuv420p,60/1,16, got [$got]"
+grep -qE "^bench: wrote $out/v/f.mp4: 16 frames, 0.27 s at 60 fps, 320 x 180, [0-9.]+ [kM]?B$" "$out/err" ||
+  fail "video: no final line naming file, length and size [$(cat "$out/err")]"
+[ "$(ls -A "$out/v")" = f.mp4 ] || fail "video: the folder holds [$(ls -A "$out/v")]"
+bench --size 320x180 --frames 0 --capture 2 --capture-dir "$out/cap" 2>>"$out/err"
+ffmpeg -v error -i "$out/v/f.mp4" -vf 'select=eq(n\,12)' -frames:v 1 "$out/frame12.png"
+psnr="$(ffmpeg -i "$out/frame12.png" -i "$out/cap/final-t2.png" -lavfi psnr -f null - 2>&1 |
+  sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p')"
+echo "frame 12 against the capture at t = 2: PSNR $psnr dB"
+awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p >= 30) }' || fail "video: frame 12 is not the capture at t = 2 (PSNR [$psnr])"
+# The capture is not judged by the next frame (t = 2 + 1/60) any better than by its own.
+psnr13="$(ffmpeg -i "$out/v/f.mp4" -i "$out/cap/final-t2.png" -lavfi "[0]select=eq(n\,13)[a];[a][1]psnr" -f null - 2>&1 |
+  sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p')"
+awk -v a="$psnr" -v b="$psnr13" 'BEGIN { exit !(a == "inf" || a > b) }' ||
+  fail "video: frame 13 matches the capture at t = 2 as well as frame 12 does ($psnr13 against $psnr dB)"
+
+bench --size 161x91 --start 20 --frames 4 --video "$out/v/odd.mp4" 2>>"$out/err" || fail "odd size: status $?"
+got="$(probe "$out/v/odd.mp4" width,height,nb_read_frames)"
+[ "$got" = "162,92,4" ] || fail "odd size: want 162,92,4 (padded to even), got [$got]"
+
+# Failures. $1: the case, $2: the status wanted, $3: a pattern the one line must match; the
+# rest is the bench's command line.
+fails_cleanly() {
+  local what="$1" want="$2" pattern="$3" status
+  shift 3
+  bench "$@" 2>"$out/err"
+  status=$?
+  [ "$status" -eq "$want" ] || fail "$what: status $status, want $want [$(cat "$out/err")]"
+  grep -qE "$pattern" "$out/err" || fail "$what: no line matching '$pattern' in [$(cat "$out/err")]"
+}
+mkdir "$out/f"
+fails_cleanly "no folder" 1 "^bench: cannot write $out/none/f.mp4: No such file or directory$" \
+  --size 160x96 --frames 4 --video "$out/none/f.mp4"
+fails_cleanly "unknown extension" 2 "^bench: --video $out/f/f.avi: unknown extension; a video is .mp4, .webm, .webp or .gif$" \
+  --size 160x96 --frames 4 --video "$out/f/f.avi"
+left_nothing "$out/f" "unknown extension"
+bench_path=/nonexistent fails_cleanly "no encoder" 1 "^bench: cannot write $out/f/f.mp4: no ffmpeg program on the PATH" \
+  --size 160x96 --frames 4 --video "$out/f/f.mp4"
+left_nothing "$out/f" "no encoder"
+mkdir "$out/fake"
+printf '#!/bin/sh\nhead -c 70000 >/dev/null\necho "encoder fell over" >&2\nexit 7\n' >"$out/fake/ffmpeg"
+chmod +x "$out/fake/ffmpeg"
+bench_path="$out/fake:$PATH" fails_cleanly "encoder dies" 1 \
+  "^bench: cannot write $out/f/f.mp4: encoder fell over \(ffmpeg ended with status 7\)$" \
+  --size 160x96 --frames 8 --video "$out/f/f.mp4"
+left_nothing "$out/f" "encoder dies"
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "skipped: the full-disk case (mounting a tmpfs needs root)"
+elif mkdir "$out/full" && mount -t tmpfs -o size=64k tmpfs "$out/full"; then
+  mounted="$out/full"
+  fails_cleanly "full disk" 1 "^bench: cannot write $out/full/f.mp4: No space left on device \(ffmpeg ended with status [0-9]+\)$" \
+    --size 320x180 --start 20 --frames 30 --video "$out/full/f.mp4"
+  left_nothing "$out/full" "full disk"
+else
+  fail "full disk: cannot mount a tmpfs"
+fi
+
+# Terminated once the encoder has the first frames: status 130, nothing left.
+./bench --size 160x96 --start 0 --frames 100000 --video "$out/f/long.mp4" </dev/null >/dev/null 2>"$out/err" &
+pid=$!
+for i in $(seq 300); do
+  [ "$(find "$out/f" -name '.long.mp4.*.part' -size +0 | wc -l)" -gt 0 ] && break
+  sleep 0.1
+done
+kill -TERM "$pid"
+wait_exit "$pid" 30
+[ "$exit_code" = 130 ] || fail "terminated: status [$exit_code], want 130 [$(cat "$out/err")]"
+grep -q "^bench: $out/f/long.mp4 not written: interrupted after [0-9]* frames$" "$out/err" ||
+  fail "terminated: no line saying so [$(cat "$out/err")]"
+left_nothing "$out/f" "terminated"
+
+bench --size 160x96 --frames 0 --capture 20 --set lights=0,exposure=0.1 --capture-dir "$out/dim" 2>"$out/err" ||
+  fail "a dim legal setting: --capture gave status $? [$(cat "$out/stdout")]"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "video: ok"
