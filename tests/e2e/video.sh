@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The bench's outputs as a user meets them:
 #   - a short H.264 video: its frame count, size, pixel format and rate, and one frame against a
-#     capture of the same flight time (PSNR, the encoding being lossy); an odd size padded to even;
+#     capture of the same flight time, exactly as the encoder was fed it and, decoded, by PSNR
+#     (the encoding is lossy); an odd size padded to even;
 #   - failures, each one line naming the file with a non-zero status and no file left behind:
 #     a folder that does not exist, an unknown extension (status 2), no ffmpeg on the PATH, an
 #     encoder that dies, a full disk (a 64 kB tmpfs; needs root, skipped with a message
@@ -27,9 +28,12 @@ probe() { ffprobe -v error -select_streams v:0 -count_frames -show_entries "stre
 # Fails unless folder $1 holds nothing (a partial video or a temporary file included); $2 names the case.
 left_nothing() { [ -z "$(ls -A "$1")" ] || fail "$2: left [$(ls -A "$1" | tr '\n' ' ')]"; }
 
-# 16 frames from 1.8 s at 60 fps: frame 12 is t = 2.
-mkdir "$out/v"
-bench --size 320x180 --start 1.8 --frames 16 --fps 60 --video "$out/v/f.mp4" 2>"$out/err"
+# 16 frames from 1.8 s at 60 fps: frame 12 is t = 2. The ffmpeg the bench starts is the real
+# one behind a tee that keeps the raw frames it was fed, so frame 12 can be checked exactly too.
+mkdir "$out/v" "$out/tee"
+printf '#!/bin/sh\ntee "%s" | "%s" "$@"\n' "$out/frames.rgb" "$(command -v ffmpeg)" >"$out/tee/ffmpeg"
+chmod +x "$out/tee/ffmpeg"
+bench_path="$out/tee:$PATH" bench --size 320x180 --start 1.8 --frames 16 --fps 60 --video "$out/v/f.mp4" 2>"$out/err"
 status=$?
 [ "$status" -eq 0 ] || fail "video: status $status [$(cat "$out/err")]"
 got="$(probe "$out/v/f.mp4" codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames)"
@@ -38,16 +42,15 @@ grep -qE "^bench: wrote $out/v/f.mp4: 16 frames, 0.27 s at 60 fps, 320 x 180, [0
   fail "video: no final line naming file, length and size [$(cat "$out/err")]"
 [ "$(ls -A "$out/v")" = f.mp4 ] || fail "video: the folder holds [$(ls -A "$out/v")]"
 bench --size 320x180 --frames 0 --capture 2 --capture-dir "$out/cap" 2>>"$out/err"
+frame=$((320 * 180 * 3))
+cmp -s <(tail -c +$((12 * frame + 1)) "$out/frames.rgb" | head -c $frame) \
+  <(convert "$out/cap/final-t2.png" -depth 8 rgb:-) ||
+  fail "video: frame 12 as fed to the encoder is not the capture at t = 2"
 ffmpeg -v error -i "$out/v/f.mp4" -vf 'select=eq(n\,12)' -frames:v 1 "$out/frame12.png"
 psnr="$(ffmpeg -i "$out/frame12.png" -i "$out/cap/final-t2.png" -lavfi psnr -f null - 2>&1 |
   sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p')"
 echo "frame 12 against the capture at t = 2: PSNR $psnr dB"
-awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p >= 30) }' || fail "video: frame 12 is not the capture at t = 2 (PSNR [$psnr])"
-# The capture is not judged by the next frame (t = 2 + 1/60) any better than by its own.
-psnr13="$(ffmpeg -i "$out/v/f.mp4" -i "$out/cap/final-t2.png" -lavfi "[0]select=eq(n\,13)[a];[a][1]psnr" -f null - 2>&1 |
-  sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p')"
-awk -v a="$psnr" -v b="$psnr13" 'BEGIN { exit !(a == "inf" || a > b) }' ||
-  fail "video: frame 13 matches the capture at t = 2 as well as frame 12 does ($psnr13 against $psnr dB)"
+awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p >= 30) }' || fail "video: decoded frame 12 is off the capture (PSNR [$psnr])"
 
 bench --size 161x91 --start 20 --frames 4 --video "$out/v/odd.mp4" 2>>"$out/err" || fail "odd size: status $?"
 got="$(probe "$out/v/odd.mp4" width,height,nb_read_frames)"
@@ -76,7 +79,7 @@ mkdir "$out/fake"
 printf '#!/bin/sh\nhead -c 70000 >/dev/null\necho "encoder fell over" >&2\nexit 7\n' >"$out/fake/ffmpeg"
 chmod +x "$out/fake/ffmpeg"
 bench_path="$out/fake:$PATH" fails_cleanly "encoder dies" 1 \
-  "^bench: cannot write $out/f/f.mp4: encoder fell over \(ffmpeg ended with status 7\)$" \
+  "^bench: cannot write $out/f/f.mp4: encoder fell over \(from ffmpeg, status 7\)$" \
   --size 160x96 --frames 8 --video "$out/f/f.mp4"
 left_nothing "$out/f" "encoder dies"
 
@@ -84,8 +87,10 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "skipped: the full-disk case (mounting a tmpfs needs root)"
 elif mkdir "$out/full" && mount -t tmpfs -o size=64k tmpfs "$out/full"; then
   mounted="$out/full"
-  fails_cleanly "full disk" 1 "^bench: cannot write $out/full/f.mp4: No space left on device \(ffmpeg ended with status [0-9]+\)$" \
+  head -c 48k /dev/zero >"$out/full/filler" # the video gets 16 kB of room
+  fails_cleanly "full disk" 1 "^bench: cannot write $out/full/f.mp4: No space left on device \(from ffmpeg, status [0-9]+\)$" \
     --size 320x180 --start 20 --frames 30 --video "$out/full/f.mp4"
+  rm "$out/full/filler"
   left_nothing "$out/full" "full disk"
 else
   fail "full disk: cannot mount a tmpfs"

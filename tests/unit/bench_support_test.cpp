@@ -222,13 +222,18 @@ TEST(BenchVideo, FramesTurnTopDownAndOddSidesRepeatTheirLastPixels) {
     EXPECT_EQ(encoderCommand(*videoFormatFor("a.mp4"), 641, 361, 60, "t")[9], "642x362");
 }
 
-TEST(BenchVideo, TheEncodersLastReasonIsKept) {
-    EXPECT_EQ(encoderReason("av_interleaved_write_frame(): No space left on device\n"
-                            "    Last message repeated 27 times\n"
-                            "Error closing file d/.f.mp4.1.part: No space left on device\n"),
-              "No space left on device");
-    EXPECT_EQ(encoderReason("Unknown encoder 'libx264'\n"), "Unknown encoder 'libx264'");
-    EXPECT_EQ(encoderReason(""), "");
+TEST(BenchVideo, AnEncoderFailsByStatusSignalOrErrorMessage) {
+    EXPECT_EQ(encoderFailure(0, 0, ""), "");
+    // ffmpeg 5 on a full disk: the trailer is lost, the status is 0.
+    EXPECT_EQ(encoderFailure(0, 0,
+                             "av_interleaved_write_frame(): No space left on device\n"
+                             "    Last message repeated 27 times\n"
+                             "Error closing file d/.f.mp4.1.part: No space left on device\n"),
+              "No space left on device (from ffmpeg, status 0)");
+    EXPECT_EQ(encoderFailure(1, 0, "Unknown encoder 'libx264'\n"),
+              "Unknown encoder 'libx264' (from ffmpeg, status 1)");
+    EXPECT_EQ(encoderFailure(-1, 9, ""), "the encoder (ffmpeg) was killed by signal 9");
+    EXPECT_EQ(encoderFailure(3, 0, ""), "the encoder (ffmpeg) ended with status 3");
 }
 
 TEST(BenchProgress, InPlaceOnATerminalAndEveryFewSecondsInALog) {

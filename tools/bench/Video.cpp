@@ -90,12 +90,18 @@ void packFrame(const unsigned char* rgbaBottomUp, int width, int height, const V
     }
 }
 
-std::string encoderReason(const std::string& errorOutput) {
+std::string encoderFailure(int exitStatus, int signal, const std::string& errorOutput) {
     std::istringstream lines(errorOutput);
     std::string last;
     for (std::string line; std::getline(lines, line);)
         if (!line.empty() && !std::isspace(static_cast<unsigned char>(line[0])))
             last = line; // indented lines are ffmpeg's "Last message repeated" notes
+    if (signal == 0 && exitStatus == 0 && last.empty())
+        return "";
+    const std::string how =
+        signal != 0 ? "killed by signal " + std::to_string(signal) : "status " + std::to_string(exitStatus);
+    if (last.empty())
+        return signal != 0 ? "the encoder (ffmpeg) was " + how : "the encoder (ffmpeg) ended with " + how;
     const auto colon = last.rfind(": ");
-    return colon == std::string::npos ? last : last.substr(colon + 2);
+    return (colon == std::string::npos ? last : last.substr(colon + 2)) + " (from ffmpeg, " + how + ")";
 }

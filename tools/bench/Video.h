@@ -32,6 +32,9 @@ std::vector<std::string> encoderCommand(const VideoFormat& format, int width, in
 void packFrame(const unsigned char* rgbaBottomUp, int width, int height, const VideoFormat& format,
                std::vector<unsigned char>& rgb);
 
-// From an encoder's error output, the reason it gives last ("No space left on device" from
-// "Error writing trailer of x.mp4: No space left on device"); empty when it said nothing.
-std::string encoderReason(const std::string& errorOutput);
+// Why an encoder run failed, from how it ended (`signal` non-zero when a signal killed it, else
+// its exit status) and what it wrote at the error log level; empty when it succeeded. An error
+// message fails the run even with status 0: ffmpeg 5 ends with 0 when the trailer that completes
+// the file could not be written (a full disk). The reason is the one the encoder gave last, "No
+// space left on device" from "Error writing trailer of x.mp4: No space left on device".
+std::string encoderFailure(int exitStatus, int signal, const std::string& errorOutput);

@@ -199,12 +199,8 @@ std::string VideoWriter::waitForEncoder() {
         ::close(errorFd);
         errorFd = -1;
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        return "";
-    const std::string how = WIFSIGNALED(status) ? "was killed by signal " + std::to_string(WTERMSIG(status))
-                                                : "ended with status " + std::to_string(WEXITSTATUS(status));
-    const std::string reason = encoderReason(said);
-    return reason.empty() ? "the encoder (ffmpeg) " + how : reason + " (ffmpeg " + how + ")";
+    return encoderFailure(WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                          WIFSIGNALED(status) ? WTERMSIG(status) : 0, said);
 }
 
 #endif
