@@ -7,5 +7,5 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh"
 cd "$root/build"
-run=(./bench --size 480x288 --start 6 --frames 100 --fps 20 --video "$root/docs/flight.webp")
+run=(./bench --size 480x288 --start 4 --frames 120 --fps 20 --video "$root/docs/flight.webp")
 if [ -n "${DISPLAY:-}" ]; then "${run[@]}"; else xvfb-run -a -s "-screen 0 1920x1080x24" "${run[@]}"; fi
