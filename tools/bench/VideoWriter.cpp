@@ -33,6 +33,14 @@ std::string temporaryNameFor(const std::string& path) {
         .string();
 }
 
+// Ctrl+C and termination requests, unless the bench was started to ignore them (a background
+// job of a script).
+void catchInterrupts() {
+    for (int signal : {SIGINT, SIGTERM})
+        if (std::signal(signal, onInterrupt) == SIG_IGN)
+            std::signal(signal, SIG_IGN);
+}
+
 const char* installHint = " (Debian: apt-get install ffmpeg)";
 
 } // namespace
@@ -78,8 +86,7 @@ bool VideoWriter::open(const std::string& target, const VideoFormat& format, int
         return false;
     }
     active = true;
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    catchInterrupts();
     return true;
 }
 
@@ -154,8 +161,7 @@ bool VideoWriter::open(const std::string& target, const VideoFormat& format, int
     pid = child;
     // A dead encoder must show as a failed write, not end the bench.
     std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    catchInterrupts();
     return true;
 }
 
