@@ -14,7 +14,8 @@ const VideoFormat formats[] = {
      "-c:v libx264 -preset medium -crf 18 -vf scale=out_color_matrix=bt709,format=yuv420p "
      "-colorspace bt709 -color_primaries bt709 -color_trc bt709 -movflags +faststart"},
     {".webm", "webm", true,
-     "-c:v libvpx-vp9 -crf 32 -b:v 0 -row-mt 1 -vf scale=out_color_matrix=bt709,format=yuv420p "
+     "-c:v libvpx-vp9 -crf 32 -b:v 0 -deadline good -cpu-used 4 -row-mt 1 -vf "
+     "scale=out_color_matrix=bt709,format=yuv420p "
      "-colorspace bt709 -color_primaries bt709 -color_trc bt709"},
     {".webp", "webp", false, "-c:v libwebp_anim -quality 70 -compression_level 6 -loop 0"},
     {".gif", "gif", false,

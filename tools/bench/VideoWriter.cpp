@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #ifdef _WIN32
 #include <process.h>
@@ -65,7 +64,7 @@ bool VideoWriter::open(const std::string& target, const VideoFormat& format, int
                        std::string& reason) {
     path = target;
     temporaryPath = temporaryNameFor(path);
-    if (std::filesystem::is_directory(path)) {
+    if (std::error_code error; std::filesystem::is_directory(path, error)) {
         reason = "it is a folder";
         return false;
     }
@@ -113,7 +112,7 @@ bool VideoWriter::open(const std::string& target, const VideoFormat& format, int
                        std::string& reason) {
     path = target;
     temporaryPath = temporaryNameFor(path);
-    if (std::filesystem::is_directory(path)) {
+    if (std::error_code error; std::filesystem::is_directory(path, error)) {
         reason = "it is a folder";
         return false;
     }
