@@ -4,8 +4,8 @@
 # (GALLIUM_DRIVER=softpipe) must match llvmpipe's at a PSNR of at least 30 dB each. The two
 # agree at 34-42 dB; a 20 % brightness change reads 26 dB, a 2-pixel blur 27 dB and two
 # different moments about 14 dB. Both runs must report their own renderer, no GL error and no
-# debug message of type error, and end with status 0 (the bench itself fails on a black, flat or
-# NaN-poisoned capture). softpipe is about 4x slower: a few seconds at this size.
+# debug message of type error, and end with status 0 (the bench fails on a NaN-poisoned capture);
+# neither driver's captures may be flat (two black pictures would agree perfectly). softpipe is about 4x slower: a few seconds at this size.
 set -uo pipefail
 build="$1"
 cd "$build"
@@ -43,6 +43,10 @@ for t in "${times[@]}"; do
     fail "t = $t s: a capture is missing"
     continue
   fi
+  for f in "$a" "$b"; do
+    spread="$(convert "$f" -colorspace Gray -format '%[fx:standard_deviation*255]' info:)"
+    awk -v s="$spread" 'BEGIN { exit !(s >= 5) }' || fail "t = $t s: $f is flat (grey spread $spread)"
+  done
   # PSNR goes to standard error; "inf" when the two are identical, which passes too.
   psnr="$(compare -metric PSNR "$a" "$b" null: 2>&1 >/dev/null | awk '{ print $1 }')"
   echo "t = $t s: llvmpipe vs softpipe PSNR $psnr dB"
