@@ -6,13 +6,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh"
 cd "$root/build"
-# One GL test (GameFrame.DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) fails now and then
-# on llvmpipe, about one run in five or fewer, for a cause not found yet; a failing entry is run
-# once more before it counts, and the first failure stays in the log.
-repeat=(--repeat until-pass:2)
 if [ -n "${DISPLAY:-}" ]; then
-  exec ctest --output-on-failure "${repeat[@]}" "$@"
+  exec ctest --output-on-failure "$@"
 fi
 # -noreset: the server would otherwise reset whenever its last client leaves, and a demo started
 # by the next end-to-end case at that moment fails glfwInit.
-exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure "${repeat[@]}" "$@"
+exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure "$@"
