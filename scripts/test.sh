@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test. Starts its own virtual X display
-# (Xvfb with Mesa's llvmpipe) when there is none, so it works on a machine without a screen.
+# Installs what is missing, builds, and runs every test once: a failure counts the first time.
+# Starts its own virtual X display (Xvfb with Mesa's llvmpipe) when there is none, so it works on
+# a machine without a screen.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh"
 cd "$root/build"
-# One GL test (GameFrame.DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) fails now and then
-# on llvmpipe, about one run in five or fewer, for a cause not found yet; a failing entry is run
-# once more before it counts, and the first failure stays in the log.
-repeat=(--repeat until-pass:2)
+status=0
 if [ -n "${DISPLAY:-}" ]; then
-  exec ctest --output-on-failure "${repeat[@]}" "$@"
+  ctest --output-on-failure "$@" || status=$?
+else
+  # -noreset: the server would otherwise reset whenever its last client leaves, and a demo
+  # started by the next end-to-end case at that moment fails glfwInit.
+  xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure "$@" || status=$?
 fi
-# -noreset: the server would otherwise reset whenever its last client leaves, and a demo started
-# by the next end-to-end case at that moment fails glfwInit.
-exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure "${repeat[@]}" "$@"
+# A case that cannot run here (the full-disk screenshots need root for their mount) prints
+# "skipped: ..." and its test passes; ctest shows a passing test's output only in its log, so
+# the skips are repeated here, each with its test's name.
+log=Testing/Temporary/LastTest.log
+if [ -f "$log" ]; then
+  awk '/^[0-9]+\/[0-9]+ Testing: / { test = $3 } /^skipped: / { print "NOTE: " test ": " $0 }' "$log"
+fi
+exit "$status"

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -55,8 +57,16 @@ ScreenshotFile writeScreenshotFile(const std::string& folder, const std::vector<
             result.error = "cannot write " + path + ": " + reason(errno);
             return result;
         }
-        result.path = path;
-        std::string failure = writeAll(fd, bytes);
+        std::string failure;
+        try {
+            result.path = path;
+            failure = writeAll(fd, bytes);
+        } catch (...) {
+            // Out of memory for a message: the claimed file goes all the same.
+            ::close(fd);
+            ::unlink(path.c_str());
+            throw;
+        }
         if (::close(fd) != 0 && failure.empty())
             failure = reason(errno);
         if (!failure.empty()) {
@@ -71,8 +81,13 @@ ScreenshotFile writeScreenshotFile(const std::string& folder, const std::vector<
     return result;
 }
 
-ScreenshotWriter::ScreenshotWriter(std::string folder, size_t capacity)
-    : folder(std::move(folder)), capacity(std::max<size_t>(1, capacity)), worker([this] { work(); }) {}
+ScreenshotWriter::ScreenshotWriter(std::string folder, size_t capacity, Encoder encoder)
+    : folder(std::move(folder)), capacity(std::max<size_t>(1, capacity)),
+      encode(encoder ? std::move(encoder)
+                     : Encoder([](const Picture& picture, std::vector<unsigned char>& png) {
+                           return encodePng(picture, png, true);
+                       })),
+      worker([this] { work(); }) {}
 
 ScreenshotWriter::~ScreenshotWriter() {
     finish();
@@ -116,6 +131,8 @@ bool ScreenshotWriter::submit(Picture picture) {
 }
 
 std::string ScreenshotWriter::skipped() const {
+    if (stopping)
+        return "Screenshot skipped: the screenshot writer has finished";
     return "Screenshot skipped: " + std::to_string(capacity) + " still being saved";
 }
 
@@ -144,6 +161,25 @@ void ScreenshotWriter::finish(std::ostream& out, std::ostream& err) {
     printReports(out, err);
 }
 
+ScreenshotWriter::Report ScreenshotWriter::save(const Picture& picture) const {
+    // An exception here would end the whole demo (std::terminate on this thread); it ends only
+    // this screenshot, and whatever it had written is gone (writeScreenshotFile sees to that).
+    try {
+        std::vector<unsigned char> png;
+        if (!encode(picture, png))
+            return {false, "Screenshot not saved: cannot encode the picture as PNG"};
+        const ScreenshotFile file = writeScreenshotFile(folder, png);
+        return {file.saved,
+                file.saved ? "Screenshot saved: " + file.path : "Screenshot not saved: " + file.error};
+    } catch (const std::bad_alloc&) {
+        return {false, "Screenshot not saved: out of memory"};
+    } catch (const std::exception& e) {
+        return {false, std::string("Screenshot not saved: ") + e.what()};
+    } catch (...) {
+        return {false, "Screenshot not saved: an unknown error"};
+    }
+}
+
 void ScreenshotWriter::work() {
     // Below the frame's own threads (this one alone: on Linux a thread's nice value is its own),
     // so encoding takes the time the renderer leaves and does not stretch frames.
@@ -158,17 +194,7 @@ void ScreenshotWriter::work() {
         ++inProgress;
         lock.unlock();
 
-        Report report{false, ""};
-        std::vector<unsigned char> png;
-        if (!encodePng(picture, png, true)) {
-            report.line = "Screenshot not saved: cannot encode the picture as PNG";
-        } else {
-            const ScreenshotFile file = writeScreenshotFile(folder, png);
-            report.ok = file.saved;
-            report.line =
-                file.saved ? "Screenshot saved: " + file.path : "Screenshot not saved: " + file.error;
-        }
-
+        Report report = save(picture);
         lock.lock();
         --inProgress;
         reports.push_back(std::move(report));

@@ -10,6 +10,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <mutex>
 #include <string>
@@ -32,9 +33,13 @@ ScreenshotFile writeScreenshotFile(const std::string& folder, const std::vector<
 
 class ScreenshotWriter {
 public:
+    // Turns a picture into the file's bytes; false when it cannot. It may throw (out of memory
+    // for a large window): that screenshot fails and the worker goes on with the next.
+    using Encoder = std::function<bool(const Picture&, std::vector<unsigned char>&)>;
+
     // Saves into `folder` ("" for the working folder); at most `capacity` pictures wait or are
-    // being saved at any moment.
-    explicit ScreenshotWriter(std::string folder = "", size_t capacity = 8);
+    // being saved at any moment. `encoder` defaults to a fast PNG encoding.
+    explicit ScreenshotWriter(std::string folder = "", size_t capacity = 8, Encoder encoder = {});
     // Finishes the pending screenshots (see `finish`).
     ~ScreenshotWriter();
     ScreenshotWriter(const ScreenshotWriter&) = delete;
@@ -56,20 +61,23 @@ public:
     void finish(); // onto standard output and error
 
 private:
+    struct Report {
+        bool ok;
+        std::string line;
+    };
+
     void work();
+    Report save(const Picture& picture) const;
     std::string skipped() const;
 
     const std::string folder;
     const size_t capacity;
+    const Encoder encode;
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<Picture> queue;
     size_t inProgress = 0;
     bool stopping = false;
-    struct Report {
-        bool ok;
-        std::string line;
-    };
     std::vector<Report> reports;
     std::thread worker;
 };

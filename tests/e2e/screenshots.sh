@@ -46,7 +46,7 @@ saved_lines() { grep -cE '(^| )Screenshot saved: ' "$1"; }
 
 # A full disk, then a nearly full one, then room again.
 if [ "$(id -u)" -ne 0 ]; then
-  echo "skipped: the full-disk cases (mounting a tmpfs needs root)"
+  echo "skipped: the full-disk screenshot cases (mounting a tmpfs needs root; CI runs them as root)"
 elif mkdir "$out/full" && mount -t tmpfs -o size=1m none "$out/full"; then
   mounted="$out/full"
   dd if=/dev/zero of="$out/full/filler" bs=1k count=1024 2>/dev/null

@@ -159,13 +159,23 @@ TEST_F(Settings, LightSpeedAndNoLightsActOnTheLights) {
         game->update();
     };
     RenderSettings s;
+    // The shadow light rests on its floor by now; put it back where it still sinks (as at 8 s),
+    // or a light that ignored the speed would stand still here all the same.
+    const float restingHeight = game->lightPos.y;
+    game->lightPos.y = 0.6f;
     // Standing still: no light and not the shadow light moves.
     s.lightSpeed = 0.0f;
     const std::vector<glm::vec3> before = positions();
-    const float shadowLightHeight = game->lightPos.y;
     step(s);
     EXPECT_EQ(positions(), before);
-    EXPECT_EQ(game->lightPos.y, shadowLightHeight);
+    EXPECT_EQ(game->lightPos.y, 0.6f);
+    // Twice the speed, twice the sinking (0.05 a second) in the same frame time.
+    s.lightSpeed = 2.0f;
+    step(s);
+    EXPECT_NEAR(game->lightPos.y, 0.6f - 2.0f * 0.1f * 0.05f, 1e-6f);
+    EXPECT_NE(positions(), before);
+    game->lightPos.y = restingHeight;
+    s.lightSpeed = 0.0f;
 
     // No light at all: nothing coloured is lit or drawn, the frame is still whole.
     s.lights = 0;

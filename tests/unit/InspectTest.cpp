@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <sstream>
+#include <stdexcept>
 #include <sys/resource.h>
 
 using vantor::input::KeyRecord;
@@ -146,7 +148,7 @@ TEST(Screenshots, TheWriterSavesEveryPictureTakenInOrderAndSkipsPastItsBound) {
         EXPECT_EQ(out.str(), expected);
         EXPECT_FALSE(writer.submit(pictures[0])) << "taken after the end";
         writer.printReports(out, err);
-        EXPECT_EQ(err.str(), "Screenshot skipped: 8 still being saved\n");
+        EXPECT_EQ(err.str(), "Screenshot skipped: the screenshot writer has finished\n");
     }
     for (int i = 0; i < 5; ++i) {
         Picture read;
@@ -169,4 +171,28 @@ TEST(Screenshots, TheWriterSavesEveryPictureTakenInOrderAndSkipsPastItsBound) {
     writer.finish(out, err);
     EXPECT_EQ(err.str(), "Screenshot skipped: 1 still being saved\n");
     EXPECT_EQ(out.str(), "Screenshot saved: " + (folder.path / "screenshot-0006.png").string() + "\n");
+}
+
+TEST(Screenshots, AnEncoderThatThrowsFailsThatScreenshotAloneAndTheWriterGoesOn) {
+    // Out of memory while encoding a large window: before, the exception left the worker thread
+    // and std::terminate ended the demo.
+    const Folder folder("demo-screenshot-throwing");
+    int encoded = 0;
+    ScreenshotWriter writer(folder.path.string(), 8,
+                            [&](const Picture& picture, std::vector<unsigned char>& png) {
+                                if (++encoded == 1)
+                                    throw std::bad_alloc();
+                                if (encoded == 2)
+                                    throw std::runtime_error("no encoder for this picture");
+                                return encodePng(picture, png);
+                            });
+    const Picture picture{2, 2, std::vector<unsigned char>(16, 200)};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(writer.submit(picture));
+    std::ostringstream out, err;
+    writer.finish(out, err);
+    EXPECT_EQ(err.str(), "Screenshot not saved: out of memory\n"
+                         "Screenshot not saved: no encoder for this picture\n");
+    EXPECT_EQ(out.str(), "Screenshot saved: " + (folder.path / "screenshot-0001.png").string() + "\n");
+    EXPECT_EQ(folder.entries(), 1u) << "a failed screenshot left a file";
 }
