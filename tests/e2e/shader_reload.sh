@@ -75,8 +75,10 @@ sleep 1
 shot before
 
 since="$(date +%s%N)"
-{ printf '%s' "$magenta"; printf '\0junk'; } >"$composite"
-until_printed "../Quarnvale/Shader/texture.frag:6: not a text file (a NUL byte)" ||
+# The NUL after the last line of the file as it was (the text before it would still build).
+{ cat "$out/texture.frag.orig"; printf '\0junk'; } >"$composite"
+nul_line=$(($(wc -l <"$out/texture.frag.orig") + 1))
+until_printed "../Quarnvale/Shader/texture.frag:$nul_line: not a text file (a NUL byte)" ||
   fail "no line naming the NUL byte's file and line [$(cat "$out/stdout")]"
 
 since="$(date +%s%N)"
