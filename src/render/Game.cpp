@@ -5,7 +5,6 @@
 #include "scene/TriangleOrder.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <iostream>
 #include <string>
