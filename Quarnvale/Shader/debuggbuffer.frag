@@ -27,9 +27,9 @@
 // nightsky.frag fills).
 //
 // In: "texCoord"; samplers "gPosition" (world position), "gNormal" (world normal),
-// "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms "lights"
-// (the first fifty; every light reaches the loop packed, through the block "LightBlock" and
-// "lightColorScale", "lightSquash"), "NR_LIGHTS", "viewPos", "WS_pos_light", "near_far", "exposure"; the
+// "gColorSpec" (diffuse rgb, specular a), "cubemap_tex" (shadow depth); uniforms: every coloured
+// light packed in the block "LightBlock", with "lightColorScale" and "lightSquash"; "NR_LIGHTS",
+// "viewPos", "WS_pos_light", "near_far", "exposure"; the
 // grid: usampler "lightBoxes", usamplerBuffer "lightLists", "lightGrid" and "lightSlabs"; the
 // building's shape: "levelShape", "windowCentreHeights".
 // Out: 0 "fragColor" (lit colour), 1 "brightColor" (what blooms).
@@ -41,13 +41,8 @@ uniform sampler2D gNormal;
 uniform sampler2D gColorSpec;
 uniform samplerCube cubemap_tex;
 
-struct Light {
-    vec3 Position;
-    vec3 Color;
-};
-uniform Light lights[50];
 const int MAX_LIGHTS = 1000;
-// What the loop reads per light, made from the same objects as "lights" each frame: xyz the
+// What the loop reads per light, made from the lights' positions and colours each frame: xyz the
 // position, w the colour pushed away from grey (by 1.4: the random colours are often pale, the
 // pools should read as colour) and packed as the integer red + 256 green + 65536 blue (8 bits each,
 // one step is lightColorScale). One vec4 read instead of two vec3 reads per light; a uniform

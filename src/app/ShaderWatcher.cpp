@@ -37,18 +37,25 @@ void ShaderWatcher::followLiveShaders() {
     files.follow(paths);
 }
 
-void ShaderWatcher::update(double now, bool reloadAll) {
+void ShaderWatcher::update(double now, int reloadPresses) {
     // A Shader deleted since (the sky box's at teardown) has nothing more to say.
     const std::vector<Shader*>& live = Shader::live();
     failures.erase(std::remove_if(failures.begin(), failures.end(),
-                                  [&live](const auto& failure) {
-                                      return std::find(live.begin(), live.end(), failure.first) == live.end();
+                                  [&live](const Failure& failure) {
+                                      return std::find(live.begin(), live.end(), failure.shader) ==
+                                             live.end();
                                   }),
                    failures.end());
-    if (reloadAll) {
+    // Programs built since the last frame that could not be built: their owners draw without them.
+    for (Shader* shader : live)
+        if (shader->unreportedFailure) {
+            fail(shader, "Shader build failed, left out until it builds", *shader->unreportedFailure);
+            shader->unreportedFailure.reset();
+        }
+    if (reloadPresses > 0) {
         followLiveShaders();
         files.markAllSeen();
-        reload(live, {});
+        reload(live, {}, reloadPresses);
     }
     if (now < nextCheck)
         return;
@@ -64,49 +71,65 @@ void ShaderWatcher::update(double now, bool reloadAll) {
     reload(affected, changed);
 }
 
-void ShaderWatcher::reload(const std::vector<Shader*>& shaders, const std::vector<std::string>& changed) {
+void ShaderWatcher::fail(const Shader* shader, const std::string& header,
+                         const Shader::ReloadResult& result) {
+    std::string what = result.file;
+    if (!result.log.empty())
+        what += "\n" + result.log;
+    // Printed once: not again for another program sharing the file, nor for the same failure on
+    // a later attempt.
+    const bool said = std::any_of(failures.begin(), failures.end(),
+                                  [&what](const Failure& failure) { return failure.what == what; });
+    if (!said)
+        std::cout << header << ": " << what << std::endl;
+    auto previous = std::find_if(failures.begin(), failures.end(),
+                                 [shader](const Failure& failure) { return failure.shader == shader; });
+    if (previous != failures.end())
+        *previous = {shader, header, what};
+    else
+        failures.push_back({shader, header, what});
+}
+
+void ShaderWatcher::reload(const std::vector<Shader*>& shaders, const std::vector<std::string>& changed,
+                           int presses) {
     int linked = 0;
     for (Shader* shader : shaders) {
         const Shader::ReloadResult result = shader->reload();
-        auto previous = std::find_if(failures.begin(), failures.end(),
-                                     [shader](const auto& failure) { return failure.first == shader; });
-        if (result.linked) {
-            ++linked;
-            if (previous != failures.end())
-                failures.erase(previous);
+        if (!result.linked) {
+            // A program that never built keeps its own words: nothing good stays in its place.
+            auto previous = std::find_if(failures.begin(), failures.end(), [shader](const Failure& failure) {
+                return failure.shader == shader;
+            });
+            const bool neverBuilt = !shader->linked() && previous != failures.end();
+            fail(shader, neverBuilt ? previous->header : "Shader reload failed, the last good program stays",
+                 result);
             continue;
         }
-        std::string message = "Shader reload failed, the last good program stays: " + result.file;
-        if (!result.log.empty())
-            message += "\n" + result.log;
-        // Printed once: not again for another program sharing the file, nor for the same
-        // failure on a later attempt.
-        const bool said = std::any_of(failures.begin(), failures.end(),
-                                      [&message](const auto& failure) { return failure.second == message; });
-        if (!said)
-            std::cout << message << std::endl;
-        if (previous != failures.end())
-            previous->second = message;
-        else
-            failures.emplace_back(shader, message);
+        ++linked;
+        failures.erase(std::remove_if(failures.begin(), failures.end(),
+                                      [shader](const Failure& failure) { return failure.shader == shader; }),
+                       failures.end());
     }
     if (linked == 0)
         return;
     const std::string programs = std::to_string(linked) + (linked == 1 ? " program" : " programs");
-    if (changed.empty())
-        std::cout << "Shaders reloaded: " << programs << std::endl;
-    else
+    if (!changed.empty())
         std::cout << "Shaders reloaded: " << joined(changed, ", ") << " (" << programs << ")" << std::endl;
+    else if (presses > 1)
+        std::cout << "Shaders reloaded: " << programs << " (F5 pressed " << presses
+                  << " times in one frame: rebuilt once)" << std::endl;
+    else
+        std::cout << "Shaders reloaded: " << programs << std::endl;
 }
 
 std::vector<std::string> ShaderWatcher::messageLines(int maxLines, int maxColumns) const {
     std::vector<std::string> shown;
     std::vector<std::string> lines;
-    for (const auto& failure : failures) {
-        if (std::find(shown.begin(), shown.end(), failure.second) != shown.end())
+    for (const Failure& failure : failures) {
+        if (std::find(shown.begin(), shown.end(), failure.what) != shown.end())
             continue;
-        shown.push_back(failure.second);
-        std::istringstream text(failure.second);
+        shown.push_back(failure.what);
+        std::istringstream text(failure.header + ": " + failure.what);
         for (std::string line; std::getline(text, line);)
             lines.push_back(line);
     }

@@ -3,13 +3,14 @@
 // changes on disk (checked a few times a second through FileChanges), or all of them on demand.
 // A reload that fails keeps the last program that linked; its message is printed once on
 // standard output and kept, for the screen, until that program builds again. The Shaders are
-// found through Shader::live(), so programs made later (variants, the HUD's) are watched too.
+// found through Shader::live(), so programs made later (variants, the HUD's) are watched too; one
+// of them that could not be built when it was first needed is reported the same way (its owner
+// draws without it) and built again when one of its files changes.
 
 #include "app/FileChanges.h"
 #include "gpu/Shader.h"
 
 #include <string>
-#include <utility>
 #include <vector>
 
 class ShaderWatcher {
@@ -19,9 +20,11 @@ public:
     explicit ShaderWatcher(double checkInterval = 0.2);
 
     // Once per frame, before the frame is drawn. `now` is any clock in seconds that goes
-    // forward; the files are looked at only when a check is due. `reloadAll` rebuilds every
-    // Shader whatever changed.
-    void update(double now, bool reloadAll);
+    // forward; the files are looked at only when a check is due. `reloadPresses` greater than 0
+    // rebuilds every Shader whatever changed, once however many presses the frame saw (a second
+    // rebuild of the same files in the same frame would build the same programs); the message
+    // says how many presses it stood for.
+    void update(double now, int reloadPresses);
 
     // The messages of the failed reloads whose programs have not built since, one entry per
     // text line (a message shared by several programs once), cut to `maxLines` lines of at most
@@ -29,13 +32,23 @@ public:
     std::vector<std::string> messageLines(int maxLines, int maxColumns) const;
 
 private:
-    // Reloads `shaders`; `changed` names the files that changed (empty for a reload of all).
-    void reload(const std::vector<Shader*>& shaders, const std::vector<std::string>& changed);
+    // Reloads `shaders`; `changed` names the files that changed (empty for a reload of all, asked
+    // for by `presses` presses).
+    void reload(const std::vector<Shader*>& shaders, const std::vector<std::string>& changed,
+                int presses = 0);
+    // Keeps `shader`'s failure, printing it unless the same file and log were printed already.
+    void fail(const Shader* shader, const std::string& header, const Shader::ReloadResult& result);
     void followLiveShaders();
 
     double checkInterval;
     double nextCheck = 0.0;
     FileChanges files;
-    // The last failure of each Shader that has not built since.
-    std::vector<std::pair<const Shader*, std::string>> failures;
+    // The last failure of each Shader that has not built since: the Shader, its message's first
+    // words, and what failed (the file, then the log). Programs sharing a file share the latter.
+    struct Failure {
+        const Shader* shader;
+        std::string header;
+        std::string what;
+    };
+    std::vector<Failure> failures;
 };

@@ -158,7 +158,7 @@ int main(int argc, char* argv[]) {
         if (inspect.view)
             game->settings.view = inspect.view;
         if (inspect.togglePause)
-            game->setPaused(!game->paused);
+            game->pause.setPaused(!game->pause.paused);
         if (inspect.toggleOverlay) {
             // Shown again, the overlay starts counting afresh.
             passClock.reset();
@@ -184,21 +184,21 @@ int main(int argc, char* argv[]) {
                                      game->screenHeight,
                                      TargetView::name(game->shownView()),
                                      game->controls->cameraFlight,
-                                     game->flightTime(),
-                                     game->paused};
+                                     game->pause.flightTime(),
+                                     game->pause.paused};
             text.draw(overlay->lines(state), 8, overlayTop, textScale, game->screenWidth, game->screenHeight);
         }
         screenshots.take(game->screenWidth, game->screenHeight, inspect.screenshots);
         // Over the picture but not in its screenshots.
         const PanelRequests asked = panel->draw(
-            game->settings, {game->controls->cameraFlight, game->flightTime(), vantor::camera::kFlightSeconds,
-                             game->paused, &frameTimes, &reloadErrors});
+            game->settings, {game->controls->cameraFlight, game->pause.flightTime(),
+                             vantor::camera::kFlightSeconds, game->pause.paused, &frameTimes, &reloadErrors});
         if (asked.toggleFlight)
             game->controls->cameraFlight = !game->controls->cameraFlight;
         if (asked.jumpFlightTo)
-            game->jumpFlightTo(*asked.jumpFlightTo);
+            game->pause.jumpFlightTo(*asked.jumpFlightTo);
         if (asked.togglePause)
-            game->setPaused(!game->paused);
+            game->pause.setPaused(!game->pause.paused);
         panelScreenshots += asked.screenshot;
         glfwSwapBuffers(window);
         screenshots.printReports(std::cout, std::cerr);

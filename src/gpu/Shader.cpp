@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <utility>
 
 namespace {
 
@@ -34,8 +35,10 @@ Compiled compileStage(GLenum type, const std::string& code, GLuint& shader, std:
     shader = glCreateShader(type);
     if (shader == 0)
         return Compiled::notCreated;
+    // The length, not a terminating zero, ends the text (a NUL is refused before this).
     const GLchar* codePtr = code.c_str();
-    glShaderSource(shader, 1, &codePtr, nullptr);
+    const GLint length = GLint(code.size());
+    glShaderSource(shader, 1, &codePtr, &length);
     glCompileShader(shader);
 
     GLint succeded = 0;
@@ -112,6 +115,15 @@ Shader::Shader(const std::string& vertexPath, const std::string& geometryPath,
     link();
 }
 
+Shader::Shader(BuiltLater, const std::vector<std::string>& files, const ShaderDefines& defines)
+    : paths(files), defineLines(defines.lines) {
+    registry().push_back(this);
+    hasGeometryShader = files.size() == 3;
+    ReloadResult result = reload();
+    if (!result.linked)
+        unreportedFailure = std::move(result);
+}
+
 Shader::~Shader() {
     std::vector<Shader*>& shaders = registry();
     shaders.erase(std::remove(shaders.begin(), shaders.end(), this), shaders.end());
@@ -136,6 +148,9 @@ void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
     std::string code;
     if (!readAssetFile(path, assetlimits::shaderBytes, code))
         fatalExit("Failed to open shader file: " + path, -1, true, assetFolderHint(path));
+    int nulLine = 0;
+    if (!prepareShaderText(code, nulLine))
+        fatalExit(notTextMessage(path, nulLine), -1);
 
     std::string log;
     switch (compileStage(type, insertDefines(code, defineLines), shader, log)) {
@@ -170,10 +185,13 @@ Shader::ReloadResult Shader::reload() {
         std::string code;
         std::string log;
         Compiled compiled = Compiled::no;
-        if (readAssetFile(paths[i], assetlimits::shaderBytes, code))
-            compiled = compileStage(types[i], insertDefines(code, defineLines), stages[i], log);
-        else
+        int nulLine = 0;
+        if (!readAssetFile(paths[i], assetlimits::shaderBytes, code))
             log = "cannot be read (missing, not a regular file, or over 1 MB)";
+        else if (!prepareShaderText(code, nulLine))
+            log = notTextMessage(paths[i], nulLine);
+        else
+            compiled = compileStage(types[i], insertDefines(code, defineLines), stages[i], log);
         if (compiled != Compiled::yes) {
             discard();
             result.file = paths[i];
@@ -191,7 +209,7 @@ Shader::ReloadResult Shader::reload() {
         allFiles += " + " + paths[i];
     const GLuint next = glCreateProgram();
     std::string log = "no program object could be created";
-    if (next != 0)
+    if (next != 0 && program != 0)
         keepAttributeLocations(program, next);
     if (next == 0 || !attachAndLink(next, vertex, geometry, fragment, log)) {
         glDeleteProgram(next);
@@ -205,11 +223,14 @@ Shader::ReloadResult Shader::reload() {
     // only flagged by glDeleteProgram. Making the new one current once takes every stage over
     // (it has the same stages); then whatever was current before is current again, the new
     // program in the old one's place.
-    GLint current = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
-    glUseProgram(next);
-    if (GLuint(current) != program)
-        glUseProgram(GLuint(current));
+    // A first build has nothing to take over.
+    if (program != 0) {
+        GLint current = 0;
+        glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+        glUseProgram(next);
+        if (GLuint(current) != program)
+            glUseProgram(GLuint(current));
+    }
     glDeleteProgram(program);
     glDeleteShader(vertexShader);
     if (hasGeometryShader)
@@ -220,6 +241,7 @@ Shader::ReloadResult Shader::reload() {
     geometryShader = geometry;
     fragmentShader = fragment;
     ++generation;
+    unreportedFailure.reset();
     result.linked = true;
     return result;
 }

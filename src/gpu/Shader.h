@@ -1,7 +1,9 @@
 #pragma once
 // One linked GL program built from two (vertex, fragment) or three (vertex, geometry,
-// fragment) GLSL files. Any failure while constructing prints a message and ends the process,
-// so a Shader whose constructor returns always holds a linked program.
+// fragment) GLSL files. At start-up any failure while constructing prints a message and ends
+// the process, so a Shader whose start-up constructor returns always holds a linked program.
+// A program first needed later (a variant, the labels of a view) is built with `BuiltLater`:
+// a failure then leaves it unlinked, and it is rebuilt like any other when its files change.
 //
 // A running program can be rebuilt from its files (`reload`): the Shader stays the same object
 // and its `program` is replaced only once the new one has linked, so whoever holds the Shader
@@ -11,6 +13,7 @@
 
 #include <GL/glew.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,11 @@ public:
            const ShaderDefines& defines = ShaderDefines());
     Shader(const std::string& vertexPath, const std::string& geometryPath, const std::string& fragmentPath,
            const ShaderDefines& defines = ShaderDefines());
+    // Builds from `files` (two or three, in stage order) through `reload`, never ending the
+    // process: after start-up only the frame may go on without a program. On failure `program`
+    // stays 0 and the reason waits in `unreportedFailure`.
+    struct BuiltLater {};
+    Shader(BuiltLater, const std::vector<std::string>& files, const ShaderDefines& defines = ShaderDefines());
     ~Shader();
     Shader(const Shader&) = delete;
     Shader& operator=(const Shader&) = delete;
@@ -57,8 +65,13 @@ public:
     GLuint geometryShader = 0; // stays 0 in a two-file program
     GLuint fragmentShader = 0;
     bool hasGeometryShader = false;
-    // How many reloads have replaced `program`.
+    // How many reloads have replaced `program` (for a program built later, its first build counts).
     unsigned generation = 0;
+    // False only for a program built later that has not built yet.
+    bool linked() const { return program != 0; }
+    // Why a program built later did not build, until someone reports it (ShaderWatcher does, as
+    // it reports a failed reload) and takes it.
+    std::optional<ReloadResult> unreportedFailure;
 
 private:
     void loadShader(const std::string& path, GLenum type, GLuint& shader);

@@ -1,5 +1,6 @@
 #include "gpu/ShaderSource.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -50,4 +51,19 @@ std::string logNamingFile(const std::string& log, const std::string& path) {
     }
     const size_t end = named.find_last_not_of(" \t\r\n");
     return end == std::string::npos ? std::string() : named.substr(0, end + 1);
+}
+
+bool prepareShaderText(std::string& bytes, int& nulLine) {
+    static const std::string byteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.compare(0, byteOrderMark.size(), byteOrderMark) == 0)
+        bytes.erase(0, byteOrderMark.size());
+    const size_t nul = bytes.find('\0');
+    if (nul == std::string::npos)
+        return true;
+    nulLine = 1 + int(std::count(bytes.begin(), bytes.begin() + std::ptrdiff_t(nul), '\n'));
+    return false;
+}
+
+std::string notTextMessage(const std::string& path, int nulLine) {
+    return path + ":" + std::to_string(nulLine) + ": not a text file (a NUL byte)";
 }

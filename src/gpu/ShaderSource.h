@@ -14,3 +14,12 @@ std::string insertDefines(const std::string& code, const std::string& defines);
 // place, so each line names the file it is about. Other lines stay as they are; the result ends
 // with its last non-blank character.
 std::string logNamingFile(const std::string& log, const std::string& path);
+
+// Readies a shader file's bytes for the compiler. A UTF-8 byte-order mark at the start is
+// dropped (some editors write one, and the GLSL preprocessor reads it as a stray token). A NUL
+// byte makes the file no text at all: GL would read it as the end of the source and compile
+// whatever came before, so false, with `nulLine` the line (from 1) of the first one.
+bool prepareShaderText(std::string& bytes, int& nulLine);
+
+// The report for a file prepareShaderText refused: "<path>:<line>: not a text file (a NUL byte)".
+std::string notTextMessage(const std::string& path, int nulLine);

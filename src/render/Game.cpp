@@ -5,7 +5,6 @@
 #include "scene/TriangleOrder.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <iostream>
 #include <string>
@@ -23,45 +22,15 @@ void setVec3(Shader* shader, const char* name, float x, float y, float z) {
     glUniform3f(glGetUniformLocation(shader->program, name), x, y, z);
 }
 
-glm::vec3 positionOf(const vantor::scene::Object* object) {
-    return glm::vec3(object->x, object->y, object->z);
-}
-
-// objectCount is public and may be changed after set-up; never walk past the list or the
-// most lights the renderer holds.
-int visitedLights(int objectCount, const std::vector<vantor::scene::Object*>& objects) {
-    return std::max(0, std::min({objectCount, static_cast<int>(objects.size()), lightcount::maxLightCount}));
-}
-
-// Makes the lights a raised count needs, in order, so light k is always the k-th made and the
-// unseeded generator hands each the same speed and colour whenever it is made.
-void createMissingLights(int objectCount, std::vector<vantor::scene::Object*>& objects) {
-    const size_t wanted = static_cast<size_t>(std::clamp(objectCount, 0, lightcount::maxLightCount));
-    while (objects.size() < wanted)
-        objects.push_back(new vantor::scene::Object());
-}
-
-// Where this frame's spheres are: one per visited light.
-std::vector<glm::vec3> spherePositions(int objectCount, const std::vector<vantor::scene::Object*>& objects) {
-    std::vector<glm::vec3> positions;
-    for (int i = 0; i < visitedLights(objectCount, objects); ++i)
-        positions.push_back(positionOf(objects[i]));
-    return positions;
-}
-
-std::vector<glm::vec3> lightColors(int objectCount, const std::vector<vantor::scene::Object*>& objects) {
-    std::vector<glm::vec3> colors;
-    for (int i = 0; i < visitedLights(objectCount, objects); ++i)
-        colors.emplace_back(objects[i]->color[0], objects[i]->color[1], objects[i]->color[2]);
-    return colors;
-}
-
 } // namespace
 
 Game::Game(GLFWwindow* window, int screenWidth, int screenHeight)
     : deltaTime(0.0), window(window), screenWidth(screenWidth), screenHeight(screenHeight), shadowWidth(1024),
       shadowHeight(1024), objectCount(50), view(1.0f), projection(1.0f), lightPos(0.0f, 0.0f, 0.0f),
-      nearPlane(0.01f), farPlane(3.0f), shadowProj(framemath::shadowProjection(nearPlane, farPlane)) {}
+      nearPlane(0.01f), farPlane(3.0f), shadowProj(framemath::shadowProjection(nearPlane, farPlane)),
+      geometryVariants({shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag"},
+                       {"NO_NORMAL_MAPS", "NO_PARALLAX"}),
+      lightingVariants({shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag"}, {"NO_SHADOWS"}) {}
 
 void Game::init() {
     glfwSetWindowTitle(window, "Demo");
@@ -81,15 +50,17 @@ void Game::init() {
     defaultShader = new Shader(shaderDir + "default.vert", shaderDir + "default.frag");
 
     createGBuffer();
-    gBufferShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag");
-    lightingShader = new Shader(shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag");
+    gBufferShader = geometryVariants.plain =
+        new Shader(shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag");
+    lightingShader = lightingVariants.plain =
+        new Shader(shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag");
     nightSkyShader = new Shader(shaderDir + "debuggbuffer.vert", shaderDir + "nightsky.frag");
 
     postProcessing = new PostProcessing(screenWidth, screenHeight);
     textureShader = new Shader(shaderDir + "texture.vert", shaderDir + "texture.frag");
     gaussShader = new Shader(shaderDir + "texture.vert", shaderDir + "gauss.frag");
 
-    controls = new vantor::Controls();
+    controls = pause.controls = new vantor::Controls();
 
     glm::mat4 spawnPoint(0.0f);
     spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.1f;
@@ -100,6 +71,7 @@ void Game::init() {
     ball = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere");
     smallBall = new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-small");
     shadowBall = new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-shadow");
+    bodyDrawing = {ball, smallBall, shadowBall};
 
     // A thousand lights need a uniform block of 16016 bytes (the least a context may offer is
     // 16384) and their lists a buffer texture; a context offering less lights none of them.
@@ -109,7 +81,7 @@ void Game::init() {
     if (!limits.shortfall.empty())
         std::cout << "Lighting: " << limits.shortfall << "; the coloured lights are not lit" << std::endl;
     objectCount = std::clamp(settings.lights, 0, RenderSettings::maxLights);
-    createMissingLights(objectCount, objects);
+    objects.makeUpTo(objectCount);
 
     targetView = std::make_unique<TargetView>(shaderDir);
 }
@@ -118,7 +90,7 @@ void Game::destroy() {
     delete world;
     world = nullptr;
     delete controls;
-    controls = nullptr;
+    controls = pause.controls = nullptr;
     delete skybox;
     skybox = nullptr;
     delete skyboxShader;
@@ -130,16 +102,18 @@ void Game::update(vantor::ControlsFocus focus) {
                      focus);
     objectCount = std::clamp(settings.lights, 0, RenderSettings::maxLights);
     // Lights are made in order as the count first reaches them, paused or not.
-    createMissingLights(objectCount, objects);
-    if (paused)
+    objects.makeUpTo(objectCount);
+    if (pause.paused)
         return;
     // At the described speed the product is the frame time itself, to the bit.
     const double sceneTime = deltaTime * settings.lightSpeed;
-    for (int i = 0; i < visitedLights(objectCount, objects); ++i)
-        objects[i]->update(static_cast<float>(sceneTime));
+    objects.advance(objectCount, static_cast<float>(sceneTime));
 
+    // A height no longer finite (an infinite step) starts the shadow light's descent again.
     lightPos.x = 0.0f;
     lightPos.y = framemath::sunkShadowLightHeight(lightPos.y, sceneTime);
+    if (!std::isfinite(lightPos.y))
+        lightPos.y = 1.0f;
     lightPos.z = 0.0f;
 
     buildShadowTransforms();
@@ -175,40 +149,11 @@ void Game::render() {
 }
 
 Shader* Game::geometryProgram() {
-    const int variant = (settings.normalMaps ? 0 : 1) | (settings.parallax ? 0 : 2);
-    if (variant == 0)
-        return gBufferShader;
-    std::unique_ptr<Shader>& shader = gBufferVariants[variant - 1];
-    if (!shader) {
-        const std::string defines[3] = {"#define NO_NORMAL_MAPS", "#define NO_PARALLAX",
-                                        "#define NO_NORMAL_MAPS\n#define NO_PARALLAX"};
-        shader = std::make_unique<Shader>(shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag",
-                                          ShaderDefines{defines[variant - 1]});
-    }
-    return shader.get();
+    return geometryVariants.get((settings.normalMaps ? 0u : 1u) | (settings.parallax ? 0u : 2u));
 }
 
 Shader* Game::lightingProgram() {
-    if (settings.shadows)
-        return lightingShader;
-    if (!unshadowedLightingShader)
-        unshadowedLightingShader =
-            std::make_unique<Shader>(shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag",
-                                     ShaderDefines{"#define NO_SHADOWS"});
-    return unshadowedLightingShader.get();
-}
-
-void Game::setPaused(bool pause) {
-    paused = pause;
-    controls->setPaused(pause, vantor::Controls::clock());
-}
-
-double Game::flightTime() const {
-    return controls->flightTime(vantor::Controls::clock());
-}
-
-void Game::jumpFlightTo(double t) {
-    controls->jumpFlightTo(t, vantor::Controls::clock());
+    return lightingVariants.get(settings.shadows ? 0u : 1u);
 }
 
 ViewSources Game::viewSources() const {
@@ -261,12 +206,8 @@ void Game::setShadowUniforms() {
 
 void Game::shadowPass(const glm::mat4& transPosition) {
     setShadowUniforms();
-    ShadowLevelCache::Key key;
-    key.light = lightPos;
-    key.matrices = {world->modelMatrix, transPosition};
-    key.matrices.insert(key.matrices.end(), shadowTransforms.begin(), shadowTransforms.end());
-    key.program = depthShader->generation;
-
+    const ShadowLevelCache::Key key = ShadowLevelCache::Key::of(lightPos, {world->modelMatrix, transPosition},
+                                                                shadowTransforms, depthShader->generation);
     switch (shadowCache.plan(key, shadowCacheEnabled && GLEW_ARB_copy_image, depthCubemap)) {
     case ShadowLevelCache::Step::DrawFromScratch:
         drawShadowLevel(depthMapFBO, transPosition);
@@ -286,14 +227,8 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
     glViewport(0, 0, shadowWidth, shadowHeight);
     drawShadowSpheres(true);
-    const std::vector<glm::vec3> positions = spherePositions(objectCount, objects);
-    std::vector<ShadowLevelCache::Spheres> drawn;
-    for (const BodySet& set : bodySets(true))
-        drawn.push_back(
-            {set.mesh, set.model,
-             std::vector<glm::vec3>(positions.begin() + set.first, positions.begin() + set.first + set.count),
-             set.mesh == ball ? 0.0f : bodyClearance(set.model)});
-    shadowCache.recordSpheres(drawn, lightPos, shadowTransforms);
+    shadowCache.recordBodies(bodyDrawing.sets(lightBodies.bodies, true), objects.positions(objectCount),
+                             lightPos, shadowTransforms);
 }
 
 void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
@@ -308,66 +243,13 @@ void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
     world->draw();
 }
 
-float Game::bodyClearance(const glm::mat4& model) {
-    // Eight body radii (the designed sphere's radius is half its matrix's scale): nearer, a bead
-    // covers over 1 % of the light's surroundings.
-    return 8.0f * 0.5f * glm::length(glm::vec3(model[0]));
-}
-
-std::vector<Game::BodySet> Game::bodySets(bool shadow) const {
-    const int lights = visitedLights(objectCount, objects);
-    const float scale = lightcount::lightLook(lights).bodyScale;
-    glm::mat4 model = ball->modelMatrix;
-    if (scale != 1.0f)
-        for (int column = 0; column < 3; ++column)
-            model[column] *= scale;
-    std::vector<BodySet> sets;
-    sets.push_back({ball, 0, std::min(lights, lightcount::fullSphereBodies), model});
-    if (lights > lightcount::fullSphereBodies)
-        sets.push_back({shadow ? shadowBall : smallBall, lightcount::fullSphereBodies,
-                        lights - lightcount::fullSphereBodies, model});
-    return sets;
-}
-
-void Game::drawBodies(Shader* shader, bool shadow) {
-    const GLint mode = glGetUniformLocation(shader->program, "instanced");
-    for (const BodySet& set : bodySets(shadow)) {
-        if (set.count == 0)
-            continue;
-        setMatrix(shader, "M", set.model);
-        if (set.mesh != ball) {
-            glUniform1f(glGetUniformLocation(shader->program, "bodyClearance"), bodyClearance(set.model));
-            glUniform1i(mode, 2);
-            lightBodies.drawBatch(shader, *set.mesh, set.first, set.count);
-            continue;
-        }
-        glUniform1i(mode, 1);
-        set.mesh->setupVertexArray(shader, true, false, false, false, false);
-        lightBodies.attach(shader, *set.mesh, set.first);
-        set.mesh->drawInstanced(set.count);
-        lightBodies.detach(shader, *set.mesh);
-    }
-    glUniform1i(mode, 0);
-}
-
 void Game::drawShadowSpheres(bool instanced) {
-    const std::vector<glm::vec3> positions = spherePositions(objectCount, objects);
     if (!instanced) {
-        for (const BodySet& set : bodySets(true)) {
-            set.mesh->setupVertexArray(depthShader, true, false, false, false, false);
-            // The batch's coarse bodies hugging the light cast nothing; neither do they here.
-            const float clearance = set.mesh == ball ? 0.0f : bodyClearance(set.model);
-            for (int i = set.first; i < set.first + set.count; ++i) {
-                if (glm::length(positions[i] - lightPos) < clearance)
-                    continue;
-                setMatrix(depthShader, "M", framemath::placedAt(set.model, positions[i]));
-                set.mesh->draw();
-            }
-        }
+        bodyDrawing.drawEachIntoShadow(depthShader, objects.positions(objectCount), lightPos);
         return;
     }
-    lightBodies.upload(positions, lightColors(objectCount, objects));
-    drawBodies(depthShader, true);
+    lightBodies.upload(objects.positions(objectCount), objects.colors(objectCount));
+    bodyDrawing.draw(lightBodies, depthShader, true);
 }
 
 // ---- G-buffer and forward pass ---------------------------------------------------------
@@ -433,8 +315,8 @@ void Game::forwardPass() {
 
     // The first fifty bodies in one instanced draw (the same matrices and colours, in the same
     // order, as one draw per body), the rest in one batched draw.
-    lightBodies.upload(spherePositions(objectCount, objects), lightColors(objectCount, objects));
-    drawBodies(defaultShader, false);
+    lightBodies.upload(objects.positions(objectCount), objects.colors(objectCount));
+    bodyDrawing.draw(lightBodies, defaultShader, false);
 
     ball->setupVertexArray(defaultShader, true, false, false, false, false);
 
@@ -496,23 +378,13 @@ void Game::lightingPass() {
 }
 
 void Game::prepareLights() {
-    lightFrame.prepare(spherePositions(objectCount, objects), lightColors(objectCount, objects),
-                       lightcount::lightLook(visitedLights(objectCount, objects)));
+    lightFrame.prepare(objects.positions(objectCount), objects.colors(objectCount),
+                       lightcount::lightLook(objects.inUse(objectCount)));
 }
 
 void Game::setLightingUniforms(Shader* shader) {
-    // The array holds the first fifty; every light reaches the loop through the light block.
-    const size_t described = std::min(objects.size(), size_t(lightcount::designedLightCount));
-    for (size_t i = 0; i < described; ++i) {
-        const vantor::scene::Object* object = objects[i];
-        const std::string prefix = "lights[" + std::to_string(i) + "]";
-        glUniform3f(glGetUniformLocation(shader->program, (prefix + ".Position").c_str()), object->x,
-                    object->y, object->z);
-        glUniform3f(glGetUniformLocation(shader->program, (prefix + ".Color").c_str()), object->color[0],
-                    object->color[1], object->color[2]);
-    }
+    // Every coloured light reaches the program through the light block and the grid.
     lightFrame.apply(shader);
-    // These do not depend on the light; set once after the array.
     setVec3(shader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
     glUniform1i(glGetUniformLocation(shader->program, "NR_LIGHTS"), objectCount);
     glUniform4f(glGetUniformLocation(shader->program, "WS_pos_light"), lightPos.x, lightPos.y, lightPos.z,

@@ -5,9 +5,12 @@
 // operation of its own so a test can run one alone; a tool that times the frame watches
 // `render` itself through `passObserver`.
 
-#include "gpu/WindowSize.h"
 #include "gpu/Shader.h"
+#include "gpu/ShaderVariants.h"
+#include "gpu/WindowSize.h"
 #include "input/Controls.h"
+#include "input/ScenePause.h"
+#include "render/BodyDrawing.h"
 #include "render/FrameMath.h"
 #include "render/LevelOrder.h"
 #include "render/LightBodies.h"
@@ -18,8 +21,8 @@
 #include "render/RenderSettings.h"
 #include "render/ShadowLevelCache.h"
 #include "render/TargetView.h"
+#include "scene/LightSet.h"
 #include "scene/Mesh.h"
-#include "scene/Object.h"
 #include "scene/Skybox.h"
 
 #include <GL/glew.h>
@@ -70,29 +73,13 @@ public:
     void setShadowUniforms();
     void drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition);
     void drawShadowSpheres(bool instanced);
-    // The lights' bodies by mesh: the first fifty on the full sphere, the rest on the coarse one
-    // (in the shadow cube, the octahedron), each set at `model` (the bead's matrix, shrunk when
-    // many lights share the hall) with its translation replaced by each body's position.
-    struct BodySet {
-        vantor::scene::Mesh* mesh;
-        int first;
-        int count;
-        glm::mat4 model;
-    };
-    std::vector<BodySet> bodySets(bool shadow) const;
-    // How near the shadow light a body of the coarse meshes at `model` may come and still cast a
-    // shadow (pointlightdepth1.vert's "bodyClearance").
-    static float bodyClearance(const glm::mat4& model);
-    // Every body into the current target through `shader` (in use, its "V", "P" and the like
-    // set): the full spheres in one instanced draw, the coarse ones in one batched draw, both
-    // reading the bodies `lightBodies` holds.
-    void drawBodies(Shader* shader, bool shadow);
     void geometryPass(const glm::mat4& transPosition);
     // Binds the lit-scene target for both colour attachments, gives it the G-buffer's depth,
     // and lights it: the lighting program where a surface was drawn, the sky elsewhere.
     void lightingPass();
     // This frame's coloured lights for the lighting program (positions, colours, grid).
     void prepareLights();
+    // The lighting program's uniforms other than the G-buffer's samplers.
     void setLightingUniforms(Shader* shader);
     void copyGBufferDepth();
     // The light spheres and the shadow light's marker, drawn forward over the lit scene (whose
@@ -113,13 +100,14 @@ public:
     // The bodies of lights past the first fifty: a coarse sphere, a few pixels across.
     vantor::scene::BodySphere* smallBall = nullptr;
     vantor::scene::BodySphere* shadowBall = nullptr; // the same in the shadow cube, an octahedron
-    // The lights made so far, in the order made (the k-th is always the k-th constructed);
-    // the first `objectCount` of them (at most lightcount::maxLightCount) are on. Raising the
-    // count makes the missing ones; the others keep their state while off.
-    std::vector<vantor::scene::Object*> objects;
+    // The lights made so far, in the order made; the first `objectCount` of them (at most
+    // lightcount::maxLightCount) are on. Raising the count makes the missing ones; the others
+    // keep their state while off.
+    vantor::scene::LightSet objects{lightcount::maxLightCount};
     int objectCount;
-    // The lights' per-instance body data for the shadow and forward passes.
+    // The lights' per-instance body data for the shadow and forward passes, and how they are drawn.
     LightBodies lightBodies;
+    BodyDrawing bodyDrawing;
     vantor::Controls* controls = nullptr;
     Skybox* skybox = nullptr;
     Shader* skyboxShader = nullptr;
@@ -174,22 +162,17 @@ public:
     RenderSettings settings;
     std::unique_ptr<TargetView> targetView;
     TargetViewId shownView() const { return TargetView::fromNumber(settings.view); }
-    // The geometry pass's program for the map switches, and the lighting program for the shadow
-    // switch: the described programs when every effect is on, variants built from the same files
-    // on first use otherwise.
+    // The geometry pass's program for the map switches (NO_NORMAL_MAPS, NO_PARALLAX), and the
+    // lighting program for the shadow switch (NO_SHADOWS): the described programs when every
+    // effect is on, variants built from the same files on first use otherwise (the described
+    // program while a variant cannot be built).
+    ShaderVariants geometryVariants;
+    ShaderVariants lightingVariants;
     Shader* geometryProgram();
     Shader* lightingProgram();
-    std::unique_ptr<Shader> gBufferVariants[3]; // without normal maps, without parallax, without both
-    std::unique_ptr<Shader> unshadowedLightingShader;
     ViewSources viewSources() const;
-    // Paused, the coloured lights and the shadow light stand still (the camera's flight is
-    // paused through `controls`).
-    bool paused = false;
-    void setPaused(bool pause);
-    // Seconds the camera's flight has run, time spent paused not counted.
-    double flightTime() const;
-    // Puts the camera's flight at `t` seconds from its start (see Controls::jumpFlightTo).
-    void jumpFlightTo(double t);
+    // Paused, the coloured lights and the shadow light stand still and the camera's flight holds.
+    vantor::ScenePause pause;
 
     // Told where each pass of `render` begins and ends; not owned, null when nobody watches.
     PassObserver* passObserver = nullptr;

@@ -31,8 +31,6 @@ Game::~Game() {
     delete shadowBall;
     lightBodies.release();
     targetView.reset();
-    for (vantor::scene::Object* object : objects)
-        delete object;
     lightFrame.release();
     shadowCache.release();
 

@@ -79,8 +79,19 @@ void addQuad(std::vector<float>& out, float x0, float y0, float x1, float y1, fl
 
 } // namespace
 
-HudText::HudText(const std::string& atlasPath)
-    : shader(std::make_unique<Shader>("../Quarnvale/Shader/text.vert", "../Quarnvale/Shader/text.frag")) {
+namespace {
+
+std::unique_ptr<Shader> textProgram(bool builtLater) {
+    const std::string vertex = "../Quarnvale/Shader/text.vert";
+    const std::string fragment = "../Quarnvale/Shader/text.frag";
+    if (builtLater)
+        return std::make_unique<Shader>(Shader::BuiltLater{}, std::vector<std::string>{vertex, fragment});
+    return std::make_unique<Shader>(vertex, fragment);
+}
+
+} // namespace
+
+HudText::HudText(const std::string& atlasPath, bool builtLater) : shader(textProgram(builtLater)) {
     unsigned width = 0;
     unsigned height = 0;
     std::vector<unsigned char> pixels = loadImageRGBA(atlasPath, width, height);
@@ -123,7 +134,8 @@ HudText::HudText(const std::string& atlasPath)
     glEnableVertexAttribArray(2); // backing
     glVertexAttribPointer(2, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(4 * sizeof(float)));
 
-    lookUpUniforms();
+    if (shader->linked())
+        lookUpUniforms();
 
     glUseProgram(GLuint(previousProgram));
     glBindVertexArray(GLuint(previousVertexArray));
@@ -168,7 +180,7 @@ int HudText::scaleFor(int viewportHeight) {
 
 void HudText::draw(const std::vector<std::string>& lines, int x, int y, int scale, int viewportWidth,
                    int viewportHeight) {
-    if (lines.empty() || scale < 1 || viewportWidth < 1 || viewportHeight < 1 || !shader)
+    if (lines.empty() || scale < 1 || viewportWidth < 1 || viewportHeight < 1 || !shader || !shader->linked())
         return;
 
     vertices.clear();

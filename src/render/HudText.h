@@ -38,8 +38,11 @@ class HudText {
 public:
     // Builds the text program and loads the atlas; needs the GL context current. An atlas that
     // cannot be read is reported on standard error (as every image is) and leaves the glyphs
-    // invisible: the backing box still draws and no GL error is raised.
-    explicit HudText(const std::string& atlasPath = "../Quarnvale/Textures/font.png");
+    // invisible: the backing box still draws and no GL error is raised. A text program that
+    // cannot be built ends the process at start-up; `builtLater` (text first needed while the
+    // demo runs) leaves it unbuilt instead, and nothing is drawn until it builds.
+    explicit HudText(const std::string& atlasPath = "../Quarnvale/Textures/font.png",
+                     bool builtLater = false);
     ~HudText();
     HudText(const HudText&) = delete;
     HudText& operator=(const HudText&) = delete;
@@ -47,7 +50,7 @@ public:
     // Draws `lines` with the backing box's top-left corner at (x, y) window pixels from the
     // top-left of a viewportWidth x viewportHeight target (the one bound for drawing), each
     // atlas texel a scale x scale block. Characters outside 32..126 show as '?'. Nothing is
-    // drawn for no lines or a scale below 1.
+    // drawn for no lines, a scale below 1 or a text program that has not built.
     void draw(const std::vector<std::string>& lines, int x, int y, int scale, int viewportWidth,
               int viewportHeight);
 

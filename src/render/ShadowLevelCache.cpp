@@ -87,6 +87,29 @@ void ShadowLevelCache::recordSpheres(const std::vector<Spheres>& spheres, const 
     sphereRectsValid = true;
 }
 
+ShadowLevelCache::Key ShadowLevelCache::Key::of(const glm::vec3& light,
+                                                const std::vector<glm::mat4>& placements,
+                                                const std::vector<glm::mat4>& faces, unsigned program) {
+    Key key;
+    key.light = light;
+    key.matrices = placements;
+    key.matrices.insert(key.matrices.end(), faces.begin(), faces.end());
+    key.program = program;
+    return key;
+}
+
+void ShadowLevelCache::recordBodies(const std::vector<BodyDrawing::BodySet>& sets,
+                                    const std::vector<glm::vec3>& positions, const glm::vec3& light,
+                                    const std::vector<glm::mat4>& faces) {
+    std::vector<Spheres> drawn;
+    for (const BodyDrawing::BodySet& set : sets)
+        drawn.push_back(
+            {set.mesh, set.model,
+             std::vector<glm::vec3>(positions.begin() + set.first, positions.begin() + set.first + set.count),
+             set.clearance});
+    recordSpheres(drawn, light, faces);
+}
+
 void ShadowLevelCache::recordSpheres(const vantor::scene::Mesh& ball, const std::vector<glm::vec3>& centres,
                                      const glm::vec3& light, const std::vector<glm::mat4>& faces) {
     recordSpheres({Spheres{&ball, ball.modelMatrix, centres}}, light, faces);

@@ -9,6 +9,7 @@
 // cube, whatever its path, and forgets what it knew of the cube it restores into when a pass
 // draws that cube another way. Owns its cube and framebuffer.
 
+#include "render/BodyDrawing.h"
 #include "render/FrameMath.h"
 #include "scene/Mesh.h"
 
@@ -29,6 +30,9 @@ public:
         bool operator==(const Key& other) const {
             return light == other.light && matrices == other.matrices && program == other.program;
         }
+        // The key of the level at `placements` seen through the cube's `faces` from `light`.
+        static Key of(const glm::vec3& light, const std::vector<glm::mat4>& placements,
+                      const std::vector<glm::mat4>& faces, unsigned program);
     };
 
     // What this frame's shadow pass does with the level.
@@ -72,6 +76,9 @@ public:
     // `faces`.
     void recordSpheres(const std::vector<Spheres>& spheres, const glm::vec3& light,
                        const std::vector<glm::mat4>& faces);
+    // The same for the light bodies BodyDrawing drew as `sets`, body i at positions[i].
+    void recordBodies(const std::vector<BodyDrawing::BodySet>& sets, const std::vector<glm::vec3>& positions,
+                      const glm::vec3& light, const std::vector<glm::mat4>& faces);
     // The same for one mesh at its own `modelMatrix`.
     void recordSpheres(const vantor::scene::Mesh& ball, const std::vector<glm::vec3>& centres,
                        const glm::vec3& light, const std::vector<glm::mat4>& faces);

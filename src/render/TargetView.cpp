@@ -114,7 +114,7 @@ void TargetView::draw(TargetViewId view, const ViewSources& s) {
 
     if (view == TargetViewId::ShadowCube) {
         if (!labels)
-            labels = std::make_unique<HudText>(atlasPath);
+            labels = std::make_unique<HudText>(atlasPath, true);
         // Small cells take small labels: the text must not hide the face it names.
         const int scale = std::max(1, std::min(3, grid.cell / 160));
         for (int face = 0; face < 6; ++face)

@@ -60,7 +60,8 @@ public:
     void draw(TargetViewId view, const ViewSources& sources);
 
     std::unique_ptr<Shader> program;
-    // The shadow faces' labels; made the first time the shadow view is drawn.
+    // The shadow faces' labels; made the first time the shadow view is drawn. A text program that
+    // cannot be built then leaves the faces unlabelled until it builds.
     std::unique_ptr<HudText> labels;
 
 private:

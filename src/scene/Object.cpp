@@ -16,6 +16,14 @@ Object::Object() {
     for (int channel = 0; channel < 3; ++channel)
         color.push_back(static_cast<float>(std::rand() % 100) / 100.0f);
     y = 0.25f;
+    restart();
+}
+
+void Object::restart() {
+    radius = 3.0f;
+    angle = 0.0f;
+    x = std::cos(angle) * radius;
+    z = std::sin(angle) * radius;
 }
 
 void Object::update(float dt) {

@@ -14,6 +14,9 @@ public:
 
     // dt: seconds since the previous frame.
     void update(float dt);
+    // Back at the rim, where the spiral starts (and where a new light stands until its first
+    // update, so one made while the scene is paused is not at the centre).
+    void restart();
 
     float startRadius = 3.0f;
     float radius = 3.0f;

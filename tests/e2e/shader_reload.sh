@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Editing the shaders of the running demo, on a scratch copy of the asset tree. The composite
-# (texture.frag) made a flat colour shows in the window within two seconds; a compile error in it
+# Editing the shaders of the running demo, on a scratch copy of the asset tree. A NUL byte in the
+# composite (texture.frag) is refused as no text, naming the line; the composite made a flat
+# colour (saved with a UTF-8 byte-order mark) shows in the window within two seconds; a compile error in it
 # keeps that picture, prints the file and line once and shows the message in the top-left corner;
 # the original put back by a rename brings back the picture, message gone; the shadow pass's
-# geometry stage (a three-stage program) reloads too, and its picture changes and returns;
-# Escape then ends with status 0. The same compile error at start-up ends the demo with the
+# geometry stage (a three-stage program) reloads too, and its picture changes and returns; the
+# text program broken, the shadow view (6), whose labels need a text program of their own, goes
+# on without them, and the labels' program builds when the file is mended; Escape then ends
+# with status 0. The same compile error at start-up ends the demo with the
 # compiler's message and status 255. Needs an X display (DISPLAY).
 set -uo pipefail
 build="$(cd "$1" && pwd)"
@@ -72,7 +75,14 @@ sleep 1
 shot before
 
 since="$(date +%s%N)"
-printf '%s' "$magenta" >"$composite"
+# The NUL after the last line of the file as it was (the text before it would still build).
+{ cat "$out/texture.frag.orig"; printf '\0junk'; } >"$composite"
+nul_line=$(($(wc -l <"$out/texture.frag.orig") + 1))
+until_printed "../Quarnvale/Shader/texture.frag:$nul_line: not a text file (a NUL byte)" ||
+  fail "no line naming the NUL byte's file and line [$(cat "$out/stdout")]"
+
+since="$(date +%s%N)"
+{ printf '\xEF\xBB\xBF'; printf '%s' "$magenta"; } >"$composite"
 until_shown flat all_magenta || fail "the flat composite did not show within 2 s"
 grep -qxF "Shaders reloaded: ../Quarnvale/Shader/texture.frag (1 program)" "$out/stdout" ||
   fail "no line for the good reload [$(cat "$out/stdout")]"
@@ -83,8 +93,9 @@ until_printed "../Quarnvale/Shader/texture.frag:4(" || fail "no compiler line na
 sleep 1
 shot broken
 kill -0 "$pid" 2>/dev/null || fail "the demo ended on a compile error"
+# Twice in all: the NUL byte's, then this one.
 [ "$(grep -c "Shader reload failed, the last good program stays: ../Quarnvale/Shader/texture.frag" \
-  "$out/stdout")" -eq 1 ] || fail "the failure was not printed exactly once [$(cat "$out/stdout")]"
+  "$out/stdout")" -eq 2 ] || fail "the failure was not printed exactly once [$(cat "$out/stdout")]"
 [ "$(magenta_share broken 320x192+320+192)" -ge 99 ] || fail "the last good picture did not stay"
 [ "$(magenta_share broken 300x20+8+8)" -le 60 ] || fail "no message in the top-left corner"
 
@@ -105,6 +116,22 @@ since="$(date +%s%N)"
 cp "$out/geo.orig" "$geometry"
 until_shown shadowed like_before ||
   fail "the shadows did not come back ($(changed before shadowed 640x384+0+0) pixels differ)"
+
+text="$out/Quarnvale/Shader/text.frag"
+cp "$text" "$out/text.frag.orig"
+since="$(date +%s%N)"
+printf '%s' "$broken" >"$text"
+until_printed "../Quarnvale/Shader/text.frag:4(" || fail "no line naming the broken text program's file and line"
+xdotool key --window "$id" 6
+sleep 2
+kill -0 "$pid" 2>/dev/null || fail "the shadow view ended the demo while the text program was broken"
+since="$(date +%s%N)"
+cp "$out/text.frag.orig" "$text.new" && mv "$text.new" "$text"
+# The overlay's text and the labels' both build again.
+limit=5
+until_printed "Shaders reloaded: ../Quarnvale/Shader/text.frag (2 programs)" ||
+  fail "the labels' text program did not build with the mended file [$(cat "$out/stdout")]"
+xdotool key --window "$id" 1
 
 escape_ends_cleanly "$pid" "$id" 30 "after the reloads"
 pid=""

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -208,5 +209,45 @@ TEST(ManyLights, RaisingTheCountMakesTheNextLightsAndLoweringItKeepsThem) {
     game->render();
     EXPECT_EQ(game->objects.size(), size_t(lightcount::maxLightCount));
     EXPECT_EQ(game->lightFrame.lightData.size(), size_t(lightcount::maxLightCount));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// A light made while the scene is paused stands where its spiral starts, in the picture's light
+// data too, not at the centre; a step that leaves a light's state infinite (an absurd speed)
+// starts it again at the rim, and the shadow light's descent too, so a sane speed brings the
+// moving scene back.
+TEST(ManyLights, LightsMadeWhilePausedStandOnTheirPathAndBrokenLightsStartAgain) {
+    auto game = renderedGame(50, 2.0);
+    game->pause.setPaused(true);
+    game->settings.lights = 60;
+    game->update();
+    game->render();
+    const glm::vec3 rim(3.0f, 0.25f, 0.0f);
+    for (size_t i = 50; i < 60; ++i) {
+        EXPECT_EQ(glm::vec3(game->objects[i]->x, game->objects[i]->y, game->objects[i]->z), rim) << i;
+        EXPECT_EQ(glm::vec3(game->lightFrame.binned[i]), rim) << i;
+    }
+    game->pause.setPaused(false);
+
+    game->settings.lightSpeed = -std::numeric_limits<float>::infinity();
+    game->deltaTime = 0.5;
+    game->update();
+    game->render();
+    const auto finite = [](const glm::vec3& p) { return std::isfinite(p.x + p.y + p.z); };
+    for (const glm::vec3& p : game->objects.positions(60))
+        EXPECT_TRUE(finite(p)) << p.x << " " << p.y << " " << p.z;
+    EXPECT_TRUE(finite(game->lightPos));
+
+    game->settings = RenderSettings();
+    game->update();
+    const std::vector<glm::vec3> before = game->objects.positions(50);
+    game->update();
+    game->render();
+    const std::vector<glm::vec3> after = game->objects.positions(50);
+    for (size_t i = 0; i < after.size(); ++i) {
+        EXPECT_TRUE(finite(after[i])) << i;
+        EXPECT_NE(after[i], before[i]) << "light " << i << " moves again";
+    }
+    EXPECT_LE(game->lightPos.y, 1.0f);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

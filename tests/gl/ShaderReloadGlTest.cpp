@@ -4,6 +4,7 @@
 #include "GlTestContext.h"
 #include "app/ShaderWatcher.h"
 #include "gpu/Shader.h"
+#include "gpu/ShaderVariants.h"
 #include "render/Game.h"
 
 #include <GLFW/glfw3.h>
@@ -176,6 +177,70 @@ TEST(ShaderWatcher, ReloadsWhatAChangedFileBuiltAndShowsAFailureUntilItBuilds) {
     ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(one.generation, 2u);
     EXPECT_TRUE(watcher.messageLines(20, 200).empty());
+}
+
+// A file that is no text (a NUL byte, which GL would take for the end of the source) is named
+// with the line of the NUL; a UTF-8 byte-order mark is no error; several presses of F5 in one
+// frame rebuild once and say so.
+TEST(ShaderReload, ANulByteIsNamedByItsLineAByteOrderMarkPassesAndF5PressesAreCounted) {
+    const std::string vert = write("f.vert", vertexSource);
+    const std::string frag = write("f.frag", fragmentSource);
+    Shader shader(vert, frag);
+    write("f.frag", std::string(fragmentSource) + "// trailing\n" + std::string(1, '\0') + "junk");
+    Shader::ReloadResult result = shader.reload();
+    EXPECT_FALSE(result.linked);
+    EXPECT_EQ(result.file, frag);
+    EXPECT_EQ(result.log, frag + ":5: not a text file (a NUL byte)");
+    write("f.frag", "\xEF\xBB\xBF" + std::string(fragmentSource));
+    result = shader.reload();
+    EXPECT_TRUE(result.linked) << result.log;
+
+    ShaderWatcher watcher(0.25);
+    ::testing::internal::CaptureStdout();
+    watcher.update(10.0, 3);
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("(F5 pressed 3 times in one frame: rebuilt once)"), std::string::npos) << printed;
+    EXPECT_EQ(shader.generation, 2u);
+}
+
+// A variant first asked for while its file is broken: the plain program draws in its place, the
+// failure is reported like a failed reload (once, naming file and line, on screen until it
+// builds), and the variant builds as soon as the file does.
+TEST(ShaderWatcher, AVariantThatCannotBeBuiltIsReportedAndBuildsWhenItsFileDoes) {
+    const std::string vert = write("g.vert", vertexSource);
+    const std::string broken = "#version 330 core\nout vec4 fragColor;\n#ifdef RED\n"
+                               "void main() { fragColor = undeclaredRed; }\n#else\n"
+                               "void main() { fragColor = vec4(1.0); }\n#endif\n";
+    const std::string frag = write("g.frag", broken);
+    Shader plain(vert, frag);
+    ShaderVariants variants({vert, frag}, {"RED"});
+    variants.plain = &plain;
+    ShaderWatcher watcher(0.25);
+    double now = 10.0;
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(variants.get(1), &plain);
+    EXPECT_EQ(variants.get(1), &plain) << "asked again before the file changed";
+    for (int i = 0; i < 3; ++i)
+        watcher.update(now += 0.3, 0);
+    std::string printed = ::testing::internal::GetCapturedStdout();
+    const std::string header = "Shader build failed, left out until it builds: " + frag;
+    EXPECT_EQ(printed.find(header), 0u) << printed;
+    EXPECT_EQ(printed.find(header, 1), std::string::npos) << printed;
+    EXPECT_NE(printed.find(frag + ":4("), std::string::npos) << printed;
+    ASSERT_FALSE(watcher.messageLines(20, 200).empty());
+    EXPECT_EQ(watcher.messageLines(20, 200)[0], header);
+
+    write("g.frag", std::string(broken).replace(broken.find("undeclaredRed"), 13, "vec4(1, 0, 0, 1)"));
+    ::testing::internal::CaptureStdout();
+    for (int i = 0; i < 2; ++i)
+        watcher.update(now += 0.3, 0);
+    printed = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, "Shaders reloaded: " + frag + " (2 programs)\n");
+    ASSERT_NE(variants.get(1), &plain);
+    EXPECT_TRUE(variants.get(1)->linked());
+    EXPECT_TRUE(watcher.messageLines(20, 200).empty());
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST(ShaderReload, EveryProgramOfTheGameAHundredTimesChangesNoPixelAndHoldsNothingMore) {

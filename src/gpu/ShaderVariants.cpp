@@ -1,0 +1,24 @@
+#include "gpu/ShaderVariants.h"
+
+#include <utility>
+
+ShaderVariants::ShaderVariants(std::vector<std::string> files, std::vector<std::string> switches)
+    : files(std::move(files)), switches(std::move(switches)),
+      built((size_t(1) << this->switches.size()) - 1) {}
+
+std::string ShaderVariants::defines(unsigned variant) const {
+    std::string lines;
+    for (size_t i = 0; i < switches.size(); ++i)
+        if (variant & (1u << i))
+            lines += (lines.empty() ? "" : "\n") + ("#define " + switches[i]);
+    return lines;
+}
+
+Shader* ShaderVariants::get(unsigned variant) {
+    if (variant == 0 || variant > built.size())
+        return plain;
+    std::unique_ptr<Shader>& shader = built[variant - 1];
+    if (!shader)
+        shader = std::make_unique<Shader>(Shader::BuiltLater{}, files, ShaderDefines{defines(variant)});
+    return shader->linked() ? shader.get() : plain;
+}
