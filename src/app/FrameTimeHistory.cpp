@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 void FrameTimeHistory::add(double ms) {
-    if (!std::isfinite(ms) || ms < 0.0)
+    if (std::exchange(skipNext, false) || !std::isfinite(ms) || ms < 0.0)
         return;
     frames.push_back(ms);
     totalMs += ms;
@@ -15,9 +16,10 @@ void FrameTimeHistory::add(double ms) {
     }
 }
 
-void FrameTimeHistory::clear() {
+void FrameTimeHistory::restart() {
     frames.clear();
     totalMs = 0;
+    skipNext = true;
 }
 
 double FrameTimeHistory::minMs() const {

@@ -12,8 +12,10 @@ public:
     // One frame that took `ms`; frames older than the window's length (counted in frame time,
     // newest backwards) drop out. Negative or non-finite times are ignored.
     void add(double ms);
-    // Forgets every frame, as after a stretch the loop did not draw (a minimised window).
-    void clear();
+    // Forgets every frame, as after a stretch the loop did not draw (a minimised window). The
+    // next time added is no frame's either: it runs from the stretch's last wait, not from a
+    // frame's start.
+    void restart();
 
     bool empty() const { return frames.empty(); }
     double minMs() const;
@@ -26,4 +28,5 @@ private:
     double seconds;
     double totalMs = 0;
     std::deque<double> frames;
+    bool skipNext = false;
 };

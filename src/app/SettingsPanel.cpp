@@ -42,6 +42,22 @@ void onCursorPos(GLFWwindow* window, double x, double y) {
         polledPointer.chained(window, x, y);
 }
 
+// Sliders over the knob's range as the bench takes it; a typed value is clamped to it too.
+ImGuiSliderFlags sliderFlags(const SettingInfo& info) {
+    return ImGuiSliderFlags_AlwaysClamp | (info.wide ? ImGuiSliderFlags_Logarithmic : 0);
+}
+
+void numberSlider(const char* label, RenderSettings& settings, const char* name, const char* format) {
+    const SettingInfo& info = *findSetting(name);
+    ImGui::SliderFloat(label, &(settings.*info.number), float(info.low), float(info.high), format,
+                       sliderFlags(info));
+}
+
+void countSlider(const char* label, RenderSettings& settings, const char* name) {
+    const SettingInfo& info = *findSetting(name);
+    ImGui::SliderInt(label, &(settings.*info.count), int(info.low), int(info.high), "%d", sliderFlags(info));
+}
+
 } // namespace
 
 SettingsPanel::SettingsPanel(GLFWwindow* window) : window(window) {}
@@ -72,16 +88,19 @@ void SettingsPanel::start() {
     ImGui_ImplGlfw_InitForOpenGL(window, true);
     polledPointer.chained = glfwSetCursorPosCallback(window, onCursorPos);
     ImGui_ImplOpenGL3_Init("#version 330 core");
+    // The back-end would make its programs and a font texture in its first frame even when
+    // fitTo has just made one (and lose that one): made now, fitTo only ever replaces it.
+    ImGui_ImplOpenGL3_CreateDeviceObjects();
     started = true;
 }
 
-void SettingsPanel::fitTo(int height) {
+bool SettingsPanel::fitTo(int height) {
     float contentScale = 1.0f;
     glfwGetWindowContentScale(window, &contentScale, nullptr);
     const float wanted = std::max(contentScale, float(height) / designHeight);
     const int newScale = std::max(1, int(std::floor(wanted + 0.3f)));
     if (newScale == scale)
-        return;
+        return false;
     scale = newScale;
     ImGuiIO& io = ImGui::GetIO();
     io.Fonts->Clear();
@@ -96,27 +115,47 @@ void SettingsPanel::fitTo(int height) {
     style.Colors[ImGuiCol_WindowBg].w = 0.82f;
     style.ScaleAllSizes(float(scale));
     ImGui::GetStyle() = style;
+    return true;
+}
+
+void SettingsPanel::startLooking() {
+    looking = true;
+    glfwGetCursorPos(window, &lookFromX, &lookFromY);
+    // The back-end would show the pointer again in its next frame.
+    if (started)
+        ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
+}
+
+void SettingsPanel::stopLooking() {
+    if (!looking)
+        return;
+    looking = false;
+    // The camera kept the pointer at the window's centre while it turned.
+    glfwSetCursorPos(window, lookFromX, lookFromY);
+    if (started)
+        ImGui::GetIO().ConfigFlags &= ~ImGuiConfigFlags_NoMouseCursorChange;
 }
 
 vantor::ControlsFocus SettingsPanel::cameraFocus() {
     vantor::ControlsFocus focus;
     if (!open)
-        looking = false;
+        stopLooking();
     if (open) {
         const bool rightHeld = glfwGetMouseButton(window, GLFW_MOUSE_BUTTON_RIGHT) == GLFW_PRESS;
         if (!rightHeld)
-            looking = false;
+            stopLooking();
         else if (!looking && !wantsMouse())
-            looking = true;
+            startLooking();
         focus.mouse = looking;
         focus.keys = !wantsKeys();
     }
-    const int mode = !open || looking ? GLFW_CURSOR_HIDDEN : GLFW_CURSOR_NORMAL;
-    if (mode != cursorMode) {
-        glfwSetInputMode(window, GLFW_CURSOR, mode);
-        cursorMode = mode;
-    }
+    // Set every update (GLFW ignores a mode already set): the back-end sets its own in between.
+    glfwSetInputMode(window, GLFW_CURSOR, !open || looking ? GLFW_CURSOR_HIDDEN : GLFW_CURSOR_NORMAL);
     return focus;
+}
+
+std::optional<SettingsPanel::Area> SettingsPanel::area() const {
+    return open ? lastArea : std::nullopt;
 }
 
 bool SettingsPanel::wantsMouse() const {
@@ -133,7 +172,11 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
         return requests;
     int width = 0, height = 0;
     glfwGetFramebufferSize(window, &width, &height);
-    fitTo(height);
+    const size_t notices = state.notices ? state.notices->size() : 0;
+    const bool rescaled = fitTo(height);
+    const bool refit = rescaled || notices != noticesShown;
+    noticesShown = notices;
+    const RenderSettings before = settings;
 
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplGlfw_NewFrame();
@@ -142,35 +185,56 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
         io.MousePos = ImVec2(float(polledPointer.x), float(polledPointer.y));
     ImGui::NewFrame();
 
+    // Placed and sized for the text scale (a height of 0 fits the contents), again whenever the
+    // scale changes, and sized again when notices come or go; never larger than the window,
+    // whatever the user drags it to.
     const float s = float(scale);
-    ImGui::SetNextWindowPos(ImVec2(10.0f * s, 10.0f * s), ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(ImVec2(330.0f * s, 0.0f), ImGuiCond_FirstUseEver);
+    const ImVec2 margin(10.0f * s, 10.0f * s);
+    ImGui::SetNextWindowPos(margin, rescaled ? ImGuiCond_Always : ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(330.0f * s, 0.0f), refit ? ImGuiCond_Always : ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f),
+                                        ImVec2(std::max(io.DisplaySize.x - 2.0f * margin.x, 50.0f),
+                                               std::max(io.DisplaySize.y - 2.0f * margin.y, 50.0f)));
     ImGui::Begin("Settings (F2)", nullptr, ImGuiWindowFlags_NoSavedSettings);
+    const ImVec2 corner = ImGui::GetWindowPos();
+    const ImVec2 size = ImGui::GetWindowSize();
+    const ImVec2 pixels = io.DisplayFramebufferScale;
+    lastArea = Area{int(corner.x * pixels.x), int(corner.y * pixels.y), int((corner.x + size.x) * pixels.x),
+                    int((corner.y + size.y) * pixels.y)};
     ImGui::PushItemWidth(150.0f * s);
-    if (state.notices && !state.notices->empty()) {
+    if (notices > 0) {
+        // A few lines at most, scrolled on their own: a long message keeps the controls in sight.
+        const float wrapWidth = ImGui::GetContentRegionAvail().x;
+        float textHeight = 0.0f;
+        for (const std::string& line : *state.notices)
+            textHeight += ImGui::CalcTextSize(line.c_str(), nullptr, false, wrapWidth).y +
+                          ImGui::GetStyle().ItemSpacing.y;
+        const float most = 6.0f * ImGui::GetTextLineHeightWithSpacing();
+        ImGui::BeginChild("##notices", ImVec2(0.0f, std::min(textHeight, most)));
         ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.55f, 0.45f, 1.0f));
         ImGui::PushTextWrapPos(0.0f);
         for (const std::string& line : *state.notices)
             ImGui::TextUnformatted(line.c_str());
         ImGui::PopTextWrapPos();
         ImGui::PopStyleColor();
+        ImGui::EndChild();
         ImGui::Separator();
     }
 
     if (ImGui::CollapsingHeader("Lights", ImGuiTreeNodeFlags_DefaultOpen)) {
-        ImGui::SliderInt("lights", &settings.lights, 0, RenderSettings::maxLights);
-        ImGui::SliderFloat("light speed", &settings.lightSpeed, 0.0f, 4.0f, "%.2f");
+        countSlider("lights", settings, "lights");
+        numberSlider("light speed", settings, "light-speed", "%.2f");
         ImGui::Checkbox("shadows", &settings.shadows);
     }
     if (ImGui::CollapsingHeader("Surfaces", ImGuiTreeNodeFlags_DefaultOpen)) {
         ImGui::Checkbox("normal maps", &settings.normalMaps);
         ImGui::Checkbox("parallax", &settings.parallax);
-        ImGui::SliderFloat("parallax scale", &settings.parallaxScale, 0.0f, 0.1f, "%.3f");
+        numberSlider("parallax scale", settings, "parallax-scale", "%.3f");
     }
     if (ImGui::CollapsingHeader("Image", ImGuiTreeNodeFlags_DefaultOpen)) {
         ImGui::Checkbox("bloom", &settings.bloom);
-        ImGui::SliderFloat("bloom strength", &settings.bloomStrength, 0.0f, 4.0f, "%.2f");
-        ImGui::SliderFloat("exposure", &settings.exposure, 0.1f, 4.0f, "%.2f");
+        numberSlider("bloom strength", settings, "bloom-strength", "%.2f");
+        numberSlider("exposure", settings, "exposure", "%.2f");
         int view = std::clamp(settings.view, 1, 9) - 1;
         if (ImGui::Combo("view", &view, viewNames, IM_ARRAYSIZE(viewNames)))
             settings.view = view + 1;
@@ -203,6 +267,8 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
 
     ImGui::PopItemWidth();
     ImGui::End();
+    // Typed values (Ctrl+click) past a slider's ends, or not numbers at all.
+    settings = settingsWithinRanges(settings, before);
     ImGui::Render();
     // The library sets and restores the GL state it draws with.
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -56,22 +56,35 @@ public:
     // What the camera may use in this update, and the cursor to match. Closed: everything, the
     // cursor hidden as the demo has it. Open: the cursor shows and belongs to the panel; the
     // camera turns only while the right button is held after a press away from the panel (the
-    // cursor hidden meanwhile), and takes keys unless a text field has them.
+    // cursor hidden meanwhile, and put back where the press was when the button is let go), and
+    // takes keys unless a text field has them.
     vantor::ControlsFocus cameraFocus();
 
-    // Draws the panel over whatever the window holds (framebuffer 0); edits `settings` in place.
-    // Does nothing while closed.
+    // Where the open panel lay in the last frame it drew, in framebuffer pixels from the top left.
+    struct Area {
+        int left, top, right, bottom;
+    };
+    std::optional<Area> area() const;
+
+    // Draws the panel over whatever the window holds (framebuffer 0); edits `settings` in place,
+    // every value within the range the bench's --set takes (settingNames). Does nothing while
+    // closed. The panel fits its contents again whenever the text scale or its notices change.
     PanelRequests draw(RenderSettings& settings, const PanelState& state);
 
 private:
     void start();
-    // Fonts and spacing for a framebuffer `height` pixels high; remade when the scale changes.
-    void fitTo(int height);
+    // Fonts and spacing for a framebuffer `height` pixels high; remade when the scale changes,
+    // and then true.
+    bool fitTo(int height);
+    void startLooking();
+    void stopLooking();
 
     GLFWwindow* window;
     bool open = false;
     bool started = false;
     int scale = 0;
-    bool looking = false; // the right button turns the camera
-    int cursorMode = 0;   // the GLFW cursor mode last set, 0 before any
+    size_t noticesShown = 0;
+    bool looking = false;                    // the right button turns the camera
+    double lookFromX = 0.0, lookFromY = 0.0; // where the pointer was when the turn began
+    std::optional<Area> lastArea;
 };

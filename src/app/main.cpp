@@ -1,4 +1,5 @@
-// Process entry: command line, window and GL context, the Game, the frame loop.
+// Process entry: command line, window and GL context, the Game, and the frame loop with the
+// desktop's share of each frame (Desktop).
 
 #include <GL/glew.h>
 
@@ -6,24 +7,14 @@
 
 #include "app/CommandLine.h"
 #include "app/DebugOutput.h"
-#include "app/FrameTimeHistory.h"
-#include "app/Inspect.h"
-#include "app/ScreenshotWriter.h"
-#include "app/SettingsPanel.h"
-#include "app/ShaderWatcher.h"
-#include "gpu/WindowSize.h"
+#include "app/Desktop.h"
 #include "gpu/Fatal.h"
+#include "gpu/WindowSize.h"
 #include "input/KeyEvents.h"
 #include "render/Game.h"
-#include "render/HudText.h"
-#include "render/Overlay.h"
-#include "render/PassClock.h"
 
-#include <cstdint>
 #include <iostream>
-#include <memory>
 #include <unistd.h>
-#include <utility>
 
 int screenWidth = 1280;
 int screenHeight = 768;
@@ -46,13 +37,6 @@ GLFWwindow* openWindow(bool fullscreen) {
     if (!windowSizeFitsMachine(screenWidth, screenHeight, physicalMemoryBytes()))
         return nullptr;
     return glfwCreateWindow(screenWidth, screenHeight, "Demo", monitor, nullptr);
-}
-
-bool frameHidden(GLFWwindow* window) {
-    int width = 0;
-    int height = 0;
-    glfwGetFramebufferSize(window, &width, &height);
-    return glfwGetWindowAttrib(window, GLFW_ICONIFIED) || width <= 0 || height <= 0;
 }
 
 } // namespace
@@ -89,7 +73,8 @@ int main(int argc, char* argv[]) {
         fatalExit("Failed to open window", -1);
     }
 
-    double lastTime = glfwGetTime();
+    // The first frame's time covers the Game's set-up.
+    const double startTime = glfwGetTime();
     glClearColor(0, 0, 0, 0);
     glViewport(0, 0, screenWidth, screenHeight);
 
@@ -97,121 +82,17 @@ int main(int argc, char* argv[]) {
     game->init();
     installDebugOutput();
 
-    // Looking inside the frame: the timing overlay (off until F1), its text and its clock. While
-    // the overlay is off nothing watches the passes and nothing is drawn over the frame.
-    HudText text;
-    std::unique_ptr<Overlay> overlay;
-    std::unique_ptr<PassClock> passClock;
-    // The settings panel (off until F2) and the frame times its graph shows.
-    auto panel = std::make_unique<SettingsPanel>(window);
-    FrameTimeHistory frameTimes;
-    int panelScreenshots = 0; // asked for by the panel's button, taken with the next frame
-    // Shader files edited while the demo runs are rebuilt within the frame loop; F5 rebuilds all.
-    ShaderWatcher shaderWatcher;
-    ScreenshotWriter screenshots; // F12: read back here, encoded and written by its own thread
-
-    while (!glfwWindowShouldClose(window)) {
-        // A minimised or zero-sized window shows nothing: nothing is drawn, and the loop sleeps
-        // until something happens (or a short while passes) instead of spinning. Time spent
-        // hidden is no frame's time and no scene time: neither the lights nor the flight jump
-        // on restore, and the overlay does not count it as a frame.
-        if (frameHidden(window)) {
-            glfwWaitEventsTimeout(0.1);
-            if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS)
-                glfwSetWindowShouldClose(window, GLFW_TRUE);
-            const double now = glfwGetTime();
-            game->controls->skipTime(now - lastTime);
-            lastTime = now;
-            if (passClock)
-                passClock->skip();
-            frameTimes.clear();
-            screenshots.printReports(std::cout, std::cerr);
-            continue;
+    {
+        Desktop desktop(window, *game, startTime);
+        while (!glfwWindowShouldClose(window)) {
+            if (!desktop.poll())
+                continue;
+            desktop.update();
+            desktop.render();
+            desktop.present();
         }
-
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        const double currentTime = glfwGetTime();
-        game->deltaTime = currentTime - lastTime;
-        lastTime = currentTime;
-
-        glfwPollEvents();
-        if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS)
-            glfwSetWindowShouldClose(window, GLFW_TRUE);
-
-        // The frame follows the framebuffer, whatever resized it (the user, a window manager,
-        // full screen at a size the monitor lacks); the size is polled like the rest of the input.
-        int framebufferWidth = 0;
-        int framebufferHeight = 0;
-        glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
-        if (framebufferWidth <= 0 || framebufferHeight <= 0)
-            continue; // hidden since the top of the loop
-        game->resize(framebufferWidth, framebufferHeight);
-
-        // Keys typed into one of the panel's text fields are the panel's alone.
-        vantor::input::KeyRecord& keys = vantor::input::recordKeys(window);
-        InspectKeys inspect = panel->wantsKeys() ? InspectKeys{} : readInspectKeys(keys);
-        inspect.screenshots += std::exchange(panelScreenshots, 0);
-        if (inspect.togglePanel)
-            panel->toggle();
-        const vantor::ControlsFocus focus = panel->cameraFocus();
-        frameTimes.add(game->deltaTime * 1000.0);
-        if (inspect.view)
-            game->settings.view = inspect.view;
-        if (inspect.togglePause)
-            game->pause.setPaused(!game->pause.paused);
-        if (inspect.toggleOverlay) {
-            // Shown again, the overlay starts counting afresh.
-            passClock.reset();
-            overlay = overlay ? nullptr : std::make_unique<Overlay>();
-            if (overlay)
-                passClock = std::make_unique<PassClock>(*overlay);
-        }
-        game->passObserver = passClock.get();
-        shaderWatcher.update(currentTime, !panel->wantsKeys() && keys.presses(GLFW_KEY_F5) > 0);
-
-        observedPass(game->passObserver, "update", [&] { game->update(focus); });
-        game->render();
-        // A shader that failed to reload says why in the top-left corner, over the last picture
-        // that built; the overlay then goes below it.
-        const int textScale = HudText::scaleFor(game->screenHeight);
-        const std::vector<std::string> reloadErrors =
-            shaderWatcher.messageLines(game->screenHeight / (FontLayout::lineHeight * textScale) / 2,
-                                       game->screenWidth / (FontLayout::advance * textScale) - 4);
-        text.draw(reloadErrors, 8, 8, textScale, game->screenWidth, game->screenHeight);
-        const int overlayTop = reloadErrors.empty() ? 8 : 16 + HudText::boxSize(reloadErrors, textScale).y;
-        if (overlay) {
-            const OverlayState state{game->screenWidth,
-                                     game->screenHeight,
-                                     TargetView::name(game->shownView()),
-                                     game->controls->cameraFlight,
-                                     game->pause.flightTime(),
-                                     game->pause.paused};
-            text.draw(overlay->lines(state), 8, overlayTop, textScale, game->screenWidth, game->screenHeight);
-        }
-        screenshots.take(game->screenWidth, game->screenHeight, inspect.screenshots);
-        // Over the picture but not in its screenshots.
-        const PanelRequests asked = panel->draw(
-            game->settings, {game->controls->cameraFlight, game->pause.flightTime(),
-                             vantor::camera::kFlightSeconds, game->pause.paused, &frameTimes, &reloadErrors});
-        if (asked.toggleFlight)
-            game->controls->cameraFlight = !game->controls->cameraFlight;
-        if (asked.jumpFlightTo)
-            game->pause.jumpFlightTo(*asked.jumpFlightTo);
-        if (asked.togglePause)
-            game->pause.setPaused(!game->pause.paused);
-        panelScreenshots += asked.screenshot;
-        glfwSwapBuffers(window);
-        screenshots.printReports(std::cout, std::cerr);
-        if (passClock)
-            passClock->frameEnds();
-
-        if (glGetError() != GL_NO_ERROR)
-            std::cout << "GL ERROR DETECTED!!!" << std::endl;
     }
 
-    screenshots.finish(); // none taken is lost on the way out
-    text.release();
-    panel.reset();
     game->destroy();
     glfwTerminate();
     return 0;

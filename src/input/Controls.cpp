@@ -109,7 +109,7 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
     view = camera::cameraView(position, direction, up, heading);
 
     if (input.toggleFlight)
-        cameraFlight = !cameraFlight;
+        setFlight(!cameraFlight, input.time);
 
     if (input.printDirection) {
         camera::writeDirectionLine(std::cout, direction, horizontalAngle, verticalAngle);
@@ -142,12 +142,24 @@ void Controls::jumpFlightTo(double t, double now) {
     const camera::FlightPlace place = camera::flightPlaceAt(t, speed);
     if (cameraFlight)
         position = place.position;
+    jumpedWhileFree = !cameraFlight;
     orbitAngle = place.orbitAngle;
     startTime = float(at - t);
     lastFlightTime = float(at);
     axisHeading.reset();
     // Paused, the next update shows the new moment instead of the one held.
     heldFlight.reset();
+}
+
+void Controls::setFlight(bool on, double now) {
+    if (on && !cameraFlight && jumpedWhileFree) {
+        position =
+            camera::flightPlaceAt(std::clamp(flightTime(now), 0.0, double(camera::kFlightSeconds)), speed)
+                .position;
+        heldFlight.reset();
+    }
+    jumpedWhileFree = false;
+    cameraFlight = on;
 }
 
 void Controls::skipTime(double seconds) {

@@ -69,8 +69,12 @@ public:
     double flightTime(double now) const;
     // Puts the flight at `t` seconds after its start (clamped to 0 .. kFlightSeconds) as if it
     // had flown there from the start (camera::flightPlaceAt); it goes on from there, or holds
-    // there while paused.
+    // there while paused. With the free camera on, the camera stays where it is and the flight
+    // takes up that place when it is switched back on.
     void jumpFlightTo(double t, double now);
+    // Switches the scripted flight on or off (J). On again after a jump made while it was off,
+    // it shows the moment its clock has reached, not the free camera's place.
+    void setFlight(bool on, double now);
 
     glm::vec3 position = camera::kStartPosition;
     bool cameraFlight = true;
@@ -82,6 +86,7 @@ public:
         float fieldOfView;
     };
     std::optional<HeldFlight> heldFlight;
+    bool jumpedWhileFree = false;
     float startTime = 0.0f;
     float lastFlightTime = 0.0f;
     float orbitAngle = 0.0f;

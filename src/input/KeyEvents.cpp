@@ -15,8 +15,7 @@ void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods
     KeyRecord& record = records()[window];
     // Auto-repeat while a key is held is not a new press.
     if (action == GLFW_PRESS) {
-        record.press(key);
-        if (key == GLFW_KEY_ESCAPE)
+        if (record.press(key) && key == GLFW_KEY_ESCAPE)
             glfwSetWindowShouldClose(window, GLFW_TRUE);
     } else if (action == GLFW_RELEASE) {
         record.release(key);

@@ -10,11 +10,12 @@ bool known(int key, int count) {
 
 } // namespace
 
-void KeyRecord::press(int key) {
-    if (!known(key, kKeyCount))
-        return;
+bool KeyRecord::press(int key) {
+    if (typing || !known(key, kKeyCount))
+        return false;
     keys[key].down = true;
     ++keys[key].presses;
+    return true;
 }
 
 void KeyRecord::release(int key) {

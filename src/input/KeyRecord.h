@@ -11,8 +11,9 @@ namespace vantor::input {
 
 class KeyRecord {
 public:
-    // Key codes are GLFW's (GLFW_KEY_*); codes outside its range are ignored.
-    void press(int key);
+    // Key codes are GLFW's (GLFW_KEY_*); codes outside its range are ignored. Whether the press
+    // counts: none does while the keys are typing.
+    bool press(int key);
     void release(int key);
 
     // Whether `key` counts as held in this update: it is down now, or it went down since the
@@ -24,6 +25,11 @@ public:
     // Called once the update has read the record: the presses it saw are used up.
     void endUpdate();
 
+    // While a text field has the keyboard (one of the settings panel's), every key is typing and
+    // none of the demo's keys acts, Escape included: presses are not counted and keys do not
+    // go down. Releases still count, so a key held when the field took the keyboard is let go.
+    void setTyping(bool on) { typing = on; }
+
 private:
     struct State {
         bool down = false;
@@ -31,6 +37,7 @@ private:
     };
     static constexpr int kKeyCount = 349; // GLFW_KEY_LAST + 1
     std::array<State, kKeyCount> keys{};
+    bool typing = false;
 };
 
 } // namespace vantor::input

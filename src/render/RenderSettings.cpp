@@ -1,31 +1,78 @@
 #include "render/RenderSettings.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
 
 namespace {
 
-// Upper bounds of the number knobs: far past anything that still makes a picture, close enough
-// that a typo is caught.
-constexpr float maxLightSpeed = 10.0f;
-constexpr float maxParallaxScale = 0.2f;
-constexpr float maxBloomStrength = 10.0f;
-constexpr float maxExposure = 16.0f;
+// Shortest text that reads back to the same value (std::to_chars without a precision).
+template <class T> std::string shortest(T value) {
+    char text[64];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof(text), value);
+    return std::string(text, written.ptr);
+}
 
-bool parseFloat(const std::string& text, float low, float high, float& out) {
+SettingInfo countKnob(const char* name, int RenderSettings::*member, int low, int high, bool wide) {
+    SettingInfo info;
+    info.name = name;
+    info.count = member;
+    info.low = low;
+    info.high = high;
+    info.wide = wide;
+    info.range = shortest(low) + "-" + shortest(high);
+    return info;
+}
+
+SettingInfo numberKnob(const char* name, float RenderSettings::*member, double low, double high, bool wide) {
+    SettingInfo info;
+    info.name = name;
+    info.number = member;
+    info.low = low;
+    info.high = high;
+    info.wide = wide;
+    info.range = shortest(low) + "-" + shortest(high);
+    return info;
+}
+
+SettingInfo switchKnob(const char* name, bool RenderSettings::*member) {
+    SettingInfo info;
+    info.name = name;
+    info.flag = member;
+    info.range = "on|off";
+    return info;
+}
+
+// A number as a person writes one on a command line: an optional minus, then a digit or a point.
+// strtod and strtol would also take leading blanks, a plus sign and (strtod) hexadecimal, which
+// are more likely a slip than meant.
+bool plainNumber(const std::string& text) {
+    const size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (first >= text.size() ||
+        !(std::isdigit(static_cast<unsigned char>(text[first])) || text[first] == '.'))
+        return false;
+    return text.find_first_of("xX") == std::string::npos;
+}
+
+bool parseNumber(const std::string& text, double low, double high, float& out) {
+    if (!plainNumber(text))
+        return false;
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value) || value < low || value > high)
+    if (*end != '\0' || !std::isfinite(value) || value < low || value > high)
         return false;
     out = static_cast<float>(value);
     return true;
 }
 
-bool parseInt(const std::string& text, int low, int high, int& out) {
+bool parseCount(const std::string& text, double low, double high, int& out) {
+    if (!plainNumber(text))
+        return false;
     char* end = nullptr;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < low || value > high)
+    if (*end != '\0' || value < low || value > high)
         return false;
     out = static_cast<int>(value);
     return true;
@@ -43,16 +90,6 @@ bool parseSwitch(const std::string& text, bool& out) {
     return false;
 }
 
-std::string number(float value) {
-    std::ostringstream text;
-    text << value;
-    return text.str();
-}
-
-const char* onOff(bool value) {
-    return value ? "on" : "off";
-}
-
 } // namespace
 
 bool RenderSettings::operator==(const RenderSettings& o) const {
@@ -62,54 +99,43 @@ bool RenderSettings::operator==(const RenderSettings& o) const {
 }
 
 const std::vector<SettingInfo>& settingNames() {
-    static const std::string lightsRange = "0-" + std::to_string(RenderSettings::maxLights);
+    // Upper bounds of the number knobs: far past anything that still makes a picture, close enough
+    // that a typo is caught.
     static const std::vector<SettingInfo> names = {
-        {"lights", lightsRange.c_str()},
-        {"light-speed", "0-10"},
-        {"shadows", "on|off"},
-        {"normal-maps", "on|off"},
-        {"parallax", "on|off"},
-        {"parallax-scale", "0-0.2"},
-        {"bloom", "on|off"},
-        {"bloom-strength", "0-10"},
-        {"exposure", "0.01-16"},
-        {"view", "1-9"},
+        countKnob("lights", &RenderSettings::lights, 0, RenderSettings::maxLights, true),
+        numberKnob("light-speed", &RenderSettings::lightSpeed, 0.0, 10.0, true),
+        switchKnob("shadows", &RenderSettings::shadows),
+        switchKnob("normal-maps", &RenderSettings::normalMaps),
+        switchKnob("parallax", &RenderSettings::parallax),
+        numberKnob("parallax-scale", &RenderSettings::parallaxScale, 0.0, 0.2, false),
+        switchKnob("bloom", &RenderSettings::bloom),
+        numberKnob("bloom-strength", &RenderSettings::bloomStrength, 0.0, 10.0, true),
+        numberKnob("exposure", &RenderSettings::exposure, 0.01, 16.0, true),
+        countKnob("view", &RenderSettings::view, 1, 9, false),
     };
     return names;
 }
 
+const SettingInfo* findSetting(const std::string& name) {
+    for (const SettingInfo& info : settingNames())
+        if (name == info.name)
+            return &info;
+    return nullptr;
+}
+
 bool applySetting(RenderSettings& settings, const std::string& name, const std::string& value,
                   std::string& error) {
-    RenderSettings s = settings;
-    bool ok = false;
-    if (name == "lights")
-        ok = parseInt(value, 0, RenderSettings::maxLights, s.lights);
-    else if (name == "light-speed")
-        ok = parseFloat(value, 0.0f, maxLightSpeed, s.lightSpeed);
-    else if (name == "shadows")
-        ok = parseSwitch(value, s.shadows);
-    else if (name == "normal-maps")
-        ok = parseSwitch(value, s.normalMaps);
-    else if (name == "parallax")
-        ok = parseSwitch(value, s.parallax);
-    else if (name == "parallax-scale")
-        ok = parseFloat(value, 0.0f, maxParallaxScale, s.parallaxScale);
-    else if (name == "bloom")
-        ok = parseSwitch(value, s.bloom);
-    else if (name == "bloom-strength")
-        ok = parseFloat(value, 0.0f, maxBloomStrength, s.bloomStrength);
-    else if (name == "exposure")
-        ok = parseFloat(value, 0.01f, maxExposure, s.exposure);
-    else if (name == "view")
-        ok = parseInt(value, 1, 9, s.view);
-    else {
+    const SettingInfo* info = findSetting(name);
+    if (!info) {
         error = "unknown setting '" + name + "'";
         return false;
     }
+    RenderSettings s = settings;
+    const bool ok = info->count    ? parseCount(value, info->low, info->high, s.*info->count)
+                    : info->number ? parseNumber(value, info->low, info->high, s.*info->number)
+                                   : parseSwitch(value, s.*info->flag);
     if (!ok) {
-        for (const SettingInfo& info : settingNames())
-            if (name == info.name)
-                error = "bad value '" + value + "' for " + name + " (" + info.range + ")";
+        error = "bad value '" + value + "' for " + name + " (" + info->range + ")";
         return false;
     }
     settings = s;
@@ -117,11 +143,15 @@ bool applySetting(RenderSettings& settings, const std::string& name, const std::
 }
 
 bool applySettingList(RenderSettings& settings, const std::string& list, std::string& error) {
+    if (list.empty()) {
+        error = "no setting in '" + list + "'";
+        return false;
+    }
     RenderSettings s = settings;
-    std::stringstream items(list);
-    std::string item;
-    bool any = false;
-    while (std::getline(items, item, ',')) {
+    // Every comma ends an item, the last one included: "a=1," has an empty second item.
+    for (size_t start = 0; start <= list.size();) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        const std::string item = list.substr(start, comma - start);
         const size_t equals = item.find('=');
         if (equals == std::string::npos) {
             error = "setting '" + item + "' is not name=value";
@@ -129,38 +159,37 @@ bool applySettingList(RenderSettings& settings, const std::string& list, std::st
         }
         if (!applySetting(s, item.substr(0, equals), item.substr(equals + 1), error))
             return false;
-        any = true;
-    }
-    if (!any) {
-        error = "no setting in '" + list + "'";
-        return false;
+        start = comma + 1;
     }
     settings = s;
     return true;
 }
 
+RenderSettings settingsWithinRanges(const RenderSettings& edited, const RenderSettings& previous) {
+    static const RenderSettings defaults;
+    RenderSettings s = edited;
+    for (const SettingInfo& info : settingNames()) {
+        if (info.count) {
+            s.*info.count = std::clamp(s.*info.count, int(info.low), int(info.high));
+        } else if (info.number) {
+            float& value = s.*info.number;
+            if (!std::isfinite(value))
+                value = std::isfinite(previous.*info.number) ? previous.*info.number : defaults.*info.number;
+            value = float(std::clamp(double(value), info.low, info.high));
+        }
+    }
+    return s;
+}
+
 std::string settingValue(const RenderSettings& s, const std::string& name) {
-    if (name == "lights")
-        return std::to_string(s.lights);
-    if (name == "light-speed")
-        return number(s.lightSpeed);
-    if (name == "shadows")
-        return onOff(s.shadows);
-    if (name == "normal-maps")
-        return onOff(s.normalMaps);
-    if (name == "parallax")
-        return onOff(s.parallax);
-    if (name == "parallax-scale")
-        return number(s.parallaxScale);
-    if (name == "bloom")
-        return onOff(s.bloom);
-    if (name == "bloom-strength")
-        return number(s.bloomStrength);
-    if (name == "exposure")
-        return number(s.exposure);
-    if (name == "view")
-        return std::to_string(s.view);
-    return std::string();
+    const SettingInfo* info = findSetting(name);
+    if (!info)
+        return std::string();
+    if (info->count)
+        return std::to_string(s.*info->count);
+    if (info->number)
+        return shortest(s.*info->number);
+    return s.*info->flag ? "on" : "off";
 }
 
 std::string describeSettings(const RenderSettings& settings) {

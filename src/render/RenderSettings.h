@@ -2,7 +2,8 @@
 // The knobs of the running renderer as plain data: which effects run, how many lights, how fast
 // they move, the tone curve's exposure and what the window shows. The defaults are the demo as
 // it is meant to look; the settings panel edits one of these, the bench fills one from its
-// command line, and `Game` reads it every frame. Pure: no GL, no UI.
+// command line, and `Game` reads it every frame. Both take their names and ranges from one
+// table (`settingNames`). Pure: no GL, no UI.
 
 #include "render/LightCount.h"
 
@@ -28,24 +29,41 @@ struct RenderSettings {
     bool operator!=(const RenderSettings& other) const { return !(*this == other); }
 };
 
-// One knob as the bench and the panel name it, with its range.
+// One knob as the bench and the panel name it, with the values it takes. Exactly one of the
+// three member pointers is set.
 struct SettingInfo {
-    const char* name;
-    const char* range; // as a usage text says it: "0-1000", "on|off", ...
+    const char* name = "";
+    int RenderSettings::*count = nullptr;    // a whole number in low..high
+    float RenderSettings::*number = nullptr; // a finite number in low..high
+    bool RenderSettings::*flag = nullptr;    // on|off
+    double low = 0.0, high = 0.0;            // both ends taken
+    // The range spans decades (its top is 100 times its first step or more): a slider over it
+    // is logarithmic, or the default would sit in its first few pixels.
+    bool wide = false;
+    std::string range; // as a usage text says it: "0-1000", "on|off", ...
 };
 // Every knob, in the order the bench's usage and its JSON list them.
 const std::vector<SettingInfo>& settingNames();
+// The knob called `name`, or null.
+const SettingInfo* findSetting(const std::string& name);
 
 // Sets the knob `name` from `value` ("lights", "42"; "bloom", "off"; ...). A name that is not a
 // knob, a value that does not parse or lies outside the knob's range leaves `settings` as it
 // was and returns false with a one-line `error` naming what was wrong (and, for a number out
-// of range, the range).
+// of range, the range). Numbers are written plainly: no sign but a leading minus, no space.
 bool applySetting(RenderSettings& settings, const std::string& name, const std::string& value,
                   std::string& error);
-// A comma-separated list of name=value pairs, applied left to right; all or nothing.
+// A comma-separated list of name=value pairs, applied left to right; all or nothing. An empty
+// item (",," or a trailing comma) is refused like any other that is not name=value.
 bool applySettingList(RenderSettings& settings, const std::string& list, std::string& error);
 
-// The knob's current value as `applySetting` reads it back ("on", "0.04", ...).
+// `edited` with every knob brought into its range, as the panel's typed values come in: a number
+// beyond an end takes that end, and one that is not finite keeps the value it had in `previous`
+// (or its default, if that was not finite either).
+RenderSettings settingsWithinRanges(const RenderSettings& edited, const RenderSettings& previous);
+
+// The knob's current value as `applySetting` reads it back ("on", "0.04", ...): numbers in the
+// shortest text that reads back to the same float.
 std::string settingValue(const RenderSettings& settings, const std::string& name);
 // Every knob as name=value, comma-separated, in `settingNames` order.
 std::string describeSettings(const RenderSettings& settings);

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # The settings panel on the real binary under a window manager: F2 shows it over the picture and
 # F2 hides it again; with it open, a left drag on the panel does not turn the free camera and a
-# right drag beside it does; a checkbox clicked with the pointer changes the picture; closed, the
-# mouse turns the camera as before; and no imgui.ini is written. Needs an X display (DISPLAY).
+# right drag beside it does, with the pointer hidden meanwhile and back where it was afterwards; a
+# checkbox clicked with the pointer changes the picture; closed, the mouse turns the camera as
+# before. Typed into a slider (Ctrl+click), Escape cancels the edit and ends nothing, and values
+# past the ends are clamped to the range --set takes. The timing overlay stays in sight beside the
+# open panel, and the panel fits its contents when the window grows or shrinks. No imgui.ini is
+# written. Needs an X display (DISPLAY).
 set -uo pipefail
 build="$1"
 cd "$build"
@@ -107,6 +111,114 @@ sleep 1
 tap_m "flight time" >/dev/null
 up="$(grep -E '^(-?[0-9.e+-]+  ){3}' "$out/stdout" | tail -n 1 | awk '{ print $2 }')"
 awk -v y="$up" 'BEGIN { exit !(y < 0.5 && y > -0.5) }' || fail "the flight-time slider followed the pointer after release (view up $up: $(grep -E '^(-?[0-9.e+-]+  ){3}' "$out/stdout" | tail -n 1))"
+
+# A key held for a few frames: the panel's library looks at which keys are down once a frame, so a
+# tap that starts and ends between two frames would be lost on it.
+hold() {
+  xdotool keydown --window "$id" "$1"
+  sleep 0.3
+  xdotool keyup --window "$id" "$1"
+}
+# Typing into a slider: Ctrl+click it, replace its text, then Return or Escape.
+type_into() {
+  xdotool mousemove --window "$id" "$1" "$2"
+  sleep 0.3
+  xdotool keydown ctrl
+  sleep 0.2
+  xdotool click 1
+  sleep 0.2
+  xdotool keyup ctrl
+  sleep 0.5
+  hold ctrl+a
+  xdotool type --window "$id" -- "$3"
+  sleep 0.5
+  hold "$4"
+  sleep 1
+}
+# The free camera, still, beside the panel; the pointer rests on the panel.
+xdotool key --window "$id" j
+exposure_slider="90 299"
+light_speed_slider="90 92"
+# Escape typed into a field cancels the edit; the demo runs on.
+type_into $exposure_slider 3 Escape
+sleep 2
+kill -0 "$pid" 2>/dev/null || { fail "Escape typed into a panel field ended the demo"; exit "$failures"; }
+# Below the lowest exposure: the same as the lowest, panel and picture (above the frame-time graph).
+type_into $exposure_slider 0.01 Return
+shot exposure-lowest
+type_into $exposure_slider -1 Return
+shot exposure-typed
+low="$(differing exposure-lowest exposure-typed 960x440+0+0)"
+[ "$low" -lt 50 ] || fail "exposure typed as -1 differs from the lowest exposure in $low pixels"
+type_into $exposure_slider 1.15 Return
+# A light speed of -1e39 is clamped to 0: over a second running, nothing in the scene moves (not
+# clamped, it overflows and every light's position turns NaN).
+shot speed-before
+type_into $light_speed_slider -1e39 Return
+xdotool key --window "$id" p
+sleep 1.5
+xdotool key --window "$id" p
+shot speed-typed
+moved="$(differing speed-before speed-typed "$right_half")"
+[ "$moved" -lt 50 ] || fail "with light speed typed as -1e39 the scene changed in $moved pixels"
+xdotool mousemove --window "$id" 213 437 click 1 # described defaults
+sleep 1
+
+# A right-button turn hides the pointer, and puts it back where the press was.
+pointer() { xdotool getmouselocation --shell | grep -E '^(X|Y)=' | cut -d= -f2 | paste -sd' '; }
+# A 64-pixel square of the screen around the pointer, with the pointer drawn or not ($1 1|0).
+grab_pointer() {
+  local x y
+  read -r x y <<<"$(pointer)"
+  ffmpeg -loglevel error -y -f x11grab -draw_mouse "$1" -video_size 64x64 \
+    -i "$DISPLAY+$((x > 32 ? x - 32 : 0)),$((y > 32 ? y - 32 : 0))" -frames:v 1 "$out/pointer$1.png"
+}
+xdotool mousemove --window "$id" 700 300
+sleep 0.5
+pressed_at="$(pointer)"
+xdotool mousedown 3
+sleep 0.5
+xdotool mousemove --window "$id" 690 300
+sleep 1
+grab_pointer 1
+grab_pointer 0
+shown="$(compare -metric AE "$out/pointer1.png" "$out/pointer0.png" null: 2>&1 | cut -d' ' -f1)"
+[ "$shown" -lt 5 ] || fail "the pointer shows during a right-button turn ($shown pixels of it)"
+xdotool mouseup 3
+sleep 1
+[ "$(pointer)" = "$pressed_at" ] || fail "after the turn the pointer is at $(pointer), not where the press was ($pressed_at)"
+xdotool mousemove --window "$id" 150 520
+sleep 0.5
+
+# The timing overlay beside the open panel: F1 shows it to the right of the panel.
+shot no-overlay
+xdotool key --window "$id" F1
+shot overlay
+xdotool key --window "$id" F1
+shown="$(differing no-overlay overlay 600x250+350+0)"
+[ "$shown" -gt 500 ] || fail "F1 showed only $shown pixels of the overlay beside the open panel"
+
+# The panel's extent: where the window differs between the panel open and closed ("W H").
+panel_size() {
+  shot "$1-open"
+  xdotool key --window "$id" F2
+  shot "$1-closed"
+  xdotool key --window "$id" F2
+  convert "$out/$1-open.png" "$out/$1-closed.png" -compose difference -composite -threshold 3% \
+    -format '%@' info: | sed -E 's/^([0-9]+)x([0-9]+).*/\1 \2/'
+}
+read -r small_w small_h <<<"$(panel_size small)"
+# Twice the text scale (1320 lines): twice the panel, as far as the screen shows it.
+xdotool windowmove "$id" 0 0 windowsize "$id" 1000 1320
+sleep 3
+read -r large_w large_h <<<"$(panel_size large)"
+[ "$large_w" -ge $((small_w * 18 / 10)) ] && [ "$large_h" -ge $((small_h * 17 / 10)) ] ||
+  fail "at twice the text scale the panel is ${large_w}x$large_h (at 960x540: ${small_w}x$small_h)"
+xdotool windowsize "$id" 960 540
+sleep 3
+read -r again_w again_h <<<"$(panel_size again)"
+[ "$again_w" -le $((small_w * 11 / 10)) ] && [ "$again_h" -le $((small_h * 11 / 10)) ] ||
+  fail "back at 960x540 the panel is ${again_w}x$again_h (it was ${small_w}x$small_h)"
 
 escape_ends_cleanly "$pid" "$id" 60 "the demo"
 [ -e imgui.ini ] && fail "the panel wrote imgui.ini"

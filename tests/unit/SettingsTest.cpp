@@ -88,6 +88,66 @@ TEST(RenderSettings, RefusesBadNamesValuesAndRangesAllOrNothing) {
     EXPECT_NE(benchSettingsUsage().find("most lights the light path carries is 1000"), std::string::npos);
 }
 
+TEST(RenderSettings, PrintsTheShortestTextThatReadsBackAndRefusesSloppyLists) {
+    RenderSettings s;
+    std::string error;
+    ASSERT_TRUE(applySettingList(s, "light-speed=0.1234567,exposure=1e-2", error)) << error;
+    EXPECT_NE(describeSettings(s).find("light-speed=0.1234567,"), std::string::npos) << describeSettings(s);
+    EXPECT_EQ(settingValue(s, "exposure"), "0.01");
+    // Every float of a range reads back to itself, bit for bit (a sweep over many magnitudes).
+    for (float value = 0.01f; value < 16.0f; value = std::nextafter(value * 1.0137f, 20.0f)) {
+        s.exposure = value;
+        RenderSettings again;
+        ASSERT_TRUE(applySetting(again, "exposure", settingValue(s, "exposure"), error)) << error;
+        ASSERT_EQ(again.exposure, value) << settingValue(s, "exposure");
+    }
+    // Refused with the usual message, nothing applied.
+    const RenderSettings before = s;
+    for (const char* list :
+         {"bloom=off,", "lights= 3", "lights=+3", "exposure=+1", "exposure= 2", "exposure=0x1p1"}) {
+        error.clear();
+        EXPECT_FALSE(applySettingList(s, list, error)) << list;
+        EXPECT_TRUE(error.find("bad value") != std::string::npos ||
+                    error.find("not name=value") != std::string::npos)
+            << list << ": " << error;
+    }
+    EXPECT_EQ(s, before);
+    BenchOptions o;
+    EXPECT_FALSE(bench({"--set", "lights=40,"}, o, error));
+}
+
+TEST(RenderSettings, PanelEditsStayWithinTheRangesSetTakes) {
+    for (const SettingInfo& info : settingNames()) {
+        if (info.flag)
+            continue;
+        // Both ends as the usage states them are taken by --set, and an edit past either lands on it.
+        const std::string low = info.range.substr(0, info.range.find('-'));
+        const std::string high = info.range.substr(info.range.find('-') + 1);
+        RenderSettings atLow, atHigh, past;
+        std::string error;
+        ASSERT_TRUE(applySetting(atLow, info.name, low, error)) << error;
+        ASSERT_TRUE(applySetting(atHigh, info.name, high, error)) << error;
+        if (info.count) {
+            past.*info.count = -100000;
+            EXPECT_EQ(settingsWithinRanges(past, RenderSettings{}), atLow) << info.name;
+            past.*info.count = 100000;
+            EXPECT_EQ(settingsWithinRanges(past, RenderSettings{}), atHigh) << info.name;
+            continue;
+        }
+        past.*info.number = -1.0f;
+        EXPECT_EQ(settingsWithinRanges(past, RenderSettings{}), atLow) << info.name;
+        past.*info.number = 1e30f;
+        EXPECT_EQ(settingsWithinRanges(past, RenderSettings{}), atHigh) << info.name;
+        // Not a number, or infinite: refused, the value before the edit stays.
+        RenderSettings previous;
+        previous.*info.number = atHigh.*info.number / 2;
+        for (float refused : {std::nanf(""), -INFINITY, INFINITY}) {
+            past.*info.number = refused;
+            EXPECT_EQ(settingsWithinRanges(past, previous), previous) << info.name << " " << refused;
+        }
+    }
+}
+
 TEST(FrameTimeHistory, KeepsTheLastSecondsAndTheirExtremes) {
     FrameTimeHistory history(1.0);
     EXPECT_TRUE(history.empty());
@@ -109,8 +169,14 @@ TEST(FrameTimeHistory, KeepsTheLastSecondsAndTheirExtremes) {
     // A frame longer than the whole window still shows.
     history.add(5000.0);
     EXPECT_EQ(history.values(), std::vector<float>{5000.0f});
-    history.clear();
+    // After a stretch the loop did not draw, the first time added runs from the stretch's last wait
+    // (a fraction of a millisecond after a restore): no frame's time.
+    history.restart();
     EXPECT_TRUE(history.empty());
+    history.add(0.1);
+    EXPECT_TRUE(history.empty());
+    history.add(16.0);
+    EXPECT_EQ(history.values(), std::vector<float>{16.0f});
 }
 
 TEST(FlightJump, LandsWhereTheFlownFlightIsAndFliesOnFromThere) {
@@ -151,4 +217,37 @@ TEST(FlightJump, LandsWhereTheFlownFlightIsAndFliesOnFromThere) {
     // Out of range clamps to the flight.
     paused.jumpFlightTo(1e9, 3.0);
     EXPECT_NEAR(paused.flightTime(3.0), camera::kFlightSeconds, 1e-3);
+}
+
+TEST(FlightJump, MadeWithTheFreeCameraOnIsWhereTheFlightGoesOnWhenSwitchedBack) {
+    glm::mat4 view, projection;
+    vantor::ControlsInput input;
+    auto update = [&](vantor::Controls& controls, double now, bool j, bool walk) {
+        input.time = now;
+        input.toggleFlight = j;
+        input.keys.forward = walk;
+        controls.step(input, 0.1f, 1280, 720, view, projection);
+    };
+    // Paused: J off, a jump, a walk, a jump away and back, J on: the flight shows that moment.
+    vantor::Controls paused(0.0f);
+    paused.setPaused(true, 1.0);
+    update(paused, 1.0, true, false);
+    ASSERT_FALSE(paused.cameraFlight);
+    paused.jumpFlightTo(4.9, 2.0);
+    for (int i = 0; i < 10; ++i)
+        update(paused, 2.0 + i, false, true);
+    paused.jumpFlightTo(30.0, 12.0);
+    paused.jumpFlightTo(4.9, 12.0);
+    update(paused, 12.0, true, false);
+    update(paused, 13.0, false, false);
+    EXPECT_NEAR(paused.flightTime(13.0), 4.9, 1e-4);
+    EXPECT_LT(glm::distance(paused.position, vantor::camera::flightPlaceAt(4.9, 1.0f).position), 1e-3f);
+    // Running: the flight switched on 3 s after the jump stands where 3 s more of it would be.
+    vantor::Controls running(0.0f);
+    update(running, 1.0, true, false);
+    running.jumpFlightTo(4.9, 2.0);
+    for (int i = 0; i < 3; ++i)
+        update(running, 2.0 + i, false, true);
+    update(running, 5.0, true, false);
+    EXPECT_LT(glm::distance(running.position, vantor::camera::flightPlaceAt(7.9, 1.0f).position), 1e-3f);
 }
