@@ -22,7 +22,6 @@
 #include <cstdint>
 #include <iostream>
 #include <memory>
-#include <unistd.h>
 #include <utility>
 
 int screenWidth = 1280;
@@ -35,6 +34,9 @@ GLFWwindow* openWindow(bool fullscreen) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    // macOS gives a core context only when it is forward-compatible; asking for one everywhere
+    // keeps every system on the path macOS takes.
+    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
     GLFWmonitor* monitor = nullptr;
     if (fullscreen) {
         monitor = glfwGetPrimaryMonitor();

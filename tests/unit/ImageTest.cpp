@@ -7,7 +7,11 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#ifdef _WIN32
+#include "platform/Memory.h"
+#else
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -194,9 +198,13 @@ std::string pngClaiming(unsigned width, unsigned height) {
 }
 
 long peakKilobytes() {
+#ifdef _WIN32
+    return long(residentMemoryBytes() / 1024); // the working set now: no peak to ask for there
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+#endif
 }
 
 struct Refusal {
