@@ -28,3 +28,13 @@ DEMO_FORMAT_STUB(InitJP2, "JP2", "JPEG-2000 File Format (not built)", "jp2")
 DEMO_FORMAT_STUB(InitRAW, "RAW", "RAW camera image (not built)", "3fr,arw,cr2,crw,dng,nef,orf,raf,raw")
 DEMO_FORMAT_STUB(InitWEBP, "WEBP", "Google WebP image format (not built)", "webp")
 DEMO_FORMAT_STUB(InitJXR, "JPEG-XR", "JPEG XR image format (not built)", "jxr,wdp,hdp")
+
+// The shared library registers its plugins when it is loaded (DllMain, or a constructor on
+// Linux); built static (FREEIMAGE_LIB) it leaves that to its user. This file is always linked
+// (the plugin table names its functions), so its start-up does it, as the shared library would.
+namespace {
+struct RegisterPlugins {
+    RegisterPlugins() { FreeImage_Initialise(FALSE); }
+    ~RegisterPlugins() { FreeImage_DeInitialise(); }
+} registerPlugins;
+} // namespace

@@ -1,8 +1,11 @@
 #include "app/FileChanges.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -25,7 +28,18 @@ FileChanges::State FileChanges::stateOf(const std::string& path) {
     if (fs::is_regular_file(status))
         state.size = fs::file_size(path, error);
     state.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
-#ifndef _WIN32
+#ifdef _WIN32
+    // The runtime's file times there are whole seconds: the system's own are 100 ns, and a file
+    // made anew (a rename over the original, a delete and write) has a creation time of its own.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(fs::path(path).c_str(), GetFileExInfoStandard, &data)) {
+        const auto ticks = [](const FILETIME& t) {
+            return static_cast<long long>((std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+        };
+        state.modified = ticks(data.ftLastWriteTime) * 100;
+        state.changed = ticks(data.ftCreationTime) * 100;
+    }
+#else
     // Which file holds the name, and when its inode last changed: a rename over the original shows
     // even when the new file has the old one's size and (to the clock's grain) its time.
     struct stat info {};

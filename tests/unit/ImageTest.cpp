@@ -160,6 +160,8 @@ TEST(Image, OtherFormatsAndOversizedPicturesAreRefused) {
                           {FIF_TIFF, 4, 4, 24, false}};
     const std::string path = ::testing::TempDir() + "image_test_size";
     for (const Case& c : cases) {
+        if (!FreeImage_FIFSupportsWriting(c.format))
+            continue; // a FreeImage built without that format's library (the Windows cross build's TIFF)
         FIBITMAP* bitmap = FreeImage_Allocate(int(c.width), int(c.height), int(c.bpp));
         ASSERT_NE(bitmap, nullptr);
         ASSERT_TRUE(FreeImage_Save(c.format, bitmap, path.c_str()));
