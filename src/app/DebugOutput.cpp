@@ -2,6 +2,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 
@@ -93,13 +94,50 @@ void GLAPIENTRY debugCallbackAMD(GLuint id, GLenum category, GLenum severity, GL
     std::cout << error << std::endl;
 }
 
+DebugEntry debugEntryFor(int major, int minor, const std::vector<std::string>& extensions) {
+    const auto has = [&extensions](const char* name) {
+        return std::find(extensions.begin(), extensions.end(), name) != extensions.end();
+    };
+    if (major > 4 || (major == 4 && minor >= 3) || has("GL_KHR_debug"))
+        return DebugEntry::Core;
+    if (has("GL_ARB_debug_output"))
+        return DebugEntry::Arb;
+    if (has("GL_AMD_debug_output"))
+        return DebugEntry::Amd;
+    return DebugEntry::None;
+}
+
+DebugEntry currentDebugEntry() {
+    GLint major = 0;
+    GLint minor = 0;
+    GLint count = 0;
+    glGetIntegerv(GL_MAJOR_VERSION, &major);
+    glGetIntegerv(GL_MINOR_VERSION, &minor);
+    glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+    std::vector<std::string> extensions;
+    for (GLint i = 0; i < count; ++i)
+        if (const GLubyte* name = glGetStringi(GL_EXTENSIONS, GLuint(i)))
+            extensions.emplace_back(reinterpret_cast<const char*>(name));
+    return debugEntryFor(major, minor, extensions);
+}
+
+namespace {
+
+// An entry point by name, only when the context offers it.
+template <typename Function> Function debugFunction(DebugEntry offered, DebugEntry wanted, const char* name) {
+    return offered == wanted ? reinterpret_cast<Function>(glfwGetProcAddress(name)) : nullptr;
+}
+
+} // namespace
+
 void installDebugOutput() {
+    const DebugEntry offered = currentDebugEntry();
     const auto core =
-        reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKPROC>(glfwGetProcAddress("glDebugMessageCallback"));
-    const auto arb =
-        reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKARBPROC>(glfwGetProcAddress("glDebugMessageCallbackARB"));
-    const auto amd =
-        reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKAMDPROC>(glfwGetProcAddress("glDebugMessageCallbackAMD"));
+        debugFunction<PFNGLDEBUGMESSAGECALLBACKPROC>(offered, DebugEntry::Core, "glDebugMessageCallback");
+    const auto arb = debugFunction<PFNGLDEBUGMESSAGECALLBACKARBPROC>(offered, DebugEntry::Arb,
+                                                                     "glDebugMessageCallbackARB");
+    const auto amd = debugFunction<PFNGLDEBUGMESSAGECALLBACKAMDPROC>(offered, DebugEntry::Amd,
+                                                                     "glDebugMessageCallbackAMD");
     if (core)
         core(debugCallback, nullptr);
     else if (arb)
@@ -111,12 +149,13 @@ void installDebugOutput() {
 }
 
 void muteShaderCompilerMessages() {
+    const DebugEntry offered = currentDebugEntry();
     const auto core =
-        reinterpret_cast<PFNGLDEBUGMESSAGECONTROLPROC>(glfwGetProcAddress("glDebugMessageControl"));
+        debugFunction<PFNGLDEBUGMESSAGECONTROLPROC>(offered, DebugEntry::Core, "glDebugMessageControl");
     const auto arb =
-        reinterpret_cast<PFNGLDEBUGMESSAGECONTROLARBPROC>(glfwGetProcAddress("glDebugMessageControlARB"));
+        debugFunction<PFNGLDEBUGMESSAGECONTROLARBPROC>(offered, DebugEntry::Arb, "glDebugMessageControlARB");
     const auto amd =
-        reinterpret_cast<PFNGLDEBUGMESSAGEENABLEAMDPROC>(glfwGetProcAddress("glDebugMessageEnableAMD"));
+        debugFunction<PFNGLDEBUGMESSAGEENABLEAMDPROC>(offered, DebugEntry::Amd, "glDebugMessageEnableAMD");
     if (core)
         core(GL_DEBUG_SOURCE_SHADER_COMPILER, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_FALSE);
     else if (arb)

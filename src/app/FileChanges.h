@@ -1,7 +1,7 @@
 #pragma once
-// Which of a set of files changed on disk, by comparing what stat says of each (device, inode,
-// size, modification and change times) from one check to the next: a file written in place and
-// one replaced by a rename both show. The caller decides how often to check (a few times a
+// Which of a set of files changed on disk, by comparing what the file system says of each (size
+// and modification time, and where the system has them device, inode and change time) from one
+// check to the next: a file written in place and one replaced by a rename both show. The caller decides how often to check (a few times a
 // second is plenty; nothing touches the file system between checks).
 //
 // A change counts once the file has stayed the same from one check to the next, so a file caught
@@ -24,7 +24,7 @@ public:
     // Takes every followed file's state as it is now as seen, as after a reload of everything.
     void markAllSeen();
 
-    // What stat says of a file; `exists` false when it cannot be stat'ed.
+    // What the file system says of a file; `exists` false when it cannot be looked at.
     struct State {
         bool exists = false;
         unsigned long long device = 0, inode = 0, size = 0;

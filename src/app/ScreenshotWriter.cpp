@@ -1,22 +1,33 @@
 #include "app/ScreenshotWriter.h"
 
+#include "platform/ExclusiveCreate.h"
+#include "platform/FlushToDisk.h"
+#include "platform/ThreadPriority.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
 #include <new>
 #include <stdexcept>
-#include <sys/resource.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 
 std::string reason(int error) {
     char buffer[256];
+#ifdef _WIN32
+    strerror_s(buffer, sizeof buffer, error);
+    return buffer;
+#else
     return strerror_r(error, buffer, sizeof buffer); // the GNU form: returns the text
+#endif
 }
 
 // Every byte of `bytes` into `fd`, however many writes it takes; the system's reason when a
@@ -24,17 +35,15 @@ std::string reason(int error) {
 std::string writeAll(int fd, const std::vector<unsigned char>& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const auto n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return reason(n < 0 ? errno : EIO);
         done += size_t(n);
     }
-    // Some file systems take no sync (EINVAL); the bytes are then only as safe as the close makes them.
-    if (::fsync(fd) != 0 && errno != EINVAL)
-        return reason(errno);
-    return std::string();
+    const int synced = flushToDisk(fd);
+    return synced == 0 ? std::string() : reason(synced);
 }
 
 } // namespace
@@ -47,10 +56,7 @@ ScreenshotFile writeScreenshotFile(const std::string& folder, const std::vector<
         const std::string path = (std::filesystem::path(folder) / name).string();
         // Exclusive: an existing name, even a dangling link, is never opened, and of two demos
         // racing for one name exactly one gets it.
-        int fd = -1;
-        do
-            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        while (fd < 0 && errno == EINTR);
+        const int fd = createExclusive(path);
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0) {
@@ -181,9 +187,9 @@ ScreenshotWriter::Report ScreenshotWriter::save(const Picture& picture) const {
 }
 
 void ScreenshotWriter::work() {
-    // Below the frame's own threads (this one alone: on Linux a thread's nice value is its own),
-    // so encoding takes the time the renderer leaves and does not stretch frames.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+    // Below the frame's own threads, so encoding takes the time the renderer leaves and does not
+    // stretch frames.
+    lowerThisThreadPriority();
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
         wake.wait(lock, [this] { return stopping || !queue.empty(); });

@@ -14,7 +14,6 @@
 #include "render/Game.h"
 
 #include <iostream>
-#include <unistd.h>
 
 int screenWidth = 1280;
 int screenHeight = 768;
@@ -26,6 +25,9 @@ GLFWwindow* openWindow(bool fullscreen) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    // macOS gives a core context only when it is forward-compatible; asking for one everywhere
+    // keeps every system on the path macOS takes.
+    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
     GLFWmonitor* monitor = nullptr;
     if (fullscreen) {
         monitor = glfwGetPrimaryMonitor();

@@ -4,8 +4,28 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
+#ifdef _WIN32
+// Windows has no FIFOs or devices under a path a user gives, so opening cannot block; the type
+// and size are still checked on the open descriptor. Binary: no line-end translation.
+int openAssetFile(const std::string& path, std::uint64_t maxBytes) {
+    const int fd = ::_wopen(std::filesystem::path(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd < 0)
+        return -1;
+    struct _stat64 info {};
+    if (::_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG || info.st_size < 0 ||
+        static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        ::_close(fd);
+        return -1;
+    }
+    return fd;
+}
+#else
 int openAssetFile(const std::string& path, std::uint64_t maxBytes) {
     // Without O_NONBLOCK, opening a FIFO for reading waits for a writer that never comes. The
     // type is checked on the open descriptor, so a file swapped after a path check cannot pass.
@@ -23,19 +43,21 @@ int openAssetFile(const std::string& path, std::uint64_t maxBytes) {
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
 }
+#endif
 
 bool readAssetFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes) {
     bytes.clear();
     const int fd = openAssetFile(path, maxBytes);
     if (fd < 0)
         return false;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0)
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size <= maxBytes)
+        bytes.reserve(static_cast<std::size_t>(size));
     char chunk[65536];
     bool ok = true;
     for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        const auto got = ::read(fd, chunk, sizeof chunk);
         if (got == 0)
             break;
         if (got < 0) {

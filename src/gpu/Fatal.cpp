@@ -1,19 +1,15 @@
 #include "gpu/Fatal.h"
 
-#include <cstdio>
+#include "platform/ConsoleWait.h"
+#include "platform/Terminal.h"
+
 #include <cstdlib>
 #include <iostream>
-#include <unistd.h>
 
 void consolePause() {
-    if (!isatty(STDIN_FILENO))
+    if (!standardInputIsTerminal())
         return;
-    // The prompt goes to standard error so standard output carries only the program's own lines.
-    std::cerr << "Press Enter to continue . . ." << std::flush;
-    int c;
-    do {
-        c = std::getchar();
-    } while (c != '\n' && c != EOF);
+    waitForConsoleKey();
 }
 
 void fatalExit(const std::string& message, int status, bool pause, const std::string& detail) {

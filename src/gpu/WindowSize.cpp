@@ -2,9 +2,10 @@
 
 #include <GL/glew.h>
 
+#include "platform/Memory.h"
 #include <algorithm>
+
 #include <cstdint>
-#include <unistd.h>
 
 bool windowSizeFitsMachine(int width, int height, std::uint64_t memoryBytes) {
     if (width < 1 || height < 1 || width > maxWindowSide || height > maxWindowSide)
@@ -31,11 +32,8 @@ SizeChange sizeChange(int currentWidth, int currentHeight, int width, int height
 }
 
 std::uint64_t physicalMemoryBytes() {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return UINT64_MAX; // unknown: only the fixed side limit applies
-    return std::uint64_t(pages) * std::uint64_t(pageSize);
+    const std::uint64_t installed = installedMemoryBytes();
+    return installed > 0 ? installed : UINT64_MAX; // unknown: only the fixed side limit applies
 }
 
 GlSizeLimits queryGlSizeLimits() {

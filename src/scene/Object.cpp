@@ -1,5 +1,7 @@
 #include "scene/Object.h"
 
+#include "platform/Random.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -9,12 +11,12 @@ Object::Object() {
     startRadius = 3.0f;
     radius = startRadius;
     angle = 0.0f;
-    // Never seeded on purpose: every run shows the same lights.
-    const float s = static_cast<float>(std::rand() % 100) / 10000.0f;
+    // Never seeded on purpose: every run, on every system, shows the same lights.
+    const float s = static_cast<float>(nextRandom() % 100) / 10000.0f;
     angularSpeed = 0.01f + s;
     shrinkSpeed = s / 10.0f + 0.001f;
     for (int channel = 0; channel < 3; ++channel)
-        color.push_back(static_cast<float>(std::rand() % 100) / 100.0f);
+        color.push_back(static_cast<float>(nextRandom() % 100) / 100.0f);
     y = 0.25f;
     restart();
 }

@@ -1,4 +1,5 @@
 #include "scene/Object.h"
+#include "platform/Random.h"
 
 #include <gtest/gtest.h>
 
@@ -57,11 +58,11 @@ TEST(MovingLight, RestartsAtTheRimWhenItReachesTheAxis) {
 
 TEST(MovingLight, SpeedAndColourFollowTheUnseededGenerator) {
     // Before any srand call, rand() behaves as after srand(1).
-    std::srand(1);
+    seedRandom(1);
     std::vector<int> draws(4 * 50);
     for (int& d : draws)
-        d = std::rand();
-    std::srand(1);
+        d = nextRandom();
+    seedRandom(1);
     for (int i = 0; i < 50; ++i) {
         SCOPED_TRACE(i);
         Object o;

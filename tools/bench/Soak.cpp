@@ -4,16 +4,14 @@
 #include "Stats.h"
 #include "Timeline.h"
 #include "app/DebugOutput.h"
+#include "platform/Memory.h"
 #include "render/Game.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <iostream>
 #include <vector>
 
@@ -33,10 +31,14 @@ void GLAPIENTRY countingCallback(GLenum source, GLenum type, GLuint id, GLenum s
 }
 
 bool installCountingCallback(DebugMessages& counts) {
+    const DebugEntry offered = currentDebugEntry();
     const auto core =
-        reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKPROC>(glfwGetProcAddress("glDebugMessageCallback"));
-    const auto arb =
-        reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKARBPROC>(glfwGetProcAddress("glDebugMessageCallbackARB"));
+        offered == DebugEntry::Core
+            ? reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKPROC>(glfwGetProcAddress("glDebugMessageCallback"))
+            : nullptr;
+    const auto arb = offered == DebugEntry::Arb ? reinterpret_cast<PFNGLDEBUGMESSAGECALLBACKARBPROC>(
+                                                      glfwGetProcAddress("glDebugMessageCallbackARB"))
+                                                : nullptr;
     if (core)
         core(countingCallback, &counts);
     else if (arb)
@@ -47,12 +49,9 @@ bool installCountingCallback(DebugMessages& counts) {
     return true;
 }
 
-// Resident set size in MB, from /proc/self/statm (its second field, in pages).
+// Resident set size in MB.
 double residentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    double pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+    return static_cast<double>(residentMemoryBytes()) / (1024.0 * 1024.0);
 }
 
 // One frame as the demo's loop runs it; returns how many GL errors it left pending.

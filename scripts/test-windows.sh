@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Runs the Windows build (scripts/build-windows.sh) under Wine on a virtual display, with a Wine
+# prefix of its own in build-windows/wine-prefix:
+# - unit_tests.exe;
+# - bench.exe's captures at 3 s and 20 s against tests/reference (which the Linux build matches
+#   pixel for pixel, see tests/e2e/picture_regression.sh): PSNR 40 dB or better;
+# - demo.exe 640 384 opens its window, F12 saves a screenshot, Escape ends with status 0;
+#   demo.exe abc 48 ends with status 1, and a demo started where ../Quarnvale is missing with
+#   255, each with its line.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+out="$root/build-windows"
+for exe in demo bench unit_tests; do
+  [ -f "$out/$exe.exe" ] || { echo "no $out/$exe.exe: run scripts/build-windows.sh first" >&2; exit 1; }
+done
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" bash "$0" "$@"
+fi
+
+export WINEPREFIX="$out/wine-prefix"
+# Quiet, and a crash ends the program (exit code 5) instead of starting Wine's debugger; no .NET
+# or HTML engine is wanted (their absence would otherwise open install dialogs).
+export WINEDEBUG=-all WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
+scratch="$(mktemp -d)"
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+step() { echo "== $* ($SECONDS s)"; }
+
+step "Wine prefix"
+wine cmd /c exit >/dev/null 2>&1 || true # creates the prefix on the first run (about 10 s)
+
+step "unit_tests.exe"
+cd "$out"
+wine unit_tests.exe --gtest_brief=1 </dev/null >"$scratch/unit.log" 2>&1 || {
+  cat "$scratch/unit.log"
+  fail "unit_tests.exe"
+}
+tail -n 2 "$scratch/unit.log"
+
+step "bench.exe captures"
+wine bench.exe --size 640x384 --frames 0 --capture 3,20 --capture-dir "$scratch/bench" </dev/null \
+  >"$scratch/bench.log" 2>&1 || { cat "$scratch/bench.log"; fail "bench.exe"; }
+for t in 3 20; do
+  capture="$scratch/bench/final-t$t.png"
+  if [ ! -s "$capture" ]; then
+    fail "bench.exe made no capture at t = $t"
+    continue
+  fi
+  # compare prints "inf" for identical pictures, and exits 1 when they differ at all.
+  psnr="$(compare -metric PSNR "$capture" "$root/tests/reference/final-t$t.png" null: 2>&1 || true)"
+  echo "t = $t s: PSNR $psnr dB against the Linux build's picture"
+  awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p + 0 >= 40) }' || fail "t = $t: PSNR $psnr dB, below 40"
+done
+
+step "demo.exe: window, F12, Escape"
+run="$scratch/run"
+mkdir -p "$run"
+rm -f "$out"/screenshot-*.png # the demo saves into its working folder, build-windows/
+wine "$out/demo.exe" 640 384 </dev/null >"$run/stdout" 2>"$run/stderr" &
+pid=$!
+pids+=("$pid")
+window=""
+for _ in $(seq 600); do # up to 60 s: the first start compiles every shader on llvmpipe
+  window="$(xdotool search --name '^Demo$' 2>/dev/null | head -n 1 || true)"
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  fail "demo.exe showed no window"
+  cat "$run/stdout" "$run/stderr"
+else
+  sleep 2
+  xdotool key --window "$window" F12
+  for _ in $(seq 300); do
+    grep -q "^Screenshot saved: " "$run/stdout" && break
+    sleep 0.1
+  done
+  grep -q "^Screenshot saved: screenshot-0001.png" "$run/stdout" || fail "F12 saved nothing: [$(cat "$run/stdout")]"
+  size="$(identify -format '%wx%h' "$out/screenshot-0001.png" 2>/dev/null || true)"
+  [ "$size" = 640x384 ] || fail "the screenshot is not a 640 x 384 picture: [$size]"
+  rm -f "$out"/screenshot-*.png
+  xdotool key --window "$window" Escape
+  status=""
+  for _ in $(seq 300); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      status=0
+      wait "$pid" || status=$?
+      break
+    fi
+    sleep 0.1
+  done
+  [ "$status" = 0 ] || fail "Escape: status ${status:-none (still running after 30 s)}"
+  grep -q "GL ERROR DETECTED" "$run/stdout" && fail "the run raised GL errors: [$(cat "$run/stdout")]"
+fi
+
+step "demo.exe: failures"
+cd "$out"
+status=0
+wine demo.exe abc 48 </dev/null >"$scratch/abc.log" 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "demo.exe abc 48: status $status, expected 1"
+grep -q "^Fail in first command line!" "$scratch/abc.log" || fail "demo.exe abc 48 printed [$(cat "$scratch/abc.log")]"
+# Run from a folder without ../Quarnvale: the first shader file is missing.
+mkdir -p "$scratch/nowhere/below"
+cd "$scratch/nowhere/below"
+status=0
+wine "$out/demo.exe" </dev/null >"$scratch/missing.log" 2>/dev/null || status=$?
+[ "$status" -eq 255 ] || fail "without ../Quarnvale: status $status, expected 255"
+grep -q "^Failed to open shader file: ../Quarnvale/Shader/pointlightdepth1.vert" "$scratch/missing.log" ||
+  fail "without ../Quarnvale: printed [$(cat "$scratch/missing.log")]"
+
+step "done"
+[ "$failures" -eq 0 ] || { echo "$failures Windows check(s) failed"; exit 1; }
+echo "Windows build under Wine: ok"
