@@ -18,6 +18,7 @@
 #include "render/HudText.h"
 #include "render/Overlay.h"
 #include "render/PassClock.h"
+#include "render/RenderScale.h"
 
 #include <cstdint>
 #include <iostream>
@@ -108,7 +109,8 @@ int main(int argc, char* argv[]) {
     int panelScreenshots = 0; // asked for by the panel's button, taken with the next frame
     // Shader files edited while the demo runs are rebuilt within the frame loop; F5 rebuilds all.
     ShaderWatcher shaderWatcher;
-    ScreenshotWriter screenshots; // F12: read back here, encoded and written by its own thread
+    ScreenshotWriter screenshots;          // F12: read back here, encoded and written by its own thread
+    RenderScaleController scaleController; // moves the render scale while a frame-rate target is set
 
     while (!glfwWindowShouldClose(window)) {
         // A minimised or zero-sized window shows nothing: nothing is drawn, and the loop sleeps
@@ -133,6 +135,8 @@ int main(int argc, char* argv[]) {
         const double currentTime = glfwGetTime();
         game->deltaTime = currentTime - lastTime;
         lastTime = currentTime;
+        game->settings.renderScale = scaleController.frameDone(
+            game->deltaTime * 1000.0, game->settings.targetFps, game->settings.renderScale);
 
         glfwPollEvents();
         if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS)
@@ -185,7 +189,10 @@ int main(int argc, char* argv[]) {
                                      TargetView::name(game->shownView()),
                                      game->controls->cameraFlight,
                                      game->flightTime(),
-                                     game->paused};
+                                     game->paused,
+                                     game->settings.renderScale,
+                                     game->frameWidth,
+                                     game->frameHeight};
             text.draw(overlay->lines(state), 8, overlayTop, textScale, game->screenWidth, game->screenHeight);
         }
         screenshots.take(game->screenWidth, game->screenHeight, inspect.screenshots);

@@ -12,6 +12,9 @@ constexpr float maxLightSpeed = 10.0f;
 constexpr float maxParallaxScale = 0.2f;
 constexpr float maxBloomStrength = 10.0f;
 constexpr float maxExposure = 16.0f;
+constexpr float minRenderScale = 0.25f;
+constexpr int minTargetFps = 10;
+constexpr int maxTargetFps = 240;
 
 bool parseFloat(const std::string& text, float low, float high, float& out) {
     char* end = nullptr;
@@ -58,7 +61,8 @@ const char* onOff(bool value) {
 bool RenderSettings::operator==(const RenderSettings& o) const {
     return lights == o.lights && lightSpeed == o.lightSpeed && shadows == o.shadows &&
            normalMaps == o.normalMaps && parallax == o.parallax && parallaxScale == o.parallaxScale &&
-           bloom == o.bloom && bloomStrength == o.bloomStrength && exposure == o.exposure && view == o.view;
+           bloom == o.bloom && bloomStrength == o.bloomStrength && exposure == o.exposure && view == o.view &&
+           renderScale == o.renderScale && targetFps == o.targetFps;
 }
 
 const std::vector<SettingInfo>& settingNames() {
@@ -74,6 +78,8 @@ const std::vector<SettingInfo>& settingNames() {
         {"bloom-strength", "0-10"},
         {"exposure", "0.01-16"},
         {"view", "1-9"},
+        {"render-scale", "0.25-1"},
+        {"target-fps", "0 (off) or 10-240"},
     };
     return names;
 }
@@ -102,6 +108,11 @@ bool applySetting(RenderSettings& settings, const std::string& name, const std::
         ok = parseFloat(value, 0.01f, maxExposure, s.exposure);
     else if (name == "view")
         ok = parseInt(value, 1, 9, s.view);
+    else if (name == "render-scale")
+        ok = parseFloat(value, minRenderScale, 1.0f, s.renderScale);
+    else if (name == "target-fps")
+        ok = parseInt(value, 0, maxTargetFps, s.targetFps) &&
+             (s.targetFps == 0 || s.targetFps >= minTargetFps);
     else {
         error = "unknown setting '" + name + "'";
         return false;
@@ -160,6 +171,10 @@ std::string settingValue(const RenderSettings& s, const std::string& name) {
         return number(s.exposure);
     if (name == "view")
         return std::to_string(s.view);
+    if (name == "render-scale")
+        return number(s.renderScale);
+    if (name == "target-fps")
+        return std::to_string(s.targetFps);
     return std::string();
 }
 

@@ -21,8 +21,10 @@ struct RenderSettings {
     float parallaxScale = 0.04f; // depth of the relief in texture-coordinate units
     bool bloom = true;           // off: no blur passes, the composite adds nothing
     float bloomStrength = 1.4f;
-    float exposure = 1.15f; // linear light is scaled by this before the tone curve
-    int view = 1;           // what the window shows, as the keys 1-9 choose it
+    float exposure = 1.15f;   // linear light is scaled by this before the tone curve
+    int view = 1;             // what the window shows, as the keys 1-9 choose it
+    float renderScale = 1.0f; // share of the window's width and height the scene is drawn at (0.25-1)
+    int targetFps = 0;        // frame rate the render scale is moved to hold; 0: off
 
     bool operator==(const RenderSettings& other) const;
     bool operator!=(const RenderSettings& other) const { return !(*this == other); }

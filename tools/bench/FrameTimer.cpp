@@ -56,4 +56,10 @@ void FrameTimer::runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bo
         firstFrameMs = ms;
     if (record)
         frame.ms.push_back(ms);
+    renderScale = game.settings.renderScale;
+    frameWidth = game.frameWidth;
+    frameHeight = game.frameHeight;
+    const float next = scaleController.frameDone(ms, game.settings.targetFps, renderScale);
+    scaleChanges += next != renderScale;
+    game.settings.renderScale = next;
 }
