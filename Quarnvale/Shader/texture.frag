@@ -4,12 +4,8 @@
 // areas approach white smoothly instead of clipping. The lit image has the window's size and
 // is read texel by texel; the glow has half its size and is read bilinearly, each window
 // pixel at its own position inside it.
-// Built with STRETCH, for targets drawn smaller than the window (a render scale below 1): the
-// lit image is read bilinearly too, each window pixel at its place in it, so both images are
-// stretched over the whole window.
 // In: gl_FragCoord; samplers "renderedTexture" (lit image) and "gaussianTexture" (blurred glow);
-// "bloomStrength" scales the glow (0 adds nothing); with STRETCH "windowToFrame" (the targets'
-// size over the window's, per axis).
+// "bloomStrength" scales the glow (0 adds nothing).
 
 uniform sampler2D renderedTexture;
 uniform sampler2D gaussianTexture;
@@ -18,19 +14,9 @@ uniform float bloomStrength;
 
 out vec4 fragColor;
 
-#ifdef STRETCH
-uniform vec2 windowToFrame;
-#endif
-
 void main() {
-#ifdef STRETCH
-    vec2 framePosition = gl_FragCoord.xy * windowToFrame;
-    vec3 scene = texture(renderedTexture, framePosition / vec2(textureSize(renderedTexture, 0))).rgb;
-    vec2 glowCoord = framePosition / (2.0 * vec2(textureSize(gaussianTexture, 0)));
-#else
     vec3 scene = texelFetch(renderedTexture, ivec2(gl_FragCoord.xy), 0).rgb;
     vec2 glowCoord = gl_FragCoord.xy / (2.0 * vec2(textureSize(gaussianTexture, 0)));
-#endif
     vec3 glow = min(texture(gaussianTexture, glowCoord).rgb * bloomStrength, vec3(1.0));
     fragColor = vec4(1.0 - (1.0 - scene) * (1.0 - glow), 1.0);
 }

@@ -128,7 +128,9 @@ void PostProcessing::releaseTargets() {
     glDeleteTextures(2, pingpongColorbuffers);
     glDeleteRenderbuffers(1, &rboId);
     glDeleteRenderbuffers(2, pingpongRboId);
-    sceneFBO = renderedTexture = brightTexture = rboId = 0;
+    glDeleteFramebuffers(1, &scaledFBO);
+    glDeleteTextures(1, &scaledTexture);
+    sceneFBO = renderedTexture = brightTexture = rboId = scaledFBO = scaledTexture = 0;
     pingpongFBO[0] = pingpongFBO[1] = pingpongColorbuffers[0] = pingpongColorbuffers[1] = 0;
     pingpongRboId[0] = pingpongRboId[1] = 0;
 }
@@ -145,13 +147,16 @@ void PostProcessing::setWindowSize(int newWindowWidth, int newWindowHeight) {
     windowHeight = newWindowHeight;
 }
 
-Shader* PostProcessing::stretchProgram(const Shader& shader) {
-    // Rebuilt when the composite program is another one (its files or defines differ).
-    const std::string defines = shader.defines() + "#define STRETCH\n";
-    if (!stretchShader || stretchShader->files() != shader.files() || stretchShader->defines() != defines)
-        stretchShader =
-            std::make_unique<Shader>(shader.files().front(), shader.files().back(), ShaderDefines{defines});
-    return stretchShader.get();
+void PostProcessing::createScaledTarget() {
+    glGenTextures(1, &scaledTexture);
+    glBindTexture(GL_TEXTURE_2D, scaledTexture);
+    allocateRGBA8(width, height);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffers(1, &scaledFBO);
+    glBindFramebuffer(GL_FRAMEBUFFER, scaledFBO);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scaledTexture, 0);
 }
 
 void PostProcessing::drawQuad() {
@@ -208,22 +213,13 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
 void PostProcessing::composite(Shader* shader) {
     const OpaqueQuadState opaque;
     glBindVertexArray(screenQuadVAO);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
     const bool stretch = scaled();
-    glViewport(0, 0, stretch ? windowWidth : width, stretch ? windowHeight : height);
+    if (stretch && !scaledFBO)
+        createScaledTarget();
+    glBindFramebuffer(GL_FRAMEBUFFER, stretch ? scaledFBO : 0);
+    glViewport(0, 0, width, height);
     // No clear: the opaque quad replaces every pixel of the window, whatever was there.
 
-    if (stretch) {
-        // The caller set the glow's strength on its program; the variant takes the same.
-        GLfloat bloomStrength = 0.0f;
-        glGetUniformfv(shader->program, glGetUniformLocation(shader->program, "bloomStrength"),
-                       &bloomStrength);
-        shader = stretchProgram(*shader);
-        shader->use();
-        glUniform1f(glGetUniformLocation(shader->program, "bloomStrength"), bloomStrength);
-        glUniform2f(glGetUniformLocation(shader->program, "windowToFrame"), float(width) / float(windowWidth),
-                    float(height) / float(windowHeight));
-    }
     shader->use();
     const GLint renderedLocation = glGetUniformLocation(shader->program, "renderedTexture");
     const GLint gaussianLocation = glGetUniformLocation(shader->program, "gaussianTexture");
@@ -231,8 +227,6 @@ void PostProcessing::composite(Shader* shader) {
 
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, renderedTexture);
-    if (stretch)
-        glBindSampler(0, linearSampler);
     glUniform1i(renderedLocation, 0);
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, blurResult());
@@ -241,7 +235,14 @@ void PostProcessing::composite(Shader* shader) {
 
     drawQuad();
     glBindSampler(1, 0);
-    if (stretch)
-        glBindSampler(0, 0);
     glBindVertexArray(0);
+    if (!stretch)
+        return;
+    // Linear filtering over the whole window; the text and the panel are drawn after this,
+    // at the window's own resolution.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, scaledFBO);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, windowWidth, windowHeight);
 }

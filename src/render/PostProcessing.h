@@ -9,17 +9,14 @@
 // takes those averages for free with one bilinear look-up at each block's centre; the
 // composite spreads the blur back over the window with bilinear filtering.
 //
-// Drawn at a render scale below 1, every target has the smaller size and the composite
-// stretches them over the window itself: a variant of its program reads the lit image
-// bilinearly at each window pixel's place in it. At the window's own size the described
-// program reads it texel by texel, as it always did.
+// Drawn at a render scale below 1, every target has the smaller size; the composite then
+// goes into one more target of that size, which a linear blit stretches over the window.
+// At the window's own size that target does not exist and the composite draws straight in.
 
 #include "gpu/Shader.h"
 #include "render/PassObserver.h"
 
 #include <GL/glew.h>
-
-#include <memory>
 
 class PostProcessing {
 public:
@@ -76,11 +73,11 @@ public:
     // Bilinear, clamped to the edge: bound to the blur's and the composite's units while they
     // read the bright image and the blur (the textures themselves stay nearest-filtered).
     GLuint linearSampler = 0;
-    // The composite program's stretching variant ("#define STRETCH"), built from the same files
-    // on the first frame drawn below the window's size.
-    std::unique_ptr<Shader> stretchShader;
+    // The composite at the targets' size, made on the first scaled frame after the targets.
+    GLuint scaledFBO = 0;
+    GLuint scaledTexture = 0;
 
 private:
     void drawQuad();
-    Shader* stretchProgram(const Shader& shader);
+    void createScaledTarget();
 };

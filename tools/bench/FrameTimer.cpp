@@ -42,12 +42,19 @@ void FrameTimer::runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bo
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glfwPollEvents();
 
-    observedPass(this, "update", [&] { timeline.advance(timeline.frameStep()); });
-    PassObserver* const previous = game.passObserver;
-    game.passObserver = this;
-    game.render();
-    game.passObserver = previous;
-    observedPass(this, "swap", [&] { glfwSwapBuffers(window); });
+    if (wholeFrames) {
+        timeline.advance(timeline.frameStep());
+        game.render();
+        glfwSwapBuffers(window);
+        glFinish();
+    } else {
+        observedPass(this, "update", [&] { timeline.advance(timeline.frameStep()); });
+        PassObserver* const previous = game.passObserver;
+        game.passObserver = this;
+        game.render();
+        game.passObserver = previous;
+        observedPass(this, "swap", [&] { glfwSwapBuffers(window); });
+    }
 
     if (glGetError() != GL_NO_ERROR)
         ++glErrors;

@@ -39,6 +39,9 @@ public:
     int frameHeight = 0;
     int scaleChanges = 0;
     RenderScaleController scaleController;
+    // Times whole frames only, as the demo runs them: no pass observer and no glFinish between
+    // passes, so the main thread's work overlaps the rasterizer's; no pass table.
+    bool wholeFrames = false;
 
 private:
     FinishingStopwatch stopwatch;

@@ -21,8 +21,9 @@ struct BenchOptions {
     double maxMeanDiff = 1.5;        // mean absolute channel difference allowed, 0-255 scale
     double maxBadPixelShare = 0.002; // share of pixels allowed to differ by more than badPixelDiff
     int badPixelDiff = 48;
-    RenderSettings settings; // --set name=value,...; --view N is settings.view
-    int soakFrames = 0;      // > 0: a soak of this many frames from `start` instead of the timing
+    RenderSettings settings;  // --set name=value,...; --view N is settings.view
+    int soakFrames = 0;       // > 0: a soak of this many frames from `start` instead of the timing
+    bool wholeFrames = false; // time whole frames only, without a glFinish between passes
 };
 
 // Fills `options` from argv. On a bad argument returns false with a one-line `error`.
