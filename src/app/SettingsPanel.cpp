@@ -188,7 +188,8 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
         if (ImGui::Checkbox("paused (P)", &paused))
             requests.togglePause = true;
     }
-    if (ImGui::CollapsingHeader("Render scale", ImGuiTreeNodeFlags_DefaultOpen)) {
+    // Closed at first: open, it would push the frame-time graph off a window of 540 lines.
+    if (ImGui::CollapsingHeader("Render scale")) {
         // While a frame rate is held the slider shows the controller's choice and is not the user's.
         const bool held = settings.targetFps > 0;
         if (held)
