@@ -49,8 +49,8 @@ void printTable(std::ostream& out, const FrameTimer& timer, const BenchOptions& 
         << std::left << std::setw(14) << "frame" << std::right << std::setw(11) << frameMedian
         << std::setw(10) << percentile(timer.frame.ms, 0.95) << "   ("
         << (frameMedian > 0 ? 1000.0 / frameMedian : 0.0) << " fps)\n"
-        << "render scale: " << timer.renderScale << " (" << timer.frameWidth << " x " << timer.frameHeight
-        << " of " << o.width << " x " << o.height << ")";
+        << "render scale: " << std::setprecision(3) << timer.renderScale << std::setprecision(2) << " ("
+        << timer.frameWidth << " x " << timer.frameHeight << " of " << o.width << " x " << o.height << ")";
     if (o.settings.targetFps > 0)
         out << ", " << timer.scaleChanges << " changes holding " << o.settings.targetFps << " fps";
     out << "\nstart-up to first frame: " << info.startupMs << " ms\n";
