@@ -115,16 +115,25 @@ float RenderScaleController::frameDone(double frameMs, int targetFps, float scal
         return lastReturned;
     }
 
+    if (level == renderscale::topLevel())
+        return lastReturned;
+    // Two ways up: the frames say the next step fits even if all of their time were pixels; or,
+    // after a longer wait, they leave room that a fixed part of the frame (the shadow pass,
+    // the swap) would fill less than the pixels say. The second is a trial: undone, it waits
+    // twice as long next time, like any step up that does not hold.
     const int wait = level + 1 == failedLevel ? failedWait : tuning.upFrames;
-    if (int(judged.size()) > wait)
-        judged.erase(judged.begin(), judged.end() - wait);
-    if (int(judged.size()) == wait && level < renderscale::topLevel()) {
-        const float up = renderscale::levelScale(level + 1);
-        const double grow = double(up) * up / (double(scale()) * scale());
-        if (medianOf(judged) * grow <= budget * tuning.upRoom) {
-            moveTo(level + 1);
-            cameUp = true;
-        }
+    const int trialWait = std::max(wait, tuning.trialFrames);
+    if (int(judged.size()) > trialWait)
+        judged.erase(judged.begin(), judged.end() - trialWait);
+    const float up = renderscale::levelScale(level + 1);
+    const double grow = double(up) * up / (double(scale()) * scale());
+    const bool fits =
+        int(judged.size()) >= wait &&
+        medianOf(std::vector<double>(judged.end() - wait, judged.end())) * grow <= budget * tuning.upRoom;
+    const bool trial = int(judged.size()) == trialWait && medianOf(judged) <= budget * tuning.trialRoom;
+    if (fits || trial) {
+        moveTo(level + 1);
+        cameUp = true;
     }
     return lastReturned;
 }

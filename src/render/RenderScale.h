@@ -37,8 +37,10 @@ int topLevel();
 // Holds a frame-time budget by moving the scale. Fed once per frame with the frame's measured
 // time; steps down after a few frames over budget (as far as the frames say at once), up one
 // step at a time after many frames whose time leaves room for the larger size. A frame cost is
-// taken as proportional to the pixels drawn: that overstates what a step up adds, so a step up
-// never lands over the budget on a steady scene. Should a step up be undone all the same (a
+// taken as proportional to the pixels drawn: that overstates what a step up adds, so such a step
+// up never lands over the budget on a steady scene. Where a fixed part of the frame makes that
+// estimate refuse every step although the frames leave a tenth of the budget free, a step up
+// is tried after a longer wait. Should a step up be undone all the same (a
 // noisy scene, a cost that grows faster than the pixels), the scale goes back to the level
 // below and the wait before climbing to the failed level again doubles with each try.
 class RenderScaleController {
@@ -50,6 +52,8 @@ public:
         double overBudget = 1.05; // a frame longer than budget x this is over budget
         double upRoom = 0.95;     // step up when the larger size's predicted median fits budget x this
         double downAim = 0.95;    // a step down aims at budget x this
+        int trialFrames = 96;     // frames judged before a step up on headroom alone
+        double trialRoom = 0.9;   // the headroom: the median within budget x this
         int maxUpWait = 1536;     // the longest the doubling wait grows to
     };
 

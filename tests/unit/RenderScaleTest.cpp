@@ -136,6 +136,20 @@ TEST(RenderScaleController, StaysWithinItsBoundsAndClimbsBackOneStepAtATime) {
     EXPECT_EQ(light.scales.back(), 1.0f);
 }
 
+TEST(RenderScaleController, WithALargeFixedPartItClimbsFromTheFloorToNearTheBudget) {
+    RenderScaleController controller;
+    fly(controller, 30, 300, [](int) { return Scene{40.0, 60.0}; });
+    // Cheaper now, mostly a fixed part (22 ms): at the floor 26.6 ms, 80 % of the budget, and
+    // each step adds far less than its pixels say.
+    const Scene scene{22.0, 74.0, 0.03};
+    const Flight flight = fly(
+        controller, 30, 3000, [&](int) { return scene; }, renderscale::minScale);
+    const float settled = flight.scales.back();
+    const double ms = scene.fixedMs + scene.pixelMs * settled * settled;
+    EXPECT_NEAR(ms, 1000.0 / 30.0, 0.15 * 1000.0 / 30.0) << "scale " << settled;
+    EXPECT_LE(flight.changes, 8);
+}
+
 TEST(RenderScaleController, AStepUpThatIsUndoneMakesTheNextWaitLonger) {
     // A scene whose every step up costs far more than its pixels say (at 0.5 it meets the
     // budget, above 0.5 it is twice over): each failed step doubles the wait, so over a long
