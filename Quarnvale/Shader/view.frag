@@ -11,15 +11,17 @@
 //           upright (+y up the screen), +y with +z up and -y with -z up; distance from the
 //           light as grey, near = bright, black around them;
 //   mode 5: a half-size target (the blur) at twice its size, texel by texel.
-// Window pixels map 1:1 to the texels of full-size targets.
+// Each window pixel reads the target texel under it: "texelsPerPixel" is 1 when the targets
+// have the window's size, less at a render scale below 1 (the target stretched, nearest).
 // In: gl_FragCoord; samplers "target" (2D) and "shadowCube" (cube); uniforms "mode",
-// "windowSize" (pixels), "nearFar" (the shadow projection's near and far planes), "faceGrid"
-// and "gridOrigin" (mode 4).
+// "windowSize" (pixels), "texelsPerPixel", "nearFar" (the shadow projection's near and far
+// planes), "faceGrid" and "gridOrigin" (mode 4).
 
 uniform sampler2D target;
 uniform samplerCube shadowCube;
 uniform int mode;
 uniform ivec2 windowSize;
+uniform vec2 texelsPerPixel;
 uniform vec2 nearFar;
 uniform ivec3 faceGrid;
 uniform ivec2 gridOrigin;
@@ -53,7 +55,7 @@ vec3 shadowFaces() {
 }
 
 void main() {
-    ivec2 texel = ivec2(gl_FragCoord.xy);
+    ivec2 texel = ivec2(gl_FragCoord.xy * texelsPerPixel);
     vec3 colour;
     if (mode == 4)
         colour = shadowFaces();

@@ -58,6 +58,8 @@ bool Desktop::poll() {
     frameStart = glfwGetTime();
     game.deltaTime = frameStart - lastTime;
     lastTime = frameStart;
+    game.settings.renderScale = scaleController.frameDone(game.deltaTime * 1000.0, game.settings.targetFps,
+                                                          game.settings.renderScale);
     glfwPollEvents();
 
     // The frame follows the framebuffer, whatever resized it (the user, a window manager, full
@@ -113,7 +115,10 @@ void Desktop::render() {
                                  TargetView::name(game.shownView()),
                                  game.controls->cameraFlight,
                                  game.pause.flightTime(),
-                                 game.pause.paused};
+                                 game.pause.paused,
+                                 game.settings.renderScale,
+                                 game.frameWidth,
+                                 game.frameHeight};
         const std::vector<std::string> lines = overlay->lines(state);
         const int top = reloadErrors.empty() ? 8 : 16 + HudText::boxSize(reloadErrors, textScale).y;
         std::optional<PixelRect> cover;
@@ -125,9 +130,9 @@ void Desktop::render() {
     }
     screenshots.take(width, height, screenshotsAsked);
 
-    const PanelRequests asked =
-        panel->draw(game.settings, {game.controls->cameraFlight, game.pause.flightTime(),
-                                    vantor::camera::kFlightSeconds, game.pause.paused, &frameTimes, &reloadErrors});
+    const PanelRequests asked = panel->draw(
+        game.settings, {game.controls->cameraFlight, game.pause.flightTime(), vantor::camera::kFlightSeconds,
+                        game.pause.paused, &frameTimes, &reloadErrors});
     if (asked.toggleFlight)
         game.controls->setFlight(!game.controls->cameraFlight, vantor::Controls::clock());
     if (asked.jumpFlightTo)

@@ -9,6 +9,7 @@
 #include "app/SettingsPanel.h"
 #include "app/ShaderWatcher.h"
 #include "render/HudText.h"
+#include "render/RenderScale.h"
 
 #include <memory>
 #include <string>
@@ -61,5 +62,6 @@ private:
     int screenshotsAsked = 0; // in this frame, by F12 or the panel
     // Shader files edited while the demo runs are rebuilt within the frame loop; F5 rebuilds all.
     ShaderWatcher shaderWatcher;
-    ScreenshotWriter screenshots; // F12: read back here, encoded and written by its own thread
+    ScreenshotWriter screenshots;          // F12: read back here, encoded and written by its own thread
+    RenderScaleController scaleController; // moves the render scale while a frame-rate target is set
 };

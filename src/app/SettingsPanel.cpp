@@ -8,6 +8,8 @@
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
 
+#include "render/RenderScale.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -249,6 +251,21 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
         bool paused = state.paused;
         if (ImGui::Checkbox("paused (P)", &paused))
             requests.togglePause = true;
+    }
+    // Closed at first: open, it would push the frame-time graph off a window of 540 lines.
+    if (ImGui::CollapsingHeader("Render scale")) {
+        // While a frame rate is held the slider shows the controller's choice and is not the user's.
+        const bool held = settings.targetFps > 0;
+        if (held)
+            ImGui::BeginDisabled();
+        ImGui::SliderFloat("render scale", &settings.renderScale, 0.25f, 1.0f, "%.3f");
+        if (held)
+            ImGui::EndDisabled();
+        const renderscale::Size inner = renderscale::internalSize(width, height, settings.renderScale);
+        ImGui::Text("%d x %d of %d x %d", inner.width, inner.height, width, height);
+        int fps = settings.targetFps;
+        if (ImGui::SliderInt("target fps", &fps, 0, 240, fps == 0 ? "off" : "%d"))
+            settings.targetFps = fps == 0 ? 0 : std::max(fps, 10);
     }
     if (ImGui::Button("screenshot (F12)"))
         requests.screenshot = true;

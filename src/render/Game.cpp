@@ -120,6 +120,7 @@ void Game::update(vantor::ControlsFocus focus) {
 }
 
 void Game::render() {
+    fitTargetsToScale();
     const glm::mat4 transPosition = framemath::levelCopyTransform();
 
     // Switched off, the shadow pass leaves the cube as it was; the lighting variant never reads it.
@@ -171,6 +172,8 @@ ViewSources Game::viewSources() const {
     s.quadVAO = quadVAO;
     s.width = screenWidth;
     s.height = screenHeight;
+    s.targetWidth = frameWidth;
+    s.targetHeight = frameHeight;
     return s;
 }
 
@@ -256,7 +259,7 @@ void Game::drawShadowSpheres(bool instanced) {
 
 void Game::geometryPass(const glm::mat4& transPosition) {
     glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
-    glViewport(0, 0, screenWidth, screenHeight);
+    glViewport(0, 0, frameWidth, frameHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     Shader* const shader = geometryProgram();
@@ -293,7 +296,7 @@ void Game::geometryPass(const glm::mat4& transPosition) {
 void Game::copyGBufferDepth() {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, gBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, postProcessing->getFramebuffer());
-    glBlitFramebuffer(0, 0, screenWidth, screenHeight, 0, 0, screenWidth, screenHeight, GL_DEPTH_BUFFER_BIT,
+    glBlitFramebuffer(0, 0, frameWidth, frameHeight, 0, 0, frameWidth, frameHeight, GL_DEPTH_BUFFER_BIT,
                       GL_NEAREST);
 }
 
@@ -344,7 +347,7 @@ void Game::lightingPass() {
     prepareLights();
     copyGBufferDepth();
     glBindFramebuffer(GL_FRAMEBUFFER, postProcessing->getFramebuffer());
-    glViewport(0, 0, screenWidth, screenHeight);
+    glViewport(0, 0, frameWidth, frameHeight);
     const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
     glDrawBuffers(2, buffers);
     glDepthMask(GL_FALSE);

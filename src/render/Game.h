@@ -55,6 +55,9 @@ public:
     // context cannot hold keeps the current one, says so once and returns false; so does a
     // zero size (a minimised window), silently.
     bool resize(int width, int height);
+    // Makes the screen-sized targets the size `settings.renderScale` gives the window, when that
+    // differs from the size they have; `render` calls it first.
+    void fitTargetsToScale();
 
     // Set-up steps.
     void createShadowMap();
@@ -90,6 +93,10 @@ public:
     GLFWwindow* window;
     int screenWidth;
     int screenHeight;
+    // The size the G-buffer, lighting and bloom targets are drawn at: the window's times the
+    // render scale (the window's own at scale 1).
+    int frameWidth = screenWidth;
+    int frameHeight = screenHeight;
     int shadowWidth;
     int shadowHeight;
     GLuint depthMapFBO = 0;

@@ -2,6 +2,7 @@
 // ones remade when the framebuffer changes size, and everything the Game owns released.
 
 #include "render/Game.h"
+#include "render/RenderScale.h"
 
 #include <iostream>
 #include <string>
@@ -63,11 +64,23 @@ bool Game::resize(int width, int height) {
 
     screenWidth = width;
     screenHeight = height;
+    fitTargetsToScale();
+    return true;
+}
+
+void Game::fitTargetsToScale() {
+    // Remade only when the pixel count changes: the controller moves the scale in whole steps
+    // and holds each for many frames, and a manual scale stays put between drags.
+    postProcessing->setWindowSize(screenWidth, screenHeight);
+    const renderscale::Size size = renderscale::internalSize(screenWidth, screenHeight, settings.renderScale);
+    if (size.width == frameWidth && size.height == frameHeight)
+        return;
+    frameWidth = size.width;
+    frameHeight = size.height;
     releaseGBufferTargets();
     createGBufferTargets();
-    if (!postProcessing->resize(width, height))
+    if (!postProcessing->resize(frameWidth, frameHeight))
         std::cout << "Framebuffer not complete!" << std::endl;
-    return true;
 }
 
 void Game::createShadowMap() {
@@ -155,8 +168,8 @@ void Game::createGBufferTargets() {
     for (int i = 0; i < 3; ++i) {
         glGenTextures(1, layout[i].texture);
         glBindTexture(GL_TEXTURE_2D, *layout[i].texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, layout[i].internalFormat, screenWidth, screenHeight, 0,
-                     layout[i].format, layout[i].type, nullptr);
+        glTexImage2D(GL_TEXTURE_2D, 0, layout[i].internalFormat, frameWidth, frameHeight, 0, layout[i].format,
+                     layout[i].type, nullptr);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, *layout[i].texture,
@@ -168,7 +181,7 @@ void Game::createGBufferTargets() {
 
     glGenRenderbuffers(1, &rboDepth);
     glBindRenderbuffer(GL_RENDERBUFFER, rboDepth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, screenWidth, screenHeight);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, frameWidth, frameHeight);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboDepth);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         std::cout << "Framebuffer not complete!" << std::endl;

@@ -80,6 +80,9 @@ std::vector<std::string> Overlay::lines(const OverlayState& state) const {
     }
 
     out.push_back(format("%d x %d  view %s", state.width, state.height, state.viewName.c_str()));
+    if (state.frameWidth > 0)
+        out.push_back(
+            format("render scale %.3g  %d x %d", state.renderScale, state.frameWidth, state.frameHeight));
     out.push_back(format("flight %s  t %.1f s", state.flight ? "on" : "off", state.flightTime));
     if (state.paused)
         out.push_back("paused");

@@ -14,6 +14,10 @@ struct OverlayState {
     bool flight = false;
     double flightTime = 0; // seconds
     bool paused = false;
+    // The render scale and the size the scene is drawn at; no line for them while frameWidth is 0.
+    float renderScale = 1.0f;
+    int frameWidth = 0;
+    int frameHeight = 0;
 };
 
 // A rectangle of the window in pixels from its top left; right and bottom lie just outside it.
@@ -52,6 +56,7 @@ public:
     //   "<fps> fps  <ms> ms/frame"
     //   "pass ms (glFinish-timed)" and one line per pass, in the order first seen
     //   "<width> x <height>  view <name>"
+    //   "render scale <scale>  <frameWidth> x <frameHeight>" (when frameWidth is set)
     //   "flight on|off  t <seconds> s"
     //   "paused" (only when paused)
     // Before the first window is full the times read "--".

@@ -128,7 +128,9 @@ void PostProcessing::releaseTargets() {
     glDeleteTextures(2, pingpongColorbuffers);
     glDeleteRenderbuffers(1, &rboId);
     glDeleteRenderbuffers(2, pingpongRboId);
-    sceneFBO = renderedTexture = brightTexture = rboId = 0;
+    glDeleteFramebuffers(1, &scaledFBO);
+    glDeleteTextures(1, &scaledTexture);
+    sceneFBO = renderedTexture = brightTexture = rboId = scaledFBO = scaledTexture = 0;
     pingpongFBO[0] = pingpongFBO[1] = pingpongColorbuffers[0] = pingpongColorbuffers[1] = 0;
     pingpongRboId[0] = pingpongRboId[1] = 0;
 }
@@ -138,6 +140,23 @@ bool PostProcessing::resize(int newWidth, int newHeight) {
     width = newWidth;
     height = newHeight;
     return createTargets();
+}
+
+void PostProcessing::setWindowSize(int newWindowWidth, int newWindowHeight) {
+    windowWidth = newWindowWidth;
+    windowHeight = newWindowHeight;
+}
+
+void PostProcessing::createScaledTarget() {
+    glGenTextures(1, &scaledTexture);
+    glBindTexture(GL_TEXTURE_2D, scaledTexture);
+    allocateRGBA8(width, height);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffers(1, &scaledFBO);
+    glBindFramebuffer(GL_FRAMEBUFFER, scaledFBO);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scaledTexture, 0);
 }
 
 void PostProcessing::drawQuad() {
@@ -194,7 +213,10 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
 void PostProcessing::composite(Shader* shader) {
     const OpaqueQuadState opaque;
     glBindVertexArray(screenQuadVAO);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    const bool stretch = scaled();
+    if (stretch && !scaledFBO)
+        createScaledTarget();
+    glBindFramebuffer(GL_FRAMEBUFFER, stretch ? scaledFBO : 0);
     glViewport(0, 0, width, height);
     // No clear: the opaque quad replaces every pixel of the window, whatever was there.
 
@@ -214,4 +236,13 @@ void PostProcessing::composite(Shader* shader) {
     drawQuad();
     glBindSampler(1, 0);
     glBindVertexArray(0);
+    if (!stretch)
+        return;
+    // Linear filtering over the whole window; the text and the panel are drawn after this,
+    // at the window's own resolution.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, scaledFBO);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, windowWidth, windowHeight);
 }

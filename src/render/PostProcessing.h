@@ -8,6 +8,10 @@
 // the full-size blur (up to 8-bit rounding), at a quarter of the pixels. The first pass
 // takes those averages for free with one bilinear look-up at each block's centre; the
 // composite spreads the blur back over the window with bilinear filtering.
+//
+// Drawn at a render scale below 1, every target has the smaller size; the composite then
+// goes into one more target of that size, which a linear blit stretches over the window.
+// At the window's own size that target does not exist and the composite draws straight in.
 
 #include "gpu/Shader.h"
 #include "render/PassObserver.h"
@@ -27,6 +31,9 @@ public:
     bool createTargets();
     void releaseTargets();
     bool resize(int newWidth, int newHeight);
+    // The window the composite fills; the targets' size when never set.
+    void setWindowSize(int newWindowWidth, int newWindowHeight);
+    bool scaled() const { return width != windowWidth || height != windowHeight; }
 
     GLuint getFramebuffer() const { return sceneFBO; }
     // The texture holding the last blur's result.
@@ -40,11 +47,14 @@ public:
     // the previous pass's target. Leaves `horizontal` as it found it. Expects the depth test
     // and blending off, as `blur` sets them.
     void blurPass(Shader* shader, bool firstPass);
-    // The lit image plus the last blur result into the window (framebuffer 0).
+    // The lit image plus the last blur result into the window (framebuffer 0), stretched over
+    // the whole window when the targets are smaller.
     void composite(Shader* shader);
 
     int width;
     int height;
+    int windowWidth = width;
+    int windowHeight = height;
     // Size of the ping-pong targets: half the scene's, rounded up.
     int blurWidth = 0;
     int blurHeight = 0;
@@ -63,7 +73,11 @@ public:
     // Bilinear, clamped to the edge: bound to the blur's and the composite's units while they
     // read the bright image and the blur (the textures themselves stay nearest-filtered).
     GLuint linearSampler = 0;
+    // The composite at the targets' size, made on the first scaled frame after the targets.
+    GLuint scaledFBO = 0;
+    GLuint scaledTexture = 0;
 
 private:
     void drawQuad();
+    void createScaledTarget();
 };

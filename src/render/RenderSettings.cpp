@@ -37,6 +37,14 @@ SettingInfo numberKnob(const char* name, float RenderSettings::*member, double l
     return info;
 }
 
+// A whole number in low..high, or 0 for off.
+SettingInfo offOrCountKnob(const char* name, int RenderSettings::*member, int low, int high) {
+    SettingInfo info = countKnob(name, member, low, high, false);
+    info.zeroIsOff = true;
+    info.range = "0 (off) or " + info.range;
+    return info;
+}
+
 SettingInfo switchKnob(const char* name, bool RenderSettings::*member) {
     SettingInfo info;
     info.name = name;
@@ -95,7 +103,8 @@ bool parseSwitch(const std::string& text, bool& out) {
 bool RenderSettings::operator==(const RenderSettings& o) const {
     return lights == o.lights && lightSpeed == o.lightSpeed && shadows == o.shadows &&
            normalMaps == o.normalMaps && parallax == o.parallax && parallaxScale == o.parallaxScale &&
-           bloom == o.bloom && bloomStrength == o.bloomStrength && exposure == o.exposure && view == o.view;
+           bloom == o.bloom && bloomStrength == o.bloomStrength && exposure == o.exposure && view == o.view &&
+           renderScale == o.renderScale && targetFps == o.targetFps;
 }
 
 const std::vector<SettingInfo>& settingNames() {
@@ -112,6 +121,8 @@ const std::vector<SettingInfo>& settingNames() {
         numberKnob("bloom-strength", &RenderSettings::bloomStrength, 0.0, 10.0, true),
         numberKnob("exposure", &RenderSettings::exposure, 0.01, 16.0, true),
         countKnob("view", &RenderSettings::view, 1, 9, false),
+        numberKnob("render-scale", &RenderSettings::renderScale, 0.25, 1.0, false),
+        offOrCountKnob("target-fps", &RenderSettings::targetFps, 10, 240),
     };
     return names;
 }
@@ -131,7 +142,10 @@ bool applySetting(RenderSettings& settings, const std::string& name, const std::
         return false;
     }
     RenderSettings s = settings;
-    const bool ok = info->count    ? parseCount(value, info->low, info->high, s.*info->count)
+    if (info->zeroIsOff && value == "0")
+        s.*info->count = 0;
+    const bool ok = info->zeroIsOff && value == "0" ? true
+                    : info->count                   ? parseCount(value, info->low, info->high, s.*info->count)
                     : info->number ? parseNumber(value, info->low, info->high, s.*info->number)
                                    : parseSwitch(value, s.*info->flag);
     if (!ok) {
@@ -170,7 +184,8 @@ RenderSettings settingsWithinRanges(const RenderSettings& edited, const RenderSe
     RenderSettings s = edited;
     for (const SettingInfo& info : settingNames()) {
         if (info.count) {
-            s.*info.count = std::clamp(s.*info.count, int(info.low), int(info.high));
+            int& value = s.*info.count;
+            value = info.zeroIsOff && value <= 0 ? 0 : std::clamp(value, int(info.low), int(info.high));
         } else if (info.number) {
             float& value = s.*info.number;
             if (!std::isfinite(value))

@@ -22,8 +22,10 @@ struct RenderSettings {
     float parallaxScale = 0.04f; // depth of the relief in texture-coordinate units
     bool bloom = true;           // off: no blur passes, the composite adds nothing
     float bloomStrength = 1.4f;
-    float exposure = 1.15f; // linear light is scaled by this before the tone curve
-    int view = 1;           // what the window shows, as the keys 1-9 choose it
+    float exposure = 1.15f;   // linear light is scaled by this before the tone curve
+    int view = 1;             // what the window shows, as the keys 1-9 choose it
+    float renderScale = 1.0f; // share of the window's width and height the scene is drawn at (0.25-1)
+    int targetFps = 0;        // frame rate the render scale is moved to hold; 0: off
 
     bool operator==(const RenderSettings& other) const;
     bool operator!=(const RenderSettings& other) const { return !(*this == other); }
@@ -40,7 +42,8 @@ struct SettingInfo {
     // The range spans decades (its top is 100 times its first step or more): a slider over it
     // is logarithmic, or the default would sit in its first few pixels.
     bool wide = false;
-    std::string range; // as a usage text says it: "0-1000", "on|off", ...
+    bool zeroIsOff = false; // a count that also takes 0, below its range, for off
+    std::string range;      // as a usage text says it: "0-1000", "on|off", ...
 };
 // Every knob, in the order the bench's usage and its JSON list them.
 const std::vector<SettingInfo>& settingNames();

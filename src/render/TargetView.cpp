@@ -96,6 +96,10 @@ void TargetView::draw(TargetViewId view, const ViewSources& s) {
     const GLuint id = program->program;
     glUniform1i(glGetUniformLocation(id, "mode"), settings[static_cast<int>(view)].mode);
     glUniform2i(glGetUniformLocation(id, "windowSize"), s.width, s.height);
+    // Target texels per window pixel: exactly 1 at the window's size, so each pixel reads its own.
+    const float texelsX = s.targetWidth > 0 && s.width > 0 ? float(s.targetWidth) / float(s.width) : 1.0f;
+    const float texelsY = s.targetHeight > 0 && s.height > 0 ? float(s.targetHeight) / float(s.height) : 1.0f;
+    glUniform2f(glGetUniformLocation(id, "texelsPerPixel"), texelsX, texelsY);
     glUniform2f(glGetUniformLocation(id, "nearFar"), s.nearPlane, s.farPlane);
     const ShadowFaceGrid grid = shadowFaceGrid(s.width, s.height);
     glUniform3i(glGetUniformLocation(id, "faceGrid"), grid.columns, grid.rows, grid.cell);

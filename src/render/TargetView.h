@@ -16,14 +16,16 @@ enum class TargetViewId { Final = 1, Position, Normal, Colour, Specular, ShadowC
 
 // What the views read, as the frame left it.
 struct ViewSources {
-    GLuint position = 0, normal = 0, colourSpec = 0; // G-buffer, window-sized
+    GLuint position = 0, normal = 0, colourSpec = 0; // G-buffer, targetWidth x targetHeight
     GLuint shadowCube = 0;
     GLuint shadowSampler = 0; // nearest filtering for the cube
     float nearPlane = 0.0f, farPlane = 1.0f;
-    GLuint lit = 0, bright = 0; // lit-scene target, window-sized
-    GLuint blur = 0;            // half the window's size
+    GLuint lit = 0, bright = 0; // lit-scene target, the G-buffer's size
+    GLuint blur = 0;            // half the G-buffer's size
     GLuint quadVAO = 0;         // full-screen strip, position on attribute 0
     int width = 0, height = 0;  // the window's framebuffer
+    // The G-buffer's size: smaller than the window at a render scale below 1 (0: the window's).
+    int targetWidth = 0, targetHeight = 0;
 };
 
 // Where the shadow view puts the cube's six faces (+X, -X, +Y, -Y, +Z, -Z): square cells of

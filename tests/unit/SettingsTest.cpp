@@ -32,14 +32,16 @@ TEST(RenderSettings, DefaultsAreTheDescribedDemoAndReadBackAsSet) {
     EXPECT_EQ(s.exposure, 1.15f);
     EXPECT_EQ(s.view, 1);
     EXPECT_EQ(describeSettings(s), "lights=50,light-speed=1,shadows=on,normal-maps=on,parallax=on,"
-                                   "parallax-scale=0.04,bloom=on,bloom-strength=1.4,exposure=1.15,view=1");
+                                   "parallax-scale=0.04,bloom=on,bloom-strength=1.4,exposure=1.15,view=1,"
+                                   "render-scale=1,target-fps=0");
 
     // Every knob's printed value sets it back: the description is a valid --set list.
     RenderSettings changed;
     std::string error;
     ASSERT_TRUE(applySettingList(changed,
                                  "lights=7,light-speed=0.5,shadows=off,normal-maps=0,parallax=false,"
-                                 "parallax-scale=0.1,bloom=off,bloom-strength=2,exposure=3,view=6",
+                                 "parallax-scale=0.1,bloom=off,bloom-strength=2,exposure=3,view=6,"
+                                 "render-scale=0.575,target-fps=30",
                                  error))
         << error;
     RenderSettings again;
@@ -61,6 +63,10 @@ TEST(RenderSettings, RefusesBadNamesValuesAndRangesAllOrNothing) {
         {"parallax-scale=0.5", "0-0.2"},
         {"exposure=0", "exposure"},
         {"view=10", "1-9"},
+        {"render-scale=0.2", "render-scale (0.25-1)"},
+        {"render-scale=1.01", "0.25-1"},
+        {"target-fps=5", "target-fps (0 (off) or 10-240)"},
+        {"target-fps=241", "10-240"},
         {"glow=on", "unknown setting 'glow'"},
         {"bloom", "not name=value"},
         {"", "no setting"},

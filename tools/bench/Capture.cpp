@@ -72,7 +72,7 @@ Picture shadowFace(const Game& game, int face) {
 } // namespace
 
 bool writeIntermediates(const Game& game, const std::string& prefix) {
-    const int w = game.screenWidth, h = game.screenHeight;
+    const int w = game.frameWidth, h = game.frameHeight;
     const PostProcessing& post = *game.postProcessing;
     bool ok = true;
     // The hall spans about +-3.5 world units across and 0.5 up: map it into 0..1.
@@ -103,8 +103,7 @@ bool writeIntermediates(const Game& game, const std::string& prefix) {
 size_t countNonFiniteGBufferValues(const Game& game) {
     size_t count = 0;
     for (GLuint texture : {game.gPosition, game.gNormal})
-        for (float v :
-             readFloatTexture(GL_TEXTURE_2D, texture, GL_RGB, 3, game.screenWidth, game.screenHeight))
+        for (float v : readFloatTexture(GL_TEXTURE_2D, texture, GL_RGB, 3, game.frameWidth, game.frameHeight))
             count += !std::isfinite(v);
     glBindTexture(GL_TEXTURE_2D, 0);
     return count;

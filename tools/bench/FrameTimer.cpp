@@ -42,12 +42,19 @@ void FrameTimer::runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bo
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glfwPollEvents();
 
-    observedPass(this, "update", [&] { timeline.advance(timeline.frameStep()); });
-    PassObserver* const previous = game.passObserver;
-    game.passObserver = this;
-    game.render();
-    game.passObserver = previous;
-    observedPass(this, "swap", [&] { glfwSwapBuffers(window); });
+    if (wholeFrames) {
+        timeline.advance(timeline.frameStep());
+        game.render();
+        glfwSwapBuffers(window);
+        glFinish();
+    } else {
+        observedPass(this, "update", [&] { timeline.advance(timeline.frameStep()); });
+        PassObserver* const previous = game.passObserver;
+        game.passObserver = this;
+        game.render();
+        game.passObserver = previous;
+        observedPass(this, "swap", [&] { glfwSwapBuffers(window); });
+    }
 
     if (glGetError() != GL_NO_ERROR)
         ++glErrors;
@@ -56,4 +63,10 @@ void FrameTimer::runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bo
         firstFrameMs = ms;
     if (record)
         frame.ms.push_back(ms);
+    renderScale = game.settings.renderScale;
+    frameWidth = game.frameWidth;
+    frameHeight = game.frameHeight;
+    const float next = scaleController.frameDone(ms, game.settings.targetFps, renderScale);
+    scaleChanges += next != renderScale;
+    game.settings.renderScale = next;
 }

@@ -44,7 +44,7 @@ const char* benchUsage() {
     return "usage: bench [--size WxH] [--start SECONDS] [--frames N] [--warmup N] [--step SECONDS]\n"
            "             [--capture T1,T2,...] [--intermediates] [--capture-dir DIR]\n"
            "             [--json FILE] [--compare DIR] [--max-mean D] [--max-bad-share S]\n"
-           "             [--soak FRAMES] [--video FILE [--fps N]] [--view N]\n"
+           "             [--soak FRAMES] [--video FILE [--fps N]] [--view N] [--whole-frames]\n"
            "             [--set NAME=VALUE[,NAME=VALUE...]]...\n"
            "Runs the demo's Game on a fixed time step from the folder one level below the repo root.\n"
            "--soak renders FRAMES frames from --start instead of timing them and fails on a GL error,\n"
@@ -54,6 +54,8 @@ const char* benchUsage() {
            "a --capture of its time gives, and encodes them with the ffmpeg program.\n"
            "--view N (1-9) shows that target in the window as the demo's number keys do; captures are\n"
            "then named view<N>-t<T>.png.\n"
+           "--whole-frames times whole frames as the demo runs them (no glFinish between passes, no pass\n"
+           "table).\n"
            "--set changes the renderer's settings from their defaults, as the demo's settings panel does;\n"
            "it may be repeated. Settings and their values:\n";
 }
@@ -75,6 +77,10 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
         bool ok = true;
         if (flag == "--intermediates") {
             o.intermediates = true;
+            continue;
+        }
+        if (flag == "--whole-frames") {
+            o.wholeFrames = true;
             continue;
         }
         if (!hasValue) {

@@ -25,6 +25,7 @@ struct BenchOptions {
     int soakFrames = 0;      // > 0: a soak of this many frames from `start` instead of the timing
     std::string videoPath;   // non-empty: `frames` frames from `start` at 1/fps s each into this file
     int fps = 60;
+    bool wholeFrames = false; // time whole frames only, without a glFinish between passes
 };
 
 // Fills `options` from argv. On a bad argument returns false with a one-line `error`.

@@ -49,7 +49,11 @@ void printTable(std::ostream& out, const FrameTimer& timer, const BenchOptions& 
         << std::left << std::setw(14) << "frame" << std::right << std::setw(11) << frameMedian
         << std::setw(10) << percentile(timer.frame.ms, 0.95) << "   ("
         << (frameMedian > 0 ? 1000.0 / frameMedian : 0.0) << " fps)\n"
-        << "start-up to first frame: " << info.startupMs << " ms\n";
+        << "render scale: " << std::setprecision(3) << timer.renderScale << std::setprecision(2) << " ("
+        << timer.frameWidth << " x " << timer.frameHeight << " of " << o.width << " x " << o.height << ")";
+    if (o.settings.targetFps > 0)
+        out << ", " << timer.scaleChanges << " changes holding " << o.settings.targetFps << " fps";
+    out << "\nstart-up to first frame: " << info.startupMs << " ms\n";
     out.unsetf(std::ios::floatfield);
 }
 
@@ -77,6 +81,7 @@ bool writeJson(const std::string& path, const FrameTimer& timer, const BenchOpti
     out << "  ],\n  \"frame\": {\"median_ms\": " << frameMedian
         << ", \"p95_ms\": " << percentile(timer.frame.ms, 0.95)
         << ", \"fps\": " << (frameMedian > 0 ? 1000.0 / frameMedian : 0.0)
-        << "},\n  \"startup_ms\": " << info.startupMs << ",\n  \"gl_errors\": " << timer.glErrors << "\n}\n";
+        << ", \"render_scale\": " << timer.renderScale << "},\n  \"startup_ms\": " << info.startupMs
+        << ",\n  \"gl_errors\": " << timer.glErrors << "\n}\n";
     return static_cast<bool>(out);
 }

@@ -186,6 +186,7 @@ int main(int argc, char* argv[]) {
         captureUpTo(options.start);
         timeline.advanceTo(std::max(timeline.now(), warmupStart));
         FrameTimer timer;
+        timer.wholeFrames = options.wholeFrames;
         for (int i = 0; i < options.warmup; ++i)
             timer.runFrame(*game, timeline, window, false);
         timeline.advanceTo(std::max(timeline.now(), options.start - options.step));

@@ -1,0 +1,139 @@
+#include "render/RenderScale.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace renderscale {
+
+namespace {
+
+// Levels count steps from the floor; a level's scale is (floorSteps + level) / stepsPerUnit,
+// exact in binary for the scales a user types (0.25, 0.5, 0.75, 1).
+constexpr int stepsPerUnit = 40;
+constexpr int floorSteps = 10;
+
+} // namespace
+
+float clampScale(float scale) {
+    if (std::isnan(scale))
+        return maxScale;
+    return std::clamp(scale, minScale, maxScale);
+}
+
+Size internalSize(int windowWidth, int windowHeight, float scale) {
+    const double s = clampScale(scale);
+    Size size;
+    size.width = std::max(1, static_cast<int>(std::lround(windowWidth * s)));
+    size.height = std::max(1, static_cast<int>(std::lround(windowHeight * s)));
+    return size;
+}
+
+int levelBelow(float scale) {
+    const int steps = static_cast<int>(std::floor(clampScale(scale) * stepsPerUnit + 0.04));
+    return std::clamp(steps - floorSteps, 0, topLevel());
+}
+
+float levelScale(int level) {
+    return float(floorSteps + std::clamp(level, 0, topLevel())) / float(stepsPerUnit);
+}
+
+int topLevel() {
+    return stepsPerUnit - floorSteps;
+}
+
+} // namespace renderscale
+
+namespace {
+
+double medianOf(std::vector<double> values) {
+    if (values.empty())
+        return 0.0;
+    const size_t middle = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + middle, values.end());
+    return values[middle];
+}
+
+} // namespace
+
+void RenderScaleController::restart(int targetFps, float scaleDrawn) {
+    target = targetFps;
+    level = renderscale::levelBelow(scaleDrawn);
+    lastReturned = scale();
+    // A scale off the steps is remade at the step below it; that frame is not judged.
+    settle = lastReturned == scaleDrawn ? 0 : tuning.settleFrames;
+    overInARow = 0;
+    cameUp = false;
+    failedLevel = -1;
+    failedWait = tuning.upFrames;
+    changeCount = 0;
+    judged.clear();
+}
+
+void RenderScaleController::moveTo(int newLevel) {
+    level = std::clamp(newLevel, 0, renderscale::topLevel());
+    lastReturned = scale();
+    settle = tuning.settleFrames;
+    overInARow = 0;
+    ++changeCount;
+    judged.clear();
+}
+
+float RenderScaleController::frameDone(double frameMs, int targetFps, float scaleDrawn) {
+    if (targetFps <= 0) {
+        target = 0;
+        return scaleDrawn;
+    }
+    if (targetFps != target || scaleDrawn != lastReturned)
+        restart(targetFps, scaleDrawn);
+    if (!std::isfinite(frameMs) || frameMs < 0.0)
+        return lastReturned;
+    if (settle > 0) {
+        --settle;
+        return lastReturned;
+    }
+
+    const double budget = 1000.0 / target;
+    judged.push_back(frameMs);
+    overInARow = frameMs > budget * tuning.overBudget ? overInARow + 1 : 0;
+
+    if (overInARow >= tuning.downFrames && level > 0) {
+        // Aimed from the least of the frames over budget, so one slow frame among them (a
+        // shader compiled, the targets remade) does not send the scale to the floor.
+        const double least = *std::min_element(judged.end() - tuning.downFrames, judged.end());
+        const float aim = scale() * float(std::sqrt(budget * tuning.downAim / least));
+        int down = std::min(renderscale::levelBelow(aim), level - 1);
+        // A step up that did not hold goes back to the level below, which did; climbing to
+        // this level again waits twice as long as the last try.
+        if (cameUp) {
+            failedWait =
+                failedLevel == level ? std::min(failedWait * 2, tuning.maxUpWait) : 2 * tuning.upFrames;
+            failedLevel = level;
+            down = level - 1;
+        }
+        cameUp = false;
+        moveTo(down);
+        return lastReturned;
+    }
+
+    if (level == renderscale::topLevel())
+        return lastReturned;
+    // Two ways up: the frames say the next step fits even if all of their time were pixels; or,
+    // after a longer wait, they leave room that a fixed part of the frame (the shadow pass,
+    // the swap) would fill less than the pixels say. The second is a trial: undone, it waits
+    // twice as long next time, like any step up that does not hold.
+    const int wait = level + 1 == failedLevel ? failedWait : tuning.upFrames;
+    const int trialWait = std::max(wait, tuning.trialFrames);
+    if (int(judged.size()) > trialWait)
+        judged.erase(judged.begin(), judged.end() - trialWait);
+    const float up = renderscale::levelScale(level + 1);
+    const double grow = double(up) * up / (double(scale()) * scale());
+    const bool fits =
+        int(judged.size()) >= wait &&
+        medianOf(std::vector<double>(judged.end() - wait, judged.end())) * grow <= budget * tuning.upRoom;
+    const bool trial = int(judged.size()) == trialWait && medianOf(judged) <= budget * tuning.trialRoom;
+    if (fits || trial) {
+        moveTo(level + 1);
+        cameUp = true;
+    }
+    return lastReturned;
+}

@@ -1,0 +1,90 @@
+#pragma once
+// Drawing the size-dependent passes at a fraction of the window's pixels: the size arithmetic
+// (how many pixels a scale gives), the steps a chosen scale moves in, and the controller that
+// picks the scale holding a frame-rate target from measured frame times. Pure: no GL.
+//
+// The controller moves in whole steps of `renderscale::step` and holds each choice for several
+// frames, so the targets are remade only when the size really changes, never every frame.
+
+#include <vector>
+
+namespace renderscale {
+
+constexpr float minScale = 0.25f;
+constexpr float maxScale = 1.0f;
+// One step of the controller: 1/40, 32 pixels of a 1280-pixel window.
+constexpr float step = 0.025f;
+
+struct Size {
+    int width = 1;
+    int height = 1;
+    bool operator==(const Size& o) const { return width == o.width && height == o.height; }
+    bool operator!=(const Size& o) const { return !(*this == o); }
+};
+
+// `scale` within [minScale, maxScale]; anything else (NaN included) is brought into it, NaN to 1.
+float clampScale(float scale);
+// round(window x scale) on each axis, at least 1 pixel. At scale 1 the window's own size.
+Size internalSize(int windowWidth, int windowHeight, float scale);
+// The controller's step at or below `scale`, or the nearest one when `scale` lies within a
+// thousandth of it (so 0.5 read back from text stays 0.5).
+int levelBelow(float scale);
+float levelScale(int level);
+int topLevel();
+
+} // namespace renderscale
+
+// Holds a frame-time budget by moving the scale. Fed once per frame with the frame's measured
+// time; steps down after a few frames over budget (as far as the frames say at once), up one
+// step at a time after many frames whose time leaves room for the larger size. A frame cost is
+// taken as proportional to the pixels drawn: that overstates what a step up adds, so such a step
+// up never lands over the budget on a steady scene. Where a fixed part of the frame makes that
+// estimate refuse every step although the frames leave a tenth of the budget free, a step up
+// is tried after a longer wait. Should a step up be undone all the same (a
+// noisy scene, a cost that grows faster than the pixels), the scale goes back to the level
+// below and the wait before climbing to the failed level again doubles with each try.
+class RenderScaleController {
+public:
+    struct Tuning {
+        int settleFrames = 2;     // frames after a change that are not judged (targets remade)
+        int downFrames = 4;       // consecutive frames over budget before stepping down
+        int upFrames = 24;        // frames judged before a step up
+        double overBudget = 1.05; // a frame longer than budget x this is over budget
+        double upRoom = 0.95;     // step up when the larger size's predicted median fits budget x this
+        double downAim = 0.95;    // a step down aims at budget x this
+        int trialFrames = 96;     // frames judged before a step up on headroom alone
+        double trialRoom = 0.9;   // the headroom: the median within budget x this
+        int maxUpWait = 1536;     // the longest the doubling wait grows to
+    };
+
+    RenderScaleController() = default;
+    explicit RenderScaleController(const Tuning& tuning) : tuning(tuning) {}
+
+    // One finished frame: `frameMs` its time, `targetFps` the budget (0: off), `scaleDrawn` the
+    // scale it was drawn at. Returns the scale for the next frame: `scaleDrawn` itself while
+    // the target is off; otherwise a controller step. A scale changed from outside (or a new
+    // target) starts the measuring afresh.
+    float frameDone(double frameMs, int targetFps, float scaleDrawn);
+
+    float scale() const { return renderscale::levelScale(level); }
+    // Frames a step up to the level last undone waits for (doubled with each undone try).
+    int failedLevelWait() const { return failedWait; }
+    // Scale changes made since the target was set.
+    int changes() const { return changeCount; }
+
+private:
+    void restart(int targetFps, float scaleDrawn);
+    void moveTo(int newLevel);
+
+    Tuning tuning;
+    int target = 0;
+    int level = renderscale::topLevel();
+    float lastReturned = 1.0f;
+    int settle = 0;
+    int overInARow = 0;
+    bool cameUp = false;  // the current level was reached by a step up
+    int failedLevel = -1; // the level a step up last had to leave again
+    int failedWait = 0;
+    int changeCount = 0;
+    std::vector<double> judged; // frame times since the last change, settle frames excluded
+};

@@ -1,0 +1,129 @@
+// The render scale without GL: the internal size a scale gives, and the controller fed with
+// frame times from a simulated scene (a fixed part plus a part proportional to the pixels).
+
+#include "render/RenderScale.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// A frame at scale s costs fixedMs + pixelMs * s^2, times a wobble of +-noise repeating every 7
+// frames, plus every `spikeEvery`-th frame 300 ms (a shader compiled).
+struct Scene {
+    double fixedMs, pixelMs, noise = 0.0;
+    int spikeEvery = 0;
+    double cost(float s, int i) const {
+        return (fixedMs + pixelMs * s * s) * (1.0 + noise * std::sin(i * 2.4)) +
+               (spikeEvery && i % spikeEvery == 0 ? 300.0 : 0.0);
+    }
+};
+
+// The scale each frame was drawn at.
+std::vector<float> fly(RenderScaleController& controller, int fps, int frames, const Scene& scene,
+                       float s = 1.0f) {
+    std::vector<float> scales;
+    for (int i = 0; i < frames; ++i) {
+        scales.push_back(s);
+        s = controller.frameDone(scene.cost(s, i), fps, s);
+    }
+    return scales;
+}
+
+int changes(const std::vector<float>& scales) {
+    int n = 0;
+    for (size_t i = 1; i < scales.size(); ++i)
+        n += scales[i] != scales[i - 1];
+    return n;
+}
+
+void expectNearBudget(const Scene& scene, float s, int fps) {
+    EXPECT_NEAR(scene.fixedMs + scene.pixelMs * s * s, 1000.0 / fps, 0.15 * 1000.0 / fps) << "scale " << s;
+}
+
+} // namespace
+
+TEST(RenderScale, InternalSizeRoundsEachAxisAndStaysWithinItsRange) {
+    using renderscale::internalSize;
+    using renderscale::Size;
+    EXPECT_EQ(internalSize(1280, 768, 1.0f), (Size{1280, 768}));
+    EXPECT_EQ(internalSize(1280, 720, 0.75f), (Size{960, 540}));
+    EXPECT_EQ(internalSize(101, 33, 0.5f), (Size{51, 17})) << "halves round up";
+    EXPECT_EQ(internalSize(1, 1, 0.25f), (Size{1, 1})) << "never below one pixel";
+    EXPECT_EQ(internalSize(1280, 720, 0.1f), (Size{320, 180})) << "below the floor";
+    EXPECT_EQ(internalSize(1280, 720, std::nanf("")), (Size{1280, 720}));
+    // A scale read back from text keeps its step.
+    EXPECT_EQ(renderscale::levelScale(renderscale::levelBelow(0.4999f)), 0.5f);
+}
+
+TEST(RenderScaleController, OffOrWithinBudgetTheScaleStaysWhereItIs) {
+    RenderScaleController controller;
+    EXPECT_EQ(controller.frameDone(500.0, 0, 0.63f), 0.63f) << "off: the user's scale, untouched";
+    // 20 fps at 12 ms with a slow frame now and then; 30 fps at 31 ms wobbling by 5 %.
+    EXPECT_EQ(changes(fly(controller, 20, 2000, Scene{2.0, 10.0, 0.1, 97})), 0);
+    EXPECT_EQ(changes(fly(controller, 30, 2000, Scene{4.0, 27.0, 0.05})), 0);
+}
+
+TEST(RenderScaleController, StepsDownQuicklyThenHoldsTheBudgetWithoutOscillating) {
+    RenderScaleController controller;
+    const Scene scene{10.0, 85.0, 0.06}; // 95 ms at full scale against 33.3
+    const std::vector<float> scales = fly(controller, 30, 3000, scene);
+    EXPECT_LT(scales[6], 1.0f);
+    const auto last =
+        std::find_if(scales.rbegin(), scales.rend(), [&](float s) { return s != scales.back(); });
+    EXPECT_LT(scales.rend() - last, 80) << "settled late";
+    EXPECT_LE(changes(scales), 4);
+    expectNearBudget(scene, scales.back(), 30);
+}
+
+TEST(RenderScaleController, StaysWithinItsBoundsAndClimbsBackOneStepAtATime) {
+    RenderScaleController controller;
+    const std::vector<float> heavy = fly(controller, 60, 400, Scene{40.0, 60.0});
+    EXPECT_EQ(*std::min_element(heavy.begin(), heavy.end()), renderscale::minScale);
+    EXPECT_EQ(heavy.back(), renderscale::minScale);
+
+    const std::vector<float> light = fly(controller, 60, 2000, Scene{1.0, 4.0}, heavy.back());
+    int lastChange = -1;
+    for (int i = 1; i < int(light.size()); ++i) {
+        if (light[i] == light[i - 1])
+            continue;
+        EXPECT_NEAR(light[i] - light[i - 1], renderscale::step, 1e-6) << "frame " << i;
+        EXPECT_TRUE(lastChange < 0 || i - lastChange >= 24) << "frame " << i;
+        lastChange = i;
+    }
+    EXPECT_EQ(light.back(), 1.0f);
+}
+
+TEST(RenderScaleController, WithALargeFixedPartItClimbsFromTheFloorToNearTheBudget) {
+    RenderScaleController controller;
+    fly(controller, 30, 300, Scene{40.0, 60.0});
+    // At the floor 26.6 ms, 80 % of the budget; each step adds far less than its pixels say.
+    const Scene scene{22.0, 74.0, 0.03};
+    const std::vector<float> scales = fly(controller, 30, 3000, scene, renderscale::minScale);
+    expectNearBudget(scene, scales.back(), 30);
+    EXPECT_LE(changes(scales), 8);
+}
+
+TEST(RenderScaleController, AStepUpThatIsUndoneMakesTheNextWaitLonger) {
+    // Above 0.5 the frame is twice over the budget, whatever the pixels say: each failed step
+    // up goes back one step and doubles the wait, so the tries thin out instead of cycling.
+    RenderScaleController cliff;
+    float s = 0.5f;
+    std::vector<int> ups;
+    for (int i = 0; i < 6000; ++i) {
+        const float next = cliff.frameDone(s > 0.5f ? 70.0 : 20.0, 30, s);
+        EXPECT_GE(next, 0.5f) << "frame " << i;
+        if (next > s)
+            ups.push_back(i);
+        s = next;
+    }
+    ASSERT_GE(ups.size(), 3u);
+    EXPECT_LE(ups.size(), 9u);
+    const int longest = RenderScaleController::Tuning{}.maxUpWait;
+    for (size_t k = 2; k < ups.size(); ++k)
+        EXPECT_GE(ups[k] - ups[k - 1], std::min(2 * (ups[k - 1] - ups[k - 2]) - 8, longest)) << "try " << k;
+    EXPECT_EQ(cliff.failedLevelWait(), longest);
+}
