@@ -127,15 +127,23 @@ TEST(RenderSettings, PanelEditsStayWithinTheRangesSetTakes) {
         if (info.flag)
             continue;
         // Both ends as the usage states them are taken by --set, and an edit past either lands on it.
-        const std::string low = info.range.substr(0, info.range.find('-'));
-        const std::string high = info.range.substr(info.range.find('-') + 1);
+        // A count that also takes 0 for off ("0 (off) or 10-240"): its range is what follows "or ".
+        const std::string span = info.zeroIsOff ? info.range.substr(info.range.find("or ") + 3) : info.range;
+        const std::string low = span.substr(0, span.find('-'));
+        const std::string high = span.substr(span.find('-') + 1);
         RenderSettings atLow, atHigh, past;
         std::string error;
         ASSERT_TRUE(applySetting(atLow, info.name, low, error)) << error;
         ASSERT_TRUE(applySetting(atHigh, info.name, high, error)) << error;
         if (info.count) {
             past.*info.count = -100000;
-            EXPECT_EQ(settingsWithinRanges(past, RenderSettings{}), atLow) << info.name;
+            EXPECT_EQ(settingsWithinRanges(past, RenderSettings{}), info.zeroIsOff ? RenderSettings{} : atLow)
+                << info.name;
+            if (info.zeroIsOff) {
+                EXPECT_TRUE(applySetting(past, info.name, "0", error)) << error;
+                EXPECT_EQ(past.*info.count, 0);
+                EXPECT_FALSE(applySetting(past, info.name, std::to_string(int(info.low) - 1), error));
+            }
             past.*info.count = 100000;
             EXPECT_EQ(settingsWithinRanges(past, RenderSettings{}), atHigh) << info.name;
             continue;
