@@ -2,6 +2,7 @@
 // the untouched one to the bit, also after a trip to a smaller scale; at scale 0.5 the targets
 // have half the window's size and the picture and a target view still fill the whole window.
 
+#include "FlownGame.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
@@ -18,16 +19,7 @@ namespace {
 using namespace readback;
 
 std::unique_ptr<Game> orbitingGame() {
-    auto game = std::make_unique<Game>(glTestWindow(), width, height);
-    game->init();
-    game->controls->startTime = 0.0f;
-    game->controls->lastFlightTime = 0.0f;
-    for (double now = 0.5; now <= 20.0; now += 0.5) {
-        glfwSetTime(now);
-        game->deltaTime = 0.5;
-        game->update();
-    }
-    return game;
+    return flownGame(20.0, width, height);
 }
 
 Bytes renderWith(Game& game, float scale, int view = 1) {

@@ -2,6 +2,7 @@
 // it must and nowhere else, switched-off passes do not run, and the light speed and a count of
 // none act on the lights the way the panel promises (counts up to a thousand: ManyLights).
 
+#include "FlownGame.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
@@ -35,17 +36,7 @@ public:
 // same scene with other settings.
 class Settings : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        game = std::make_unique<Game>(glTestWindow(), width, height);
-        game->init();
-        game->controls->startTime = 0.0f;
-        game->controls->lastFlightTime = 0.0f;
-        for (double now = 0.5; now <= 20.0; now += 0.5) {
-            glfwSetTime(now);
-            game->deltaTime = 0.5;
-            game->update();
-        }
-    }
+    static void SetUpTestSuite() { game = flownGame(20.0, width, height); }
     static void TearDownTestSuite() { game.reset(); }
 
     // Renders with `settings` (the scene untouched) and reports which passes ran.

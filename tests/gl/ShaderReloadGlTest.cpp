@@ -1,6 +1,7 @@
 // Shaders rebuilt from their files while they are in use: in place, keeping what the rest of
 // the frame relies on (attribute locations, the picture), and leaving nothing behind.
 
+#include "FlownGame.h"
 #include "GlTestContext.h"
 #include "app/ShaderWatcher.h"
 #include "gpu/Shader.h"
@@ -244,15 +245,7 @@ TEST(ShaderWatcher, AVariantThatCannotBeBuiltIsReportedAndBuildsWhenItsFileDoes)
 }
 
 TEST(ShaderReload, EveryProgramOfTheGameAHundredTimesChangesNoPixelAndHoldsNothingMore) {
-    auto game = std::make_unique<Game>(glTestWindow(), 640, 384);
-    game->init();
-    game->controls->startTime = 0.0f;
-    game->controls->lastFlightTime = 0.0f;
-    for (double now = 0.5; now <= 20.0; now += 0.5) {
-        glfwSetTime(now);
-        game->deltaTime = 0.5;
-        game->update();
-    }
+    auto game = flownGame(20.0, 640, 384);
     const auto frame = [&game] {
         game->render();
         std::vector<unsigned char> pixels(640 * 384 * 4);

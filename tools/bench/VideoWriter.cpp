@@ -40,6 +40,15 @@ void catchInterrupts() {
             std::signal(signal, SIG_IGN);
 }
 
+// A folder at the video's own path would take the rename, or refuse it after the whole render.
+bool isFolder(const std::string& path, std::string& reason) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error))
+        return false;
+    reason = "it is a folder";
+    return true;
+}
+
 const char* installHint = " (Debian: apt-get install ffmpeg)";
 
 } // namespace
@@ -64,10 +73,8 @@ bool VideoWriter::open(const std::string& target, const VideoFormat& format, int
                        std::string& reason) {
     path = target;
     temporaryPath = temporaryNameFor(path);
-    if (std::error_code error; std::filesystem::is_directory(path, error)) {
-        reason = "it is a folder";
+    if (isFolder(path, reason))
         return false;
-    }
     if (FILE* probe = std::fopen(temporaryPath.c_str(), "wb")) {
         std::fclose(probe);
     } else {
@@ -112,10 +119,8 @@ bool VideoWriter::open(const std::string& target, const VideoFormat& format, int
                        std::string& reason) {
     path = target;
     temporaryPath = temporaryNameFor(path);
-    if (std::error_code error; std::filesystem::is_directory(path, error)) {
-        reason = "it is a folder";
+    if (isFolder(path, reason))
         return false;
-    }
     const int probe = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (probe < 0) {
         reason = std::strerror(errno);
