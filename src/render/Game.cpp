@@ -142,7 +142,7 @@ void Game::render() {
         textureShader->use();
         glUniform1f(glGetUniformLocation(textureShader->program, "bloomStrength"),
                     settings.bloom ? settings.bloomStrength : 0.0f);
-        postProcessing->composite(textureShader);
+        postProcessing->composite(textureShader, finalShader);
     });
     const TargetViewId shown = shownView();
     if (shown != TargetViewId::Final)

@@ -210,13 +210,13 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
     drawQuad();
 }
 
-void PostProcessing::composite(Shader* shader) {
+void PostProcessing::composite(Shader* shader, Shader* stretch) {
     const OpaqueQuadState opaque;
     glBindVertexArray(screenQuadVAO);
-    const bool stretch = scaled();
-    if (stretch && !scaledFBO)
+    const bool stretched = scaled();
+    if (stretched && !scaledFBO)
         createScaledTarget();
-    glBindFramebuffer(GL_FRAMEBUFFER, stretch ? scaledFBO : 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, stretched ? scaledFBO : 0);
     glViewport(0, 0, width, height);
     // No clear: the opaque quad replaces every pixel of the window, whatever was there.
 
@@ -235,14 +235,18 @@ void PostProcessing::composite(Shader* shader) {
 
     drawQuad();
     glBindSampler(1, 0);
+    if (stretched) {
+        // Bilinear over the whole window; the text and the panel are drawn after this, at the
+        // window's own resolution.
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, windowWidth, windowHeight);
+        stretch->use();
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, scaledTexture);
+        glBindSampler(0, linearSampler);
+        glUniform1i(glGetUniformLocation(stretch->program, "screenTexture"), 0);
+        drawQuad();
+        glBindSampler(0, 0);
+    }
     glBindVertexArray(0);
-    if (!stretch)
-        return;
-    // Linear filtering over the whole window; the text and the panel are drawn after this,
-    // at the window's own resolution.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, scaledFBO);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, width, height, 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, windowWidth, windowHeight);
 }

