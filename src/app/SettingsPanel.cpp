@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -44,6 +45,61 @@ void onCursorPos(GLFWwindow* window, double x, double y) {
         polledPointer.chained(window, x, y);
 }
 
+// Keys pressed and let go between two frames. This version of the library looks once a frame at
+// which keys are down, so a tap shorter than a frame (a Return or an Escape at the ten frames a
+// second of a software rasteriser) would never reach a text field: such a key is shown down for
+// the next frame and let go after it. Versions with an input queue (1.87 on) keep taps themselves.
+struct KeyLatch {
+    std::vector<int> pressed;  // pressed since the last frame
+    std::vector<int> heldOver; // let go since, shown down for one more frame
+    GLFWkeyfun chained = nullptr;
+};
+KeyLatch keyLatch;
+
+#if IMGUI_VERSION_NUM < 18700
+bool contains(const std::vector<int>& keys, int key) {
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+void syncModifiers(ImGuiIO& io) {
+    io.KeyCtrl = io.KeysDown[GLFW_KEY_LEFT_CONTROL] || io.KeysDown[GLFW_KEY_RIGHT_CONTROL];
+    io.KeyShift = io.KeysDown[GLFW_KEY_LEFT_SHIFT] || io.KeysDown[GLFW_KEY_RIGHT_SHIFT];
+    io.KeyAlt = io.KeysDown[GLFW_KEY_LEFT_ALT] || io.KeysDown[GLFW_KEY_RIGHT_ALT];
+}
+#endif
+
+void onKey(GLFWwindow* window, int key, int scancode, int action, int mods) {
+    if (keyLatch.chained)
+        keyLatch.chained(window, key, scancode, action, mods);
+#if IMGUI_VERSION_NUM < 18700
+    ImGuiIO& io = ImGui::GetIO();
+    if (key < 0 || key >= IM_ARRAYSIZE(io.KeysDown))
+        return;
+    if (action == GLFW_PRESS) {
+        keyLatch.pressed.push_back(key);
+        keyLatch.heldOver.erase(std::remove(keyLatch.heldOver.begin(), keyLatch.heldOver.end(), key),
+                                keyLatch.heldOver.end());
+    } else if (action == GLFW_RELEASE && contains(keyLatch.pressed, key)) {
+        io.KeysDown[key] = true;
+        keyLatch.heldOver.push_back(key);
+        syncModifiers(io);
+    }
+#endif
+}
+
+// A frame has seen the keys: those held over are let go.
+void keysSeen() {
+#if IMGUI_VERSION_NUM < 18700
+    ImGuiIO& io = ImGui::GetIO();
+    for (int key : keyLatch.heldOver)
+        io.KeysDown[key] = false;
+    if (!keyLatch.heldOver.empty())
+        syncModifiers(io);
+#endif
+    keyLatch.pressed.clear();
+    keyLatch.heldOver.clear();
+}
+
 // Sliders over the knob's range as the bench takes it; a typed value is clamped to it too.
 ImGuiSliderFlags sliderFlags(const SettingInfo& info) {
     return ImGuiSliderFlags_AlwaysClamp | (info.wide ? ImGuiSliderFlags_Logarithmic : 0);
@@ -69,6 +125,8 @@ SettingsPanel::~SettingsPanel() {
         return;
     glfwSetCursorPosCallback(window, polledPointer.chained);
     polledPointer = PolledPointer{};
+    glfwSetKeyCallback(window, keyLatch.chained);
+    keyLatch = KeyLatch{};
     ImGui_ImplOpenGL3_Shutdown();
     ImGui_ImplGlfw_Shutdown();
     ImGui::DestroyContext();
@@ -89,6 +147,7 @@ void SettingsPanel::start() {
     // Callbacks chained: each passes the event on to the demo's own key recording.
     ImGui_ImplGlfw_InitForOpenGL(window, true);
     polledPointer.chained = glfwSetCursorPosCallback(window, onCursorPos);
+    keyLatch.chained = glfwSetKeyCallback(window, onKey);
     ImGui_ImplOpenGL3_Init("#version 330 core");
     // The back-end would make its programs and a font texture in its first frame even when
     // fitTo has just made one (and lose that one): made now, fitTo only ever replaces it.
@@ -170,8 +229,11 @@ bool SettingsPanel::wantsKeys() const {
 
 PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& state) {
     PanelRequests requests;
-    if (!open)
+    if (!open) {
+        if (started)
+            keysSeen();
         return requests;
+    }
     int width = 0, height = 0;
     glfwGetFramebufferSize(window, &width, &height);
     const size_t notices = state.notices ? state.notices->size() : 0;
@@ -186,6 +248,7 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     if (polledPointer.known && io.MousePos.x > -FLT_MAX)
         io.MousePos = ImVec2(float(polledPointer.x), float(polledPointer.y));
     ImGui::NewFrame();
+    keysSeen();
 
     // Placed and sized for the text scale (a height of 0 fits the contents), again whenever the
     // scale changes, and sized again when notices come or go; never larger than the window,

@@ -3,8 +3,9 @@
 # F2 hides it again; with it open, a left drag on the panel does not turn the free camera and a
 # right drag beside it does, with the pointer hidden meanwhile and back where it was afterwards; a
 # checkbox clicked with the pointer changes the picture; closed, the mouse turns the camera as
-# before. Typed into a slider (Ctrl+click), Escape cancels the edit and ends nothing, and values
-# past the ends are clamped to the range --set takes. The timing overlay stays in sight beside the
+# before. Typed into a slider (Ctrl+click), Escape cancels the edit and ends nothing, a Return
+# tapped within one frame ends the edit, and values past the ends are clamped to the range --set
+# takes. The timing overlay stays in sight beside the
 # open panel, and the panel fits its contents when the window grows or shrinks. No imgui.ini is
 # written. Needs an X display (DISPLAY).
 set -uo pipefail
@@ -119,7 +120,8 @@ hold() {
   sleep 0.3
   xdotool keyup --window "$id" "$1"
 }
-# Typing into a slider: Ctrl+click it, replace its text, then Return or Escape.
+# Typing into a slider: Ctrl+click it, replace its text, then Return or Escape ($4), held for a
+# few frames or, with $5 = tap, pressed and let go at once.
 type_into() {
   xdotool mousemove --window "$id" "$1" "$2"
   sleep 0.3
@@ -132,7 +134,7 @@ type_into() {
   hold ctrl+a
   xdotool type --window "$id" -- "$3"
   sleep 0.5
-  hold "$4"
+  if [ "${5:-}" = tap ]; then xdotool key --window "$id" "$4"; else hold "$4"; fi
   sleep 1
 }
 # The free camera, still, beside the panel; the pointer rests on the panel.
@@ -150,7 +152,13 @@ type_into $exposure_slider -1 Return
 shot exposure-typed
 low="$(differing exposure-lowest exposure-typed 960x440+0+0)"
 [ "$low" -lt 50 ] || fail "exposure typed as -1 differs from the lowest exposure in $low pixels"
-type_into $exposure_slider 1.15 Return
+# A Return tapped within one frame leaves the field: F2 is the demo's again and hides the panel.
+type_into $exposure_slider 1.15 Return tap
+shot typed-open
+xdotool key --window "$id" F2
+shot typed-closed
+xdotool key --window "$id" F2
+[ "$(differing typed-open typed-closed "$panel_area")" -gt 20000 ] || fail "after a Return tapped into a field F2 did not hide the panel"
 # A light speed of -1e39 is clamped to 0: over a second running, nothing in the scene moves (not
 # clamped, it overflows and every light's position turns NaN).
 shot speed-before
