@@ -47,20 +47,24 @@ void onCursorPos(GLFWwindow* window, double x, double y) {
 
 // Keys pressed and let go between two frames. This version of the library looks once a frame at
 // which keys are down, so a tap shorter than a frame (a Return or an Escape at the ten frames a
-// second of a software rasteriser) would never reach a text field: such a key is shown down for
-// the next frame and let go after it. Versions with an input queue (1.87 on) keep taps themselves.
+// second of a software rasteriser) would never reach a text field: such a key is shown down to
+// the next frame and let go before the one after. Versions with an input queue (1.87 on) keep
+// taps themselves.
 struct KeyLatch {
     std::vector<int> pressed;  // pressed since the last frame
-    std::vector<int> heldOver; // let go since, shown down for one more frame
+    std::vector<int> heldOver; // pressed and let go since the last frame: shown to the next
+    std::vector<int> shown;    // held over into the last frame
     GLFWkeyfun chained = nullptr;
 };
 KeyLatch keyLatch;
 
 #if IMGUI_VERSION_NUM < 18700
-bool contains(const std::vector<int>& keys, int key) {
-    return std::find(keys.begin(), keys.end(), key) != keys.end();
+void drop(std::vector<int>& keys, int key) {
+    keys.erase(std::remove(keys.begin(), keys.end(), key), keys.end());
 }
 
+// As the back-end sets them after every key; the library checks them against its own record
+// within a frame, so they change only between frames.
 void syncModifiers(ImGuiIO& io) {
     io.KeyCtrl = io.KeysDown[GLFW_KEY_LEFT_CONTROL] || io.KeysDown[GLFW_KEY_RIGHT_CONTROL];
     io.KeyShift = io.KeysDown[GLFW_KEY_LEFT_SHIFT] || io.KeysDown[GLFW_KEY_RIGHT_SHIFT];
@@ -77,9 +81,10 @@ void onKey(GLFWwindow* window, int key, int scancode, int action, int mods) {
         return;
     if (action == GLFW_PRESS) {
         keyLatch.pressed.push_back(key);
-        keyLatch.heldOver.erase(std::remove(keyLatch.heldOver.begin(), keyLatch.heldOver.end(), key),
-                                keyLatch.heldOver.end());
-    } else if (action == GLFW_RELEASE && contains(keyLatch.pressed, key)) {
+        drop(keyLatch.heldOver, key);
+        drop(keyLatch.shown, key);
+    } else if (action == GLFW_RELEASE &&
+               std::find(keyLatch.pressed.begin(), keyLatch.pressed.end(), key) != keyLatch.pressed.end()) {
         io.KeysDown[key] = true;
         keyLatch.heldOver.push_back(key);
         syncModifiers(io);
@@ -87,17 +92,21 @@ void onKey(GLFWwindow* window, int key, int scancode, int action, int mods) {
 #endif
 }
 
-// A frame has seen the keys: those held over are let go.
-void keysSeen() {
+// Before a frame: the keys the last one saw held over are let go, those held over since are
+// shown to this one. With `frameFollows` false (the panel closed) no frame will look: all go.
+void startKeyFrame(bool frameFollows) {
 #if IMGUI_VERSION_NUM < 18700
     ImGuiIO& io = ImGui::GetIO();
-    for (int key : keyLatch.heldOver)
+    for (int key : keyLatch.shown)
         io.KeysDown[key] = false;
-    if (!keyLatch.heldOver.empty())
-        syncModifiers(io);
+    if (!frameFollows)
+        for (int key : keyLatch.heldOver)
+            io.KeysDown[key] = false;
+    syncModifiers(io);
 #endif
-    keyLatch.pressed.clear();
+    keyLatch.shown = frameFollows ? keyLatch.heldOver : std::vector<int>{};
     keyLatch.heldOver.clear();
+    keyLatch.pressed.clear();
 }
 
 // Sliders over the knob's range as the bench takes it; a typed value is clamped to it too.
@@ -231,7 +240,7 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     PanelRequests requests;
     if (!open) {
         if (started)
-            keysSeen();
+            startKeyFrame(false);
         return requests;
     }
     int width = 0, height = 0;
@@ -247,8 +256,8 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     ImGuiIO& io = ImGui::GetIO();
     if (polledPointer.known && io.MousePos.x > -FLT_MAX)
         io.MousePos = ImVec2(float(polledPointer.x), float(polledPointer.y));
+    startKeyFrame(true);
     ImGui::NewFrame();
-    keysSeen();
 
     // Placed and sized for the text scale (a height of 0 fits the contents), again whenever the
     // scale changes, and sized again when notices come or go; never larger than the window,
