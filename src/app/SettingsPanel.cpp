@@ -8,6 +8,7 @@
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
 
+#include "input/InputTrickle.h"
 #include "render/RenderScale.h"
 
 #include <algorithm>
@@ -45,68 +46,97 @@ void onCursorPos(GLFWwindow* window, double x, double y) {
         polledPointer.chained(window, x, y);
 }
 
-// Keys pressed and let go between two frames. This version of the library looks once a frame at
-// which keys are down, so a tap shorter than a frame (a Return or an Escape at the ten frames a
-// second of a software rasteriser) would never reach a text field: such a key is shown down to
-// the next frame and let go before the one after. Versions with an input queue (1.87 on) keep
-// taps themselves.
-struct KeyLatch {
-    std::vector<int> pressed;  // pressed since the last frame
-    std::vector<int> heldOver; // pressed and let go since the last frame: shown to the next
-    std::vector<int> shown;    // held over into the last frame
-    GLFWkeyfun chained = nullptr;
+// Keys and text for the library a frame's worth at a time. This version of the library looks once
+// a frame at which keys are down, so a key tapped between two frames (a Return at the ten frames
+// a second of a software rasteriser) would never reach a text field. Its back-end's callbacks
+// still run (they pass every key on to the demo's own recording) but what they write into the
+// library's key state is put back; the queue feeds that state before each frame. Versions with
+// an input queue of their own (1.87 on) are left to it.
+struct PanelInput {
+    vantor::input::InputTrickle trickle;
+    GLFWkeyfun chainedKey = nullptr;
+    GLFWcharfun chainedChar = nullptr;
 };
-KeyLatch keyLatch;
+PanelInput panelInput;
 
 #if IMGUI_VERSION_NUM < 18700
-void drop(std::vector<int>& keys, int key) {
-    keys.erase(std::remove(keys.begin(), keys.end(), key), keys.end());
+struct Modifiers {
+    bool ctrl, shift, alt, super;
+};
+
+Modifiers modifiersOf(const ImGuiIO& io) {
+    return {io.KeyCtrl, io.KeyShift, io.KeyAlt, io.KeySuper};
 }
 
-// As the back-end sets them after every key; the library checks them against its own record
-// within a frame, so they change only between frames.
+// As the back-end sets them from the keys down.
 void syncModifiers(ImGuiIO& io) {
     io.KeyCtrl = io.KeysDown[GLFW_KEY_LEFT_CONTROL] || io.KeysDown[GLFW_KEY_RIGHT_CONTROL];
     io.KeyShift = io.KeysDown[GLFW_KEY_LEFT_SHIFT] || io.KeysDown[GLFW_KEY_RIGHT_SHIFT];
     io.KeyAlt = io.KeysDown[GLFW_KEY_LEFT_ALT] || io.KeysDown[GLFW_KEY_RIGHT_ALT];
-}
+#ifdef _WIN32
+    io.KeySuper = false;
+#else
+    io.KeySuper = io.KeysDown[GLFW_KEY_LEFT_SUPER] || io.KeysDown[GLFW_KEY_RIGHT_SUPER];
 #endif
+}
 
-void onKey(GLFWwindow* window, int key, int scancode, int action, int mods) {
-    if (keyLatch.chained)
-        keyLatch.chained(window, key, scancode, action, mods);
-#if IMGUI_VERSION_NUM < 18700
+void onPanelKey(GLFWwindow* window, int key, int scancode, int action, int mods) {
     ImGuiIO& io = ImGui::GetIO();
-    if (key < 0 || key >= IM_ARRAYSIZE(io.KeysDown))
+    const bool known = key >= 0 && key < IM_ARRAYSIZE(io.KeysDown);
+    const bool wasDown = known && io.KeysDown[key];
+    const Modifiers before = modifiersOf(io);
+    if (panelInput.chainedKey)
+        panelInput.chainedKey(window, key, scancode, action, mods);
+    if (!known)
         return;
-    if (action == GLFW_PRESS) {
-        keyLatch.pressed.push_back(key);
-        drop(keyLatch.heldOver, key);
-        drop(keyLatch.shown, key);
-    } else if (action == GLFW_RELEASE &&
-               std::find(keyLatch.pressed.begin(), keyLatch.pressed.end(), key) != keyLatch.pressed.end()) {
-        io.KeysDown[key] = true;
-        keyLatch.heldOver.push_back(key);
-        syncModifiers(io);
+    io.KeysDown[key] = wasDown;
+    io.KeyCtrl = before.ctrl;
+    io.KeyShift = before.shift;
+    io.KeyAlt = before.alt;
+    io.KeySuper = before.super;
+    // The library repeats a held key itself.
+    if (action != GLFW_REPEAT)
+        panelInput.trickle.push(vantor::input::InputEvent::keyChange(key, action == GLFW_PRESS));
+}
+
+// The back-end's own text callback only queues the character and passes it on to a callback the
+// demo never sets: it is replaced, not chained.
+void onPanelChar(GLFWwindow*, unsigned int codepoint) {
+    panelInput.trickle.push(vantor::input::InputEvent::text(codepoint));
+}
+
+void apply(ImGuiIO& io, const std::vector<vantor::input::InputEvent>& events, bool withText) {
+    for (const vantor::input::InputEvent& e : events) {
+        if (e.kind == vantor::input::InputEvent::Kind::Key)
+            io.KeysDown[e.key] = e.down;
+        else if (withText)
+            io.AddInputCharacter(e.codepoint);
     }
+    syncModifiers(io);
+}
+#endif
+
+void startInput(GLFWwindow* window) {
+#if IMGUI_VERSION_NUM < 18700
+    panelInput.chainedKey = glfwSetKeyCallback(window, onPanelKey);
+    panelInput.chainedChar = glfwSetCharCallback(window, onPanelChar);
+#else
+    (void)window;
 #endif
 }
 
-// Before a frame: the keys the last one saw held over are let go, those held over since are
-// shown to this one. With `frameFollows` false (the panel closed) no frame will look: all go.
-void startKeyFrame(bool frameFollows) {
+// Before a frame: this frame's share of what was typed. With `frameFollows` false (the panel
+// closed) no frame will look: the keys take their last state and the text is dropped.
+void feedInput(bool frameFollows) {
 #if IMGUI_VERSION_NUM < 18700
     ImGuiIO& io = ImGui::GetIO();
-    for (int key : keyLatch.shown)
-        io.KeysDown[key] = false;
-    if (!frameFollows)
-        for (int key : keyLatch.heldOver)
-            io.KeysDown[key] = false;
-    syncModifiers(io);
+    if (frameFollows)
+        apply(io, panelInput.trickle.nextFrame(), true);
+    else
+        apply(io, panelInput.trickle.drain(), false);
+#else
+    (void)frameFollows;
 #endif
-    keyLatch.shown = frameFollows ? keyLatch.heldOver : std::vector<int>{};
-    keyLatch.heldOver.clear();
-    keyLatch.pressed.clear();
 }
 
 // Sliders over the knob's range as the bench takes it; a typed value is clamped to it too.
@@ -134,8 +164,11 @@ SettingsPanel::~SettingsPanel() {
         return;
     glfwSetCursorPosCallback(window, polledPointer.chained);
     polledPointer = PolledPointer{};
-    glfwSetKeyCallback(window, keyLatch.chained);
-    keyLatch = KeyLatch{};
+#if IMGUI_VERSION_NUM < 18700
+    glfwSetKeyCallback(window, panelInput.chainedKey);
+    glfwSetCharCallback(window, panelInput.chainedChar);
+#endif
+    panelInput = PanelInput{};
     ImGui_ImplOpenGL3_Shutdown();
     ImGui_ImplGlfw_Shutdown();
     ImGui::DestroyContext();
@@ -156,7 +189,7 @@ void SettingsPanel::start() {
     // Callbacks chained: each passes the event on to the demo's own key recording.
     ImGui_ImplGlfw_InitForOpenGL(window, true);
     polledPointer.chained = glfwSetCursorPosCallback(window, onCursorPos);
-    keyLatch.chained = glfwSetKeyCallback(window, onKey);
+    startInput(window);
     ImGui_ImplOpenGL3_Init("#version 330 core");
     // The back-end would make its programs and a font texture in its first frame even when
     // fitTo has just made one (and lose that one): made now, fitTo only ever replaces it.
@@ -240,7 +273,7 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     PanelRequests requests;
     if (!open) {
         if (started)
-            startKeyFrame(false);
+            feedInput(false);
         return requests;
     }
     int width = 0, height = 0;
@@ -256,7 +289,7 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     ImGuiIO& io = ImGui::GetIO();
     if (polledPointer.known && io.MousePos.x > -FLT_MAX)
         io.MousePos = ImVec2(float(polledPointer.x), float(polledPointer.y));
-    startKeyFrame(true);
+    feedInput(true);
     ImGui::NewFrame();
 
     // Placed and sized for the text scale (a height of 0 fits the contents), again whenever the

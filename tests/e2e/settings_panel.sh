@@ -166,6 +166,7 @@ xdotool key --window "$id" F2
 shot typed-closed
 xdotool key --window "$id" F2
 [ "$(differing typed-open typed-closed "$panel_area")" -gt 20000 ] || fail "after a Return tapped into a field F2 did not hide the panel"
+[ "$(differing exposure-typed typed-open "$right_half")" -gt 3000 ] || fail "the exposure typed with tapped keys did not take"
 # A light speed of -1e39 is clamped to 0: over a second running, nothing in the scene moves (not
 # clamped, it overflows and every light's position turns NaN).
 shot speed-before
