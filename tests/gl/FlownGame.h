@@ -1,7 +1,7 @@
 #pragma once
 // A Game in the shared test window, its flight's clock started at 0 and the scene updated as the
 // frame loop would, in half-second steps up to `seconds`, so a test sees the same moment of the
-// flight every run.
+// flight every run. `lights` is set before the Game is made ready, as the bench's --set does.
 
 #include "GlTestContext.h"
 #include "render/Game.h"
@@ -10,8 +10,10 @@
 
 #include <memory>
 
-inline std::unique_ptr<Game> flownGame(double seconds, int width, int height) {
+inline std::unique_ptr<Game> flownGame(double seconds, int width, int height,
+                                       int lights = RenderSettings{}.lights) {
     auto game = std::make_unique<Game>(glTestWindow(), width, height);
+    game->settings.lights = lights;
     game->init();
     game->controls->startTime = 0.0f;
     game->controls->lastFlightTime = 0.0f;

@@ -1,6 +1,7 @@
 // The light count as a knob: a thousand lights through the same passes, judged by what the
 // picture shows and by how many lights each pixel's list makes the lighting pass visit.
 
+#include "FlownGame.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
@@ -26,16 +27,7 @@ using namespace readback;
 // process draw from it too), its flight advanced to `seconds` and that frame rendered.
 std::unique_ptr<Game> renderedGame(int lights, double seconds) {
     std::srand(1);
-    auto game = std::make_unique<Game>(glTestWindow(), width, height);
-    game->settings.lights = lights;
-    game->init();
-    game->controls->startTime = 0.0f;
-    game->controls->lastFlightTime = 0.0f;
-    for (double now = 0.5; now <= seconds + 1e-9; now += 0.5) {
-        glfwSetTime(now);
-        game->deltaTime = 0.5;
-        game->update();
-    }
+    std::unique_ptr<Game> game = flownGame(seconds, width, height, lights);
     game->render();
     glFinish();
     return game;
