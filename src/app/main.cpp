@@ -8,7 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/DebugOutput.h"
 #include "app/Desktop.h"
-#include "gpu/Fatal.h"
+#include "gpu/StartupFailure.h"
 #include "gpu/WindowSize.h"
 #include "input/KeyEvents.h"
 #include "render/Game.h"
@@ -41,23 +41,22 @@ GLFWwindow* openWindow(bool fullscreen) {
     return glfwCreateWindow(screenWidth, screenHeight, "Demo", monitor, nullptr);
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
+// Runs the demo; a start-up failure leaves as a StartupFailure for main to report.
+int run(int argc, char* argv[]) {
     const CommandLine commandLine = parseCommandLine(argc, argv);
     if (!commandLine.startLine.empty())
         std::cout << commandLine.startLine << std::endl;
     if (!commandLine.failure.empty())
-        fatalExit(commandLine.failure, 1);
+        throw StartupFailure(commandLine.failure, 1);
     screenWidth = commandLine.screenWidth;
     screenHeight = commandLine.screenHeight;
 
     if (!glfwInit())
-        fatalExit("Failed to init glfw", -1);
+        throw StartupFailure("Failed to init glfw", -1);
     GLFWwindow* window = openWindow(commandLine.fullscreen);
     if (!window) {
         glfwTerminate();
-        fatalExit("Failed to open window", -1);
+        throw StartupFailure("Failed to open window", -1);
     }
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
     // Key presses are recorded as they arrive, so a tap shorter than one frame still counts
@@ -67,12 +66,12 @@ int main(int argc, char* argv[]) {
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK)
-        fatalExit("Failed to initialize glew", -1);
+        throw StartupFailure("Failed to initialize glew", -1);
     // The G-buffer and the post-processing targets take the window's size; a context that cannot
     // make targets that large counts as one that could not open this window.
     if (!windowSizeFitsGl(screenWidth, screenHeight, queryGlSizeLimits())) {
         glfwTerminate();
-        fatalExit("Failed to open window", -1);
+        throw StartupFailure("Failed to open window", -1);
     }
 
     // The first frame's time covers the Game's set-up.
@@ -98,4 +97,14 @@ int main(int argc, char* argv[]) {
     game->destroy();
     glfwTerminate();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    try {
+        return run(argc, argv);
+    } catch (const StartupFailure& failure) {
+        return reportStartupFailure(failure);
+    }
 }

@@ -1,11 +1,10 @@
 #include "gpu/Shader.h"
 
 #include "gpu/AssetFile.h"
-#include "gpu/Fatal.h"
 #include "gpu/ShaderSource.h"
+#include "gpu/StartupFailure.h"
 
 #include <algorithm>
-#include <iostream>
 #include <utility>
 
 namespace {
@@ -92,27 +91,28 @@ void keepAttributeLocations(GLuint from, GLuint to) {
 
 Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, const ShaderDefines& defines)
     : paths{vertexPath, fragmentPath}, defineLines(defines.lines) {
-    registry().push_back(this);
     program = glCreateProgram();
     if (program == 0)
-        fatalExit("ERROR: Could not create Program, ", 1, false);
+        throw StartupFailure("ERROR: Could not create Program, ", 1, false);
     loadShader(vertexPath, GL_VERTEX_SHADER, vertexShader);
     loadShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
     link();
+    // Listed only once built: a constructor that throws leaves no entry behind.
+    registry().push_back(this);
 }
 
 Shader::Shader(const std::string& vertexPath, const std::string& geometryPath,
                const std::string& fragmentPath, const ShaderDefines& defines)
     : paths{vertexPath, geometryPath, fragmentPath}, defineLines(defines.lines) {
-    registry().push_back(this);
     hasGeometryShader = true;
     program = glCreateProgram();
     if (program == 0)
-        fatalExit("ERROR: Could not create Program, ", 1, false);
+        throw StartupFailure("ERROR: Could not create Program, ", 1, false);
     loadShader(vertexPath, GL_VERTEX_SHADER, vertexShader);
     loadShader(geometryPath, GL_GEOMETRY_SHADER, geometryShader);
     loadShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
     link();
+    registry().push_back(this);
 }
 
 Shader::Shader(BuiltLater, const std::vector<std::string>& files, const ShaderDefines& defines)
@@ -147,18 +147,17 @@ void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
     // counts as one that cannot be opened.
     std::string code;
     if (!readAssetFile(path, assetlimits::shaderBytes, code))
-        fatalExit("Failed to open shader file: " + path, -1, true, assetFolderHint(path));
+        throw StartupFailure("Failed to open shader file: " + path, -1, true, assetFolderHint(path));
     int nulLine = 0;
     if (!prepareShaderText(code, nulLine))
-        fatalExit(notTextMessage(path, nulLine), -1);
+        throw StartupFailure(notTextMessage(path, nulLine), -1);
 
     std::string log;
     switch (compileStage(type, insertDefines(code, defineLines), shader, log)) {
     case Compiled::notCreated:
-        fatalExit("Failed to create shader", -1);
+        throw StartupFailure("Failed to create shader", -1);
     case Compiled::no:
-        std::cout << "Failed to compile shader" << std::endl;
-        fatalExit(log, -1);
+        throw StartupFailure("Failed to compile shader\n" + log, -1);
     case Compiled::yes:
         break;
     }
@@ -167,8 +166,7 @@ void Shader::loadShader(const std::string& path, GLenum type, GLuint& shader) {
 void Shader::link() {
     std::string log;
     if (!attachAndLink(program, vertexShader, geometryShader, fragmentShader, log)) {
-        std::cout << "Failed to link shader program" << std::endl;
-        fatalExit(log, -1);
+        throw StartupFailure("Failed to link shader program\n" + log, -1);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "render/PostProcessing.h"
 
-#include "gpu/Fatal.h"
+#include "gpu/StartupFailure.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ PostProcessing::PostProcessing(int width, int height) : width(width), height(hei
         screenQuadVertices[i] = quad[i];
 
     if (!createTargets())
-        fatalExit("Fehler bei FBO anlegen", -1);
+        throw StartupFailure("Fehler bei FBO anlegen", -1);
 
     glGenVertexArrays(1, &screenQuadVAO);
     glGenBuffers(1, &screenQuadVBO);

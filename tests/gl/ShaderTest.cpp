@@ -1,4 +1,5 @@
 #include "gpu/Shader.h"
+#include "gpu/StartupFailure.h"
 
 #include <gtest/gtest.h>
 
@@ -60,13 +61,6 @@ std::string missing(const std::string& name) {
     return ::testing::TempDir() + "shader_test_missing_" + name;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 GLint programValue(GLuint program, GLenum name) {
     GLint value = -1;
     glGetProgramiv(program, name, &value);
@@ -118,28 +112,22 @@ TEST(Shader, DestructorDeletesProgramAndShaders) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-// Builds a shader in a child process with its standard output sent to a file, and checks the
-// exit status; returns what the child printed.
+// Builds a shader that must fail, and checks it fails as a start-up failure with status -1 and
+// the console pause; returns what the program prints on standard output for it.
 template <typename Build> std::string outputOfFailedBuild(const std::string& name, Build build) {
-    const std::string outputPath = ::testing::TempDir() + "shader_death_" + name + ".txt";
-    std::remove(outputPath.c_str());
-    EXPECT_EXIT(
-        {
-            std::freopen("/dev/null", "r", stdin);
-            std::freopen(outputPath.c_str(), "w", stdout);
-            build();
-        },
-        ::testing::ExitedWithCode(255), "");
-    return readFile(outputPath);
+    try {
+        build();
+    } catch (const StartupFailure& failure) {
+        std::ostringstream out, err;
+        EXPECT_EQ(printStartupFailure(failure, out, err), -1) << name;
+        EXPECT_TRUE(failure.pause) << name;
+        return out.str();
+    }
+    ADD_FAILURE() << name << ": the build did not fail";
+    return std::string();
 }
 
-class ShaderDeathTest : public ::testing::Test {
-protected:
-    // Each death test child starts afresh with its own GL context instead of forking this one.
-    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-};
-
-TEST_F(ShaderDeathTest, MissingFilesAreNamedInStageOrder) {
+TEST(ShaderFailure, MissingFilesAreNamedInStageOrder) {
     const std::string vert = writeFile("ok.vert", vertexSource);
     const std::string geom = writeFile("ok.geom", geometrySource);
     const std::string frag = writeFile("ok.frag", geometryFragmentSource);
@@ -160,7 +148,7 @@ TEST_F(ShaderDeathTest, MissingFilesAreNamedInStageOrder) {
               "Failed to open shader file: " + ::testing::TempDir() + "\n");
 }
 
-TEST_F(ShaderDeathTest, CompileErrorPrintsTheLogButNotThePath) {
+TEST(ShaderFailure, CompileErrorPrintsTheLogButNotThePath) {
     const std::string broken = writeFile("broken.frag", "#version 330 core\nout vec4 fragColor;\n"
                                                         "void main() { fragColor = undeclaredThing; }\n");
     const std::string output =
@@ -171,7 +159,7 @@ TEST_F(ShaderDeathTest, CompileErrorPrintsTheLogButNotThePath) {
     EXPECT_EQ(output.back(), '\n');
 }
 
-TEST_F(ShaderDeathTest, LinkErrorPrintsTheProgramLog) {
+TEST(ShaderFailure, LinkErrorPrintsTheProgramLog) {
     const std::string noMain =
         writeFile("nomain.vert", "#version 330 core\nin vec3 position;\n"
                                  "void notMain() { gl_Position = vec4(position, 1.0); }\n");

@@ -21,6 +21,7 @@
 #include "VideoRun.h"
 #include "VideoWriter.h"
 #include "app/DebugOutput.h"
+#include "gpu/StartupFailure.h"
 #include "render/Game.h"
 
 #include <chrono>
@@ -124,9 +125,9 @@ bool captureAt(double t, Game& game, Timeline& timeline, GLFWwindow* window, con
     return ok;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
+// Runs the bench; a start-up failure (a shader that will not build) leaves as a StartupFailure,
+// closing the video's file on the way out.
+int run(int argc, char* argv[]) {
     BenchOptions options;
     std::string error;
     if (!parseBenchOptions(argc, argv, options, error)) {
@@ -210,4 +211,14 @@ int main(int argc, char* argv[]) {
     delete game;
     glfwTerminate();
     return ok ? 0 : 3;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    try {
+        return run(argc, argv);
+    } catch (const StartupFailure& failure) {
+        return reportStartupFailure(failure);
+    }
 }
