@@ -6,7 +6,9 @@
 #   pixel for pixel, see tests/e2e/picture_regression.sh): PSNR 40 dB or better;
 # - demo.exe 640 384 opens its window, F12 saves a screenshot, Escape ends with status 0;
 #   demo.exe abc 48 ends with status 1, and a demo started where ../Quarnvale is missing with
-#   255, each with its line.
+#   255, each with its line;
+# - bench.exe --video through a stand-in encoder (see that step): a file ffprobe reads, and the
+#   failures' lines with nothing left behind.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/build-windows"
@@ -61,6 +63,74 @@ for t in 3 20; do
   echo "t = $t s: PSNR $psnr dB against the Linux build's picture"
   awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p + 0 >= 40) }' || fail "t = $t: PSNR $psnr dB, below 40"
 done
+
+step "bench.exe --video"
+# Debian has no Windows ffmpeg, so a stand-in built here plays it: it takes the bench's command
+# line, reads the raw RGB frames from its standard input and writes them to the output file as
+# PPM pictures, which ffprobe reads. This proves the Windows side of the writer: finding the
+# program on the PATH without a shell, the exclusively created temporary file, the pipe carrying
+# every frame, the program's error output and status read back, the rename into place and no
+# file left after a failure. It does not prove the real encoder's options on Windows.
+mkdir -p "$scratch/encoder" "$scratch/video"
+cat >"$scratch/encoder/ffmpeg.c" <<'STANDIN'
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+int main(int argc, char** argv) {
+    int w = 0, h = 0;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (!strcmp(argv[i], "-s"))
+            sscanf(argv[i + 1], "%dx%d", &w, &h);
+    const char* path = argv[argc - 1];
+    _setmode(_fileno(stdin), _O_BINARY);
+    if (strstr(path, "refuse")) {
+        fprintf(stderr, "stand-in refused the file\n");
+        return 3;
+    }
+    FILE* out = fopen(path, "wb");
+    size_t size = (size_t)w * h * 3;
+    unsigned char* frame = malloc(size ? size : 1);
+    if (!out || !size)
+        return 1;
+    while (fread(frame, 1, size, stdin) == size) {
+        fprintf(out, "P6\n%d %d\n255\n", w, h);
+        fwrite(frame, 1, size, out);
+    }
+    return fclose(out) != 0;
+}
+STANDIN
+x86_64-w64-mingw32-gcc-posix -O2 -o "$scratch/encoder/ffmpeg.exe" "$scratch/encoder/ffmpeg.c"
+encoder_path="$(winepath -w "$scratch/encoder")"
+# $1: the file; the rest, the bench's options. Leaves standard error, without carriage returns,
+# in $scratch/video.err and the status in $status.
+video() {
+  local file="$1"
+  shift
+  status=0
+  wine bench.exe --size 160x96 --start 20 "$@" --video "$file" </dev/null >/dev/null 2>"$scratch/video.raw" ||
+    status=$?
+  tr -d '\r' <"$scratch/video.raw" >"$scratch/video.err"
+}
+cd "$out"
+WINEPATH="$encoder_path" video "$scratch/video/f.mp4" --frames 4
+[ "$status" -eq 0 ] || fail "bench.exe --video: status $status [$(cat "$scratch/video.err")]"
+got="$(ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=width,height,nb_read_frames \
+  -of csv=p=0 "$scratch/video/f.mp4" 2>&1 || true)"
+[ "$got" = "160,96,4" ] || fail "bench.exe --video: ffprobe read [$got], want 160,96,4 (4 frames of 160 x 96)"
+grep -q "^bench: wrote $scratch/video/f.mp4: 4 frames" "$scratch/video.err" ||
+  fail "bench.exe --video: no line saying what it wrote [$(cat "$scratch/video.err")]"
+[ "$(ls -A "$scratch/video")" = f.mp4 ] || fail "bench.exe --video: the folder holds [$(ls -A "$scratch/video")]"
+WINEPATH="$encoder_path" video "$scratch/video/refuse.mp4" --frames 4
+[ "$status" -eq 1 ] && [ "$(cat "$scratch/video.err")" = \
+  "bench: cannot write $scratch/video/refuse.mp4: stand-in refused the file (from ffmpeg, status 3)" ] ||
+  fail "encoder refuses: status $status, said [$(cat "$scratch/video.err")]"
+video "$scratch/video/none.mp4" --frames 4 # no ffmpeg anywhere on the PATH
+[ "$status" -eq 1 ] && [ "$(cat "$scratch/video.err")" = \
+  "bench: cannot write $scratch/video/none.mp4: no ffmpeg program on the PATH to encode it" ] ||
+  fail "no encoder: status $status, said [$(cat "$scratch/video.err")], want one line"
+[ "$(ls -A "$scratch/video")" = f.mp4 ] || fail "failed videos left [$(ls -A "$scratch/video")]"
 
 step "demo.exe: window, F12, Escape"
 run="$scratch/run"

@@ -14,8 +14,13 @@ int createExclusive(const std::string& path) {
                     _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 
+int closeCreated(int fd) {
+    return ::_close(fd);
+}
+
 #else
 #include <fcntl.h>
+#include <unistd.h>
 
 int createExclusive(const std::string& path) {
     int fd = -1;
@@ -23,6 +28,10 @@ int createExclusive(const std::string& path) {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+int closeCreated(int fd) {
+    return ::close(fd);
 }
 
 #endif

@@ -9,3 +9,5 @@
 // Returns a C runtime file descriptor (write and close it with the runtime's calls), or -1 with
 // errno set.
 int createExclusive(const std::string& path);
+// Closes a descriptor createExclusive returned; 0, or -1 with errno set.
+int closeCreated(int fd);

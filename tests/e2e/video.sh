@@ -5,8 +5,10 @@
 #     (the encoding is lossy); an odd size padded to even;
 #   - failures, each one line naming the file with a non-zero status and no file left behind:
 #     a folder that does not exist, an unknown extension (status 2), no ffmpeg on the PATH, an
-#     encoder that dies, a full disk (a 64 kB tmpfs; needs root, skipped with a message
-#     otherwise) and a termination request mid-run;
+#     encoder that dies or writes nothing, options a video cannot honour (status 2), a start-up
+#     failure after the file was opened, a full disk (a 64 kB tmpfs; needs root, skipped with a
+#     message otherwise) and a termination request mid-run;
+#   - a run killed outright leaves its temporary file, and the next run to that name clears it;
 #   - a plain capture of a legal but dim, colourless setting succeeds: the looks-broken checks
 #     belong to --compare.
 # Needs an X display (DISPLAY), as scripts/test.sh provides; about 40 s.
@@ -82,6 +84,58 @@ bench_path="$out/fake:$PATH" fails_cleanly "encoder dies" 1 \
   "^bench: cannot write $out/f/f.mp4: encoder fell over \(from ffmpeg, status 7\)$" \
   --size 160x96 --frames 8 --video "$out/f/f.mp4"
 left_nothing "$out/f" "encoder dies"
+
+# An encoder that ends well without writing a byte has not made a video.
+mkdir "$out/empty"
+printf '#!/bin/sh\ncat >/dev/null\nexit 0\n' >"$out/empty/ffmpeg"
+chmod +x "$out/empty/ffmpeg"
+bench_path="$out/empty:$PATH" fails_cleanly "encoder writes nothing" 1 \
+  "^bench: cannot write $out/f/f.mp4: the encoder \(ffmpeg\) ended with status 0 but wrote nothing$" \
+  --size 160x96 --frames 4 --video "$out/f/f.mp4"
+left_nothing "$out/f" "encoder writes nothing"
+
+# Options a video cannot honour are refused before anything is opened, as usage errors.
+for option in "--json $out/f/r.json" --intermediates "--compare $out" --whole-frames "--warmup 3"; do
+  # shellcheck disable=SC2086 # the option and its value are two words
+  fails_cleanly "video with ${option%% *}" 2 "^bench: ${option%% *} does not go with --video" \
+    --size 160x96 --frames 2 --video "$out/f/f.mp4" $option
+done
+fails_cleanly "no frames asked" 2 "^bench: --video: --frames 0 leaves no frames to render$" \
+  --size 160x96 --start 10 --frames 0 --video "$out/f/f.mp4"
+fails_cleanly "WebP too wide" 2 "^bench: --video $out/f/w.webp: a .webp is at most 16383 pixels on a side" \
+  --size 16384x16 --frames 1 --video "$out/f/w.webp"
+left_nothing "$out/f" "refused options"
+
+# Start-up fails after the file was opened (run where ../Quarnvale is missing): the start-up
+# failure's own line and status, and the temporary file gone.
+mkdir -p "$out/nowhere/build"
+(cd "$out/nowhere/build" && "$timeout_program" 300 "$build/bench" --size 160x96 --frames 4 --video "$out/f/s.mp4" \
+  </dev/null >"$out/stdout" 2>"$out/err")
+status=$?
+[ "$status" -eq 255 ] || fail "start-up fails: status $status, want 255 [$(cat "$out/err")]"
+grep -q "^Failed to open shader file: ../Quarnvale/Shader/" "$out/stdout" ||
+  fail "start-up fails: printed [$(cat "$out/stdout")]"
+left_nothing "$out/f" "start-up fails"
+
+# Killed outright mid-encode, the bench leaves its temporary file; the next run to the same name
+# clears it, since its process is gone.
+mkdir "$out/k"
+./bench --size 160x96 --start 0 --frames 100000 --video "$out/k/k.mp4" </dev/null >/dev/null 2>"$out/err" &
+pid=$!
+for i in $(seq 300); do
+  [ "$(find "$out/k" -name '.k.mp4.*.part' -size +0 | wc -l)" -gt 0 ] && break
+  sleep 0.1
+done
+kill -KILL "$pid"
+wait "$pid" 2>/dev/null
+[ -n "$(ls -A "$out/k")" ] || fail "killed: no temporary file to clear (the test proves nothing)"
+# Its encoder, fed no more, finishes the file (and may reopen it by name): wait for it to end.
+for i in $(seq 300); do
+  pgrep -f -- "$out/k/\.k\.mp4\." >/dev/null || break
+  sleep 0.1
+done
+bench --size 160x96 --start 20 --frames 2 --video "$out/k/k.mp4" 2>"$out/err" || fail "after a kill: status $? [$(cat "$out/err")]"
+[ "$(ls -A "$out/k")" = k.mp4 ] || fail "after a kill: the folder holds [$(ls -A "$out/k" | tr '\n' ' ')]"
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "skipped: the full-disk case (mounting a tmpfs needs root)"

@@ -6,11 +6,16 @@
 #include "Progress.h"
 #include "Stats.h"
 #include "Video.h"
+#include "VideoWriter.h"
+#include "platform/Process.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -199,6 +204,45 @@ TEST(BenchVideo, FramesDefaultToTheFlightsEndOnTheVideosOwnStep) {
     EXPECT_NE(error.find("dir.x/f.avi"), std::string::npos) << error;
 }
 
+TEST(BenchOptions, RefusalsNameTheOptionAndHelpIsNotAnError) {
+    const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+        {{"--frames"}, "missing value after --frames"},
+        {{"--bogus", "1"}, "unknown option --bogus"},
+        {{"stray"}, "unknown option stray"},
+        {{"--frames", "1e3"}, "bad value '1e3' for --frames"},
+        {{"--capture", "3", "--capture", "x"}, "bad value 'x' for --capture"},
+        {{"--fps", "30"}, "--fps goes with --video"},
+        {{"--video", "f.mp4", "--json", "r.json"},
+         "--json does not go with --video: a video is not timed or compared"},
+        {{"--video", "f.mp4", "--intermediates"}, "--intermediates does not go with --video"},
+        {{"--video", "f.mp4", "--compare", "ref"}, "--compare does not go with --video"},
+        {{"--video", "f.mp4", "--whole-frames"}, "--whole-frames does not go with --video"},
+        {{"--video", "f.mp4", "--warmup", "5"}, "--warmup does not go with --video"},
+        {{"--video", "f.mp4", "--start", "10", "--frames", "0"},
+         "--video: --frames 0 leaves no frames to render"},
+        {{"--video", "f.mp4", "--start", "60"},
+         "--video: no frames to render (--start is past the flight's end"},
+        {{"--video", "wide.webp", "--size", "16384x8", "--frames", "1"},
+         "--video wide.webp: a .webp is at most 16383 pixels on a side, --size is 16384x8"},
+    };
+    for (const auto& [args, message] : cases) {
+        BenchOptions o;
+        std::string error;
+        EXPECT_FALSE(parse(args, o, error)) << message;
+        EXPECT_EQ(error.substr(0, message.size()), message);
+    }
+    BenchOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--video", "tall.webp", "--size", "8x16383", "--frames", "1"}, o, error)) << error;
+    ASSERT_TRUE(parse({"--help"}, o, error)) << error;
+    EXPECT_TRUE(o.help);
+    BenchOptions repeated;
+    ASSERT_TRUE(parse({"--capture", "20,3", "--capture", "9", "--set", "lights=5", "--set", "bloom=off"},
+                      repeated, error))
+        << error;
+    EXPECT_EQ(repeated.captureTimes, (std::vector<double>{3, 9, 20}));
+}
+
 TEST(BenchVideo, FramesTurnTopDownAndOddSidesRepeatTheirLastPixels) {
     // 3 x 2, bottom row first: pixel (x, y) has red 10x + y, green 100, blue 7, alpha 1.
     std::vector<unsigned char> rgba;
@@ -258,4 +302,67 @@ TEST(BenchProgress, InPlaceOnATerminalAndEveryFewSecondsInALog) {
     EXPECT_NE(text.find("\r100/100 frames  100%"), std::string::npos);
     EXPECT_EQ(byteSize(1234567), "1.2 MB");
     EXPECT_EQ(byteSize(999), "999 B");
+}
+
+// A run killed outright leaves its temporary file; a later run to the same name removes it once
+// its process is gone, and leaves alone a running writer's file and other videos' files.
+TEST(BenchVideo, LeftoversOfEndedRunsAreClearedForTheSameNameOnly) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("bench-leftovers-" + std::to_string(currentProcessId()));
+    std::filesystem::create_directories(folder);
+    const std::string video = (folder / "f.mp4").string();
+    const long endedPid = 999999999; // beyond every system's largest process id
+    const std::vector<std::string> files = {temporaryVideoName(video, endedPid),
+                                            temporaryVideoName(video, currentProcessId()),
+                                            temporaryVideoName((folder / "g.mp4").string(), endedPid),
+                                            (folder / ".f.mp4.12x.part").string(), video};
+    for (const std::string& file : files)
+        std::ofstream(file) << "x";
+    EXPECT_EQ(temporaryVideoName(video, 42), (folder / ".f.mp4.42.part").string());
+    EXPECT_EQ(removeAbandonedVideos(video), 1);
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(std::filesystem::exists(files[i]), i != 0) << files[i];
+    std::filesystem::remove_all(folder);
+}
+
+TEST(Process, WindowsCommandLinesQuoteEveryWordAsTheRuntimeSplitsIt) {
+    EXPECT_EQ(windowsCommandLine({"ffmpeg", "-i", "pipe:0"}), R"("ffmpeg" "-i" "pipe:0")");
+    EXPECT_EQ(windowsCommandLine({"a b", ""}), R"("a b" "")");
+    EXPECT_EQ(windowsCommandLine({R"(C:\out dir\)", R"(say "hi")", R"(a\"b)", R"(\\server\x)"}),
+              R"("C:\out dir\\" "say \"hi\"" "a\\\"b" "\\server\x")");
+}
+
+// The writer's child: fed through its input, its error output and status read back, killed at
+// once when abandoned. Skipped where there is no POSIX shell to play the child.
+TEST(Process, ChildIsFedReadBackAndKilled) {
+    std::string error;
+    bool notFound = false;
+    {
+        ChildProcess missing;
+        EXPECT_FALSE(missing.start({"no-such-program-anywhere"}, error, notFound));
+        EXPECT_TRUE(notFound) << error;
+    }
+    ChildProcess child;
+    if (!child.start({"sh", "-c", "n=$(wc -c); echo \"took $n\" >&2; exit 4"}, error, notFound))
+        GTEST_SKIP() << "no sh: " << error;
+    const std::string bytes(100000, 'x');
+    EXPECT_TRUE(child.write(bytes.data(), bytes.size()));
+    const ChildProcess::Ending ended = child.wait();
+    EXPECT_EQ(ended.exitStatus, 4);
+    EXPECT_EQ(ended.signal, 0);
+    EXPECT_EQ(ended.errorOutput, "took 100000\n");
+
+    ChildProcess stopped;
+    ASSERT_TRUE(stopped.start({"sh", "-c", "echo closed >&2; exec 0<&-; exec sleep 30"}, error, notFound))
+        << error;
+    std::vector<char> frame(1 << 20);
+    bool refused = false;
+    for (int i = 0; i < 64 && !refused; ++i)
+        refused = !stopped.write(frame.data(), frame.size()); // a child that stops reading fails the write
+    EXPECT_TRUE(refused);
+    const auto start = std::chrono::steady_clock::now();
+    const ChildProcess::Ending killed = stopped.kill();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_NE(killed.signal, 0);
+    EXPECT_EQ(killed.errorOutput, "closed\n");
 }

@@ -3,6 +3,8 @@
 #include "Video.h"
 #include "input/CameraMath.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -27,21 +29,20 @@ bool parseInt(const std::string& text, int& out) {
 
 bool parseTimes(const std::string& text, std::vector<double>& out) {
     std::stringstream list(text);
-    std::string item;
-    while (std::getline(list, item, ',')) {
+    const size_t before = out.size();
+    for (std::string item; std::getline(list, item, ',');) {
         double t = 0;
         if (!parseDouble(item, t) || t < 0)
             return false;
         out.push_back(t);
     }
-    std::sort(out.begin(), out.end());
-    return !out.empty();
+    return out.size() > before;
 }
 
 } // namespace
 
 const char* benchUsage() {
-    return "usage: bench [--size WxH] [--start SECONDS] [--frames N] [--warmup N] [--step SECONDS]\n"
+    return "usage: bench [--help] [--size WxH] [--start SECONDS] [--frames N] [--warmup N] [--step SECONDS]\n"
            "             [--capture T1,T2,...] [--intermediates] [--capture-dir DIR]\n"
            "             [--json FILE] [--compare DIR] [--max-mean D] [--max-bad-share S]\n"
            "             [--soak FRAMES] [--video FILE [--fps N]] [--view N] [--whole-frames]\n"
@@ -69,79 +70,94 @@ std::string benchSettingsUsage() {
 }
 
 bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::string& error) {
-    bool framesGiven = false, stepGiven = false, fpsGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        const bool hasValue = i + 1 < argc;
-        const std::string value = hasValue ? argv[i + 1] : "";
-        bool ok = true;
-        if (flag == "--intermediates") {
-            o.intermediates = true;
-            continue;
-        }
-        if (flag == "--whole-frames") {
-            o.wholeFrames = true;
-            continue;
-        }
-        if (!hasValue) {
-            error = "missing value after " + flag;
-            return false;
-        }
-        ++i;
-        if (flag == "--size") {
-            const auto x = value.find('x');
-            ok = x != std::string::npos && parseInt(value.substr(0, x), o.width) &&
-                 parseInt(value.substr(x + 1), o.height) && o.width > 0 && o.height > 0;
-        } else if (flag == "--start") {
-            ok = parseDouble(value, o.start) && o.start >= 0;
-        } else if (flag == "--frames") {
-            ok = parseInt(value, o.frames);
-            framesGiven = true;
-        } else if (flag == "--warmup") {
-            ok = parseInt(value, o.warmup);
-        } else if (flag == "--step") {
-            ok = parseDouble(value, o.step) && o.step > 0 && o.step <= 1;
-            stepGiven = true;
-        } else if (flag == "--capture") {
-            ok = parseTimes(value, o.captureTimes);
-        } else if (flag == "--capture-dir") {
-            o.captureDir = value;
-        } else if (flag == "--json") {
-            o.jsonPath = value;
-        } else if (flag == "--compare") {
-            o.compareDir = value;
-        } else if (flag == "--view") {
-            ok = parseInt(value, o.settings.view) && o.settings.view >= 1 && o.settings.view <= 9;
-        } else if (flag == "--set") {
-            if (!applySettingList(o.settings, value, error)) {
-                error = "--set: " + error;
-                return false;
-            }
-        } else if (flag == "--soak") {
-            ok = parseInt(value, o.soakFrames) && o.soakFrames > 0;
-        } else if (flag == "--video") {
-            o.videoPath = value;
-            if (!videoFormatFor(value)) {
-                error = "--video " + value + ": unknown extension; a video is " + videoExtensions();
-                return false;
-            }
-        } else if (flag == "--fps") {
-            ok = parseInt(value, o.fps) && o.fps >= 1 && o.fps <= 240;
-            fpsGiven = true;
-        } else if (flag == "--max-mean") {
-            ok = parseDouble(value, o.maxMeanDiff) && o.maxMeanDiff >= 0;
-        } else if (flag == "--max-bad-share") {
-            ok = parseDouble(value, o.maxBadPixelShare) && o.maxBadPixelShare >= 0;
-        } else {
-            error = "unknown option " + flag;
-            return false;
-        }
-        if (!ok) {
-            error = "bad value '" + value + "' for " + flag;
-            return false;
-        }
+    // CLI11 sorts the words into options; the values are checked here, so every refusal names
+    // the option and value as the bench always has.
+    CLI::App app("bench", "bench");
+    app.set_help_flag();
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    std::string size, start, frames, warmup, step, view, soak, fps, maxMean, maxBadShare;
+    std::vector<std::string> captures, settingLists;
+    app.add_flag("--help", o.help);
+    app.add_flag("--intermediates", o.intermediates);
+    app.add_flag("--whole-frames", o.wholeFrames);
+    const std::vector<std::pair<const char*, std::string*>> values = {
+        {"--size", &size},         {"--start", &start},
+        {"--frames", &frames},     {"--warmup", &warmup},
+        {"--step", &step},         {"--capture-dir", &o.captureDir},
+        {"--json", &o.jsonPath},   {"--compare", &o.compareDir},
+        {"--view", &view},         {"--soak", &soak},
+        {"--video", &o.videoPath}, {"--fps", &fps},
+        {"--max-mean", &maxMean},  {"--max-bad-share", &maxBadShare},
+    };
+    for (const auto& [name, value] : values)
+        app.add_option(name, *value);
+    // Repeatable: each one adds to the ones before.
+    for (const auto& [name, list] : {std::pair{"--capture", &captures}, std::pair{"--set", &settingLists}})
+        app.add_option(name, *list)
+            ->allow_extra_args(false)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ArgumentMismatch& mismatch) {
+        const std::string what = mismatch.what();
+        error = "missing value after " + what.substr(0, what.find(':'));
+        return false;
+    } catch (const CLI::ParseError& parseError) {
+        error = parseError.what();
+        return false;
     }
-    if (fpsGiven && o.videoPath.empty()) {
+    if (!app.remaining().empty()) {
+        error = "unknown option " + app.remaining().front();
+        return false;
+    }
+    if (o.help)
+        return true;
+    const auto given = [&](const char* name) { return app.count(name) > 0; };
+    const auto refuse = [&](const char* name, const std::string& value) {
+        error = "bad value '" + value + "' for " + name;
+        return false;
+    };
+    if (given("--size")) {
+        const auto x = size.find('x');
+        if (x == std::string::npos || !parseInt(size.substr(0, x), o.width) ||
+            !parseInt(size.substr(x + 1), o.height) || o.width <= 0 || o.height <= 0)
+            return refuse("--size", size);
+    }
+    if (given("--start") && !(parseDouble(start, o.start) && o.start >= 0))
+        return refuse("--start", start);
+    if (given("--frames") && !parseInt(frames, o.frames))
+        return refuse("--frames", frames);
+    if (given("--warmup") && !parseInt(warmup, o.warmup))
+        return refuse("--warmup", warmup);
+    if (given("--step") && !(parseDouble(step, o.step) && o.step > 0 && o.step <= 1))
+        return refuse("--step", step);
+    for (const std::string& list : captures)
+        if (!parseTimes(list, o.captureTimes))
+            return refuse("--capture", list);
+    std::sort(o.captureTimes.begin(), o.captureTimes.end());
+    if (given("--view") && !(parseInt(view, o.settings.view) && o.settings.view >= 1 && o.settings.view <= 9))
+        return refuse("--view", view);
+    for (const std::string& list : settingLists)
+        if (!applySettingList(o.settings, list, error)) {
+            error = "--set: " + error;
+            return false;
+        }
+    if (given("--soak") && !(parseInt(soak, o.soakFrames) && o.soakFrames > 0))
+        return refuse("--soak", soak);
+    if (given("--video") && !videoFormatFor(o.videoPath)) {
+        error = "--video " + o.videoPath + ": unknown extension; a video is " + videoExtensions();
+        return false;
+    }
+    if (given("--fps") && !(parseInt(fps, o.fps) && o.fps >= 1 && o.fps <= 240))
+        return refuse("--fps", fps);
+    if (given("--max-mean") && !(parseDouble(maxMean, o.maxMeanDiff) && o.maxMeanDiff >= 0))
+        return refuse("--max-mean", maxMean);
+    if (given("--max-bad-share") &&
+        !(parseDouble(maxBadShare, o.maxBadPixelShare) && o.maxBadPixelShare >= 0))
+        return refuse("--max-bad-share", maxBadShare);
+
+    if (given("--fps") && o.videoPath.empty()) {
         error = "--fps goes with --video";
         return false;
     }
@@ -150,15 +166,32 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
             error = "--video renders frames of its own: give --capture or --soak in a run of their own";
             return false;
         }
-        if (stepGiven) {
+        if (given("--step")) {
             error = "--step does not go with --video: a video's frames are 1/--fps apart";
             return false;
         }
+        // A video is neither timed, compared nor taken apart into passes.
+        for (const char* timing : {"--json", "--intermediates", "--compare", "--whole-frames", "--warmup"})
+            if (given(timing)) {
+                error = std::string(timing) + " does not go with --video: a video is not timed or compared";
+                return false;
+            }
         o.step = 1.0 / o.fps;
-        if (!framesGiven)
+        if (given("--frames") && o.frames == 0) {
+            error = "--video: --frames 0 leaves no frames to render";
+            return false;
+        }
+        if (!given("--frames"))
             o.frames = static_cast<int>(std::lround((vantor::camera::kFlightSeconds - o.start) * o.fps));
         if (o.frames <= 0) {
             error = "--video: no frames to render (--start is past the flight's end at 60 s: give --frames)";
+            return false;
+        }
+        const VideoFormat& format = *videoFormatFor(o.videoPath);
+        if (encodedSide(format, std::max(o.width, o.height)) > format.maxSide) {
+            error = "--video " + o.videoPath + ": a " + format.extension + " is at most " +
+                    std::to_string(format.maxSide) + " pixels on a side, --size is " +
+                    std::to_string(o.width) + "x" + std::to_string(o.height);
             return false;
         }
     }

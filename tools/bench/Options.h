@@ -26,9 +26,11 @@ struct BenchOptions {
     std::string videoPath;   // non-empty: `frames` frames from `start` at 1/fps s each into this file
     int fps = 60;
     bool wholeFrames = false; // time whole frames only, without a glFinish between passes
+    bool help = false;        // --help: print the usage and do nothing else
 };
 
-// Fills `options` from argv. On a bad argument returns false with a one-line `error`.
+// Fills `options` from argv. On a bad argument returns false with a one-line `error`; with
+// --help returns true at once with `help` set.
 bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& options, std::string& error);
 
 const char* benchUsage();

@@ -4,22 +4,25 @@
 #include <fstream>
 #include <iomanip>
 
+#include <nlohmann/json.hpp>
+
 namespace {
 
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        if (static_cast<unsigned char>(c) >= 0x20)
-            out += c;
-    }
-    return out + "\"";
+// Switches as strings, numbers as numbers.
+nlohmann::ordered_json settingJson(const std::string& value) {
+    nlohmann::ordered_json number = nlohmann::ordered_json::parse(value, nullptr, false);
+    return number.is_number() ? number : nlohmann::ordered_json(value);
 }
 
-// Switches as strings, numbers as numbers.
-std::string jsonValue(const std::string& value) {
-    return value == "on" || value == "off" ? jsonString(value) : value;
+// A value on one line with a space after each colon and comma: the scripts that read the report
+// take it a pass a line. A renderer name that is not UTF-8 has its bad bytes replaced.
+std::string oneLine(const nlohmann::ordered_json& value) {
+    if (!value.is_object())
+        return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    std::string text = "{";
+    for (auto item = value.begin(); item != value.end(); ++item)
+        text += (item == value.begin() ? "\"" : ", \"") + item.key() + "\": " + oneLine(item.value());
+    return text + "}";
 }
 
 double sumOfPassMedians(const FrameTimer& timer) {
@@ -58,30 +61,32 @@ void printTable(std::ostream& out, const FrameTimer& timer, const BenchOptions& 
 }
 
 bool writeJson(const std::string& path, const FrameTimer& timer, const BenchOptions& o, const RunInfo& info) {
+    using Json = nlohmann::ordered_json;
+    Json settings = Json::object();
+    for (const SettingInfo& setting : settingNames())
+        settings[setting.name] = settingJson(settingValue(o.settings, setting.name));
+    const double frameMedian = median(timer.frame.ms);
+    const Json frame = {{"median_ms", frameMedian},
+                        {"p95_ms", percentile(timer.frame.ms, 0.95)},
+                        {"fps", frameMedian > 0 ? 1000.0 / frameMedian : 0.0},
+                        {"render_scale", timer.renderScale}};
     std::ofstream out(path);
     if (!out)
         return false;
-    out << std::setprecision(6);
-    out << "{\n  \"renderer\": " << jsonString(info.renderer) << ",\n  \"cores\": " << info.cores
-        << ",\n  \"width\": " << o.width << ",\n  \"height\": " << o.height << ",\n  \"start\": " << o.start
-        << ",\n  \"step\": " << o.step << ",\n  \"warmup\": " << o.warmup
-        << ",\n  \"frames\": " << timer.frame.ms.size() << ",\n  \"settings\": {";
-    const std::vector<SettingInfo>& names = settingNames();
-    for (size_t i = 0; i < names.size(); ++i)
-        out << (i ? ", " : "") << jsonString(names[i].name) << ": "
-            << jsonValue(settingValue(o.settings, names[i].name));
-    out << "},\n  \"passes\": [\n";
+    out << "{\n  \"renderer\": " << oneLine(info.renderer) << ",\n  \"cores\": " << info.cores
+        << ",\n  \"width\": " << o.width << ",\n  \"height\": " << o.height
+        << ",\n  \"start\": " << oneLine(o.start) << ",\n  \"step\": " << oneLine(o.step)
+        << ",\n  \"warmup\": " << o.warmup << ",\n  \"frames\": " << timer.frame.ms.size()
+        << ",\n  \"settings\": " << oneLine(settings) << ",\n  \"passes\": [\n";
     for (size_t i = 0; i < timer.passes.size(); ++i) {
         const PassTimes& pass = timer.passes[i];
-        out << "    {\"name\": " << jsonString(pass.name) << ", \"median_ms\": " << median(pass.ms)
-            << ", \"p95_ms\": " << percentile(pass.ms, 0.95) << "}"
+        out << "    "
+            << oneLine(Json{{"name", pass.name},
+                            {"median_ms", median(pass.ms)},
+                            {"p95_ms", percentile(pass.ms, 0.95)}})
             << (i + 1 < timer.passes.size() ? "," : "") << "\n";
     }
-    const double frameMedian = median(timer.frame.ms);
-    out << "  ],\n  \"frame\": {\"median_ms\": " << frameMedian
-        << ", \"p95_ms\": " << percentile(timer.frame.ms, 0.95)
-        << ", \"fps\": " << (frameMedian > 0 ? 1000.0 / frameMedian : 0.0)
-        << ", \"render_scale\": " << timer.renderScale << "},\n  \"startup_ms\": " << info.startupMs
+    out << "  ],\n  \"frame\": " << oneLine(frame) << ",\n  \"startup_ms\": " << oneLine(info.startupMs)
         << ",\n  \"gl_errors\": " << timer.glErrors << "\n}\n";
     return static_cast<bool>(out);
 }

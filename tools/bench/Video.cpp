@@ -12,15 +12,18 @@ namespace {
 const VideoFormat formats[] = {
     {".mp4", "mp4", true,
      "-c:v libx264 -preset medium -crf 18 -vf scale=out_color_matrix=bt709,format=yuv420p "
-     "-colorspace bt709 -color_primaries bt709 -color_trc bt709 -movflags +faststart"},
+     "-colorspace bt709 -color_primaries bt709 -color_trc bt709 -movflags +faststart",
+     65535},
     {".webm", "webm", true,
      "-c:v libvpx-vp9 -crf 32 -b:v 0 -deadline good -cpu-used 4 -row-mt 1 -vf "
      "scale=out_color_matrix=bt709,format=yuv420p "
-     "-colorspace bt709 -color_primaries bt709 -color_trc bt709"},
-    {".webp", "webp", false, "-c:v libwebp_anim -quality 70 -compression_level 6 -loop 0"},
+     "-colorspace bt709 -color_primaries bt709 -color_trc bt709",
+     65535},
+    {".webp", "webp", false, "-c:v libwebp_anim -quality 70 -compression_level 6 -loop 0", 16383},
     {".gif", "gif", false,
      "-filter_complex split[a][b];[a]palettegen=stats_mode=full[p];[b][p]paletteuse=dither=sierra2_4a "
-     "-loop 0"},
+     "-loop 0",
+     65535},
 };
 
 std::string lowerExtension(const std::string& path) {

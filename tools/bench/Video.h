@@ -11,6 +11,7 @@ struct VideoFormat {
     const char* muxer;       // ffmpeg's -f
     bool evenSize;           // 4:2:0 chroma: both sides must be even
     const char* encoderArgs; // codec, pixel format and container options, space-separated
+    int maxSide;             // the longest side the format holds: WebP stores 14 bits, GIF 16
 };
 
 // The format a path's extension (any case) names, or nullptr.

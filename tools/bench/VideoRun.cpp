@@ -4,6 +4,7 @@
 #include "Progress.h"
 #include "Timeline.h"
 #include "VideoWriter.h"
+#include "platform/Process.h"
 #include "render/Game.h"
 
 #include <GLFW/glfw3.h>
@@ -12,14 +13,6 @@
 #include <cstdio>
 #include <iostream>
 #include <sstream>
-
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -33,7 +26,7 @@ int recordVideo(Game& game, Timeline& timeline, GLFWwindow* window, const BenchO
                 VideoWriter& writer) {
     const VideoFormat& format = *videoFormatFor(o.videoPath);
     FrameReader reader(o.width, o.height);
-    Progress progress(std::cerr, o.frames, isatty(fileno(stderr)) != 0, secondsNow());
+    Progress progress(std::cerr, o.frames, standardErrorIsTerminal(), secondsNow());
     std::vector<unsigned char> rgb;
     std::string reason;
     int written = 0;

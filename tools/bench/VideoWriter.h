@@ -6,6 +6,7 @@
 // REASON".
 
 #include "Video.h"
+#include "platform/Process.h"
 
 #include <string>
 #include <vector>
@@ -13,11 +14,12 @@
 class VideoWriter {
 public:
     VideoWriter() = default;
-    ~VideoWriter(); // abandons a video not finished
+    ~VideoWriter(); // abandons a video not finished, however the caller leaves
     VideoWriter(const VideoWriter&) = delete;
     VideoWriter& operator=(const VideoWriter&) = delete;
 
-    // Makes the temporary file (which proves the folder writable) and starts the encoder.
+    // Clears what killed runs left for the same file, makes the temporary file (which proves the
+    // folder writable) and starts the encoder.
     bool open(const std::string& path, const VideoFormat& format, int width, int height, int fps,
               std::string& reason);
     // One packed frame (packFrame). False when the encoder has stopped taking frames.
@@ -25,7 +27,8 @@ public:
     // Ends the stream, waits for the encoder and renames the file into place; its size in bytes
     // into `bytes`.
     bool finish(unsigned long long& bytes, std::string& reason);
-    // Stops the encoder and removes the temporary file.
+    // Stops the encoder at once (what it was given but has not encoded is dropped) and removes
+    // the temporary file.
     void abandon();
 
     // Ctrl+C or a termination request came: the caller stops and abandons the video. (Catching
@@ -38,11 +41,12 @@ private:
 
     std::string path, temporaryPath;
     bool active = false;
-#ifdef _WIN32
-    void* pipe = nullptr; // FILE* from _popen
-#else
-    int pid = -1;
-    int pipeFd = -1;
-    int errorFd = -1; // the encoder's standard error, kept in an unlinked temporary file
-#endif
+    ChildProcess encoder;
 };
+
+// The temporary name a video at `path` is written under by process `pid`: ".NAME.PID.part" in
+// the same folder, so the final rename stays on one file system.
+std::string temporaryVideoName(const std::string& path, long pid);
+// Removes the temporary files of videos at `path` whose writing process is no longer running (a
+// run killed before it could clean up); returns how many.
+int removeAbandonedVideos(const std::string& path);

@@ -134,6 +134,10 @@ int run(int argc, char* argv[]) {
         std::cerr << "bench: " << error << "\n" << benchUsage() << benchSettingsUsage();
         return 2;
     }
+    if (options.help) {
+        std::cout << benchUsage() << benchSettingsUsage();
+        return 0;
+    }
     // The video's file and encoder come first: a path that cannot be written or a missing
     // encoder is reported before any rendering.
     VideoWriter video;
@@ -220,5 +224,9 @@ int main(int argc, char* argv[]) {
         return run(argc, argv);
     } catch (const StartupFailure& failure) {
         return reportStartupFailure(failure);
+    } catch (const std::exception& failure) {
+        // Caught, so the stack unwinds and the video's temporary file goes with it.
+        std::cerr << "bench: " << failure.what() << std::endl;
+        return 1;
     }
 }
