@@ -9,6 +9,7 @@
 #     failure after the file was opened, a full disk (a 64 kB tmpfs; needs root, skipped with a
 #     message otherwise) and a termination request mid-run;
 #   - a run killed outright leaves its temporary file, and the next run to that name clears it;
+#   - --help prints the usage and ends with status 0;
 #   - a plain capture of a legal but dim, colourless setting succeeds: the looks-broken checks
 #     belong to --compare.
 # Needs an X display (DISPLAY), as scripts/test.sh provides; about 40 s.
@@ -84,6 +85,12 @@ bench_path="$out/fake:$PATH" fails_cleanly "encoder dies" 1 \
   "^bench: cannot write $out/f/f.mp4: encoder fell over \(from ffmpeg, status 7\)$" \
   --size 160x96 --frames 8 --video "$out/f/f.mp4"
 left_nothing "$out/f" "encoder dies"
+
+# --help is no error: the usage on standard output, status 0.
+./bench --help </dev/null >"$out/help" 2>"$out/err"
+status=$?
+[ "$status" -eq 0 ] && head -n 1 "$out/help" | grep -q "^usage: bench " && [ ! -s "$out/err" ] ||
+  fail "--help: status $status, printed [$(head -n 2 "$out/help")] [$(cat "$out/err")]"
 
 # An encoder that ends well without writing a byte has not made a video.
 mkdir "$out/empty"
