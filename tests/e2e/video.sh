@@ -6,9 +6,7 @@
 #   - failures, each one line naming the file with a non-zero status and no file left behind:
 #     a folder that does not exist, an unknown extension (status 2), no ffmpeg on the PATH, an
 #     encoder that dies, a full disk (a 64 kB tmpfs; needs root, skipped with a message
-#     otherwise) and a termination request mid-run;
-#   - a plain capture of a legal but dim, colourless setting succeeds: the looks-broken checks
-#     belong to --compare.
+#     otherwise) and a termination request mid-run.
 # Needs an X display (DISPLAY), as scripts/test.sh provides; about 40 s.
 set -uo pipefail
 build="$(cd "$1" && pwd)"
@@ -109,9 +107,6 @@ wait_exit "$pid" 30
 grep -q "^bench: $out/f/long.mp4 not written: interrupted after [0-9]* frames$" "$out/err" ||
   fail "terminated: no line saying so [$(cat "$out/err")]"
 left_nothing "$out/f" "terminated"
-
-bench --size 160x96 --frames 0 --capture 20 --set lights=0,exposure=0.1 --capture-dir "$out/dim" 2>"$out/err" ||
-  fail "a dim legal setting: --capture gave status $? [$(cat "$out/stdout")]"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "video: ok"
