@@ -147,10 +147,10 @@ void Desktop::render() {
 
 void Desktop::present() {
     // No swap interval is set: the platform's default holds (vsync on many desktop drivers, none
-    // here). The render-scale controller is fed the work up to the swap, never the wait within
-    // it, so it holds its target either way; finishing the GL's work first puts the GPU's part in
-    // that time, at the cost of the overlap between this frame's drawing and the swap, and only
-    // while a target is set.
+    // under Xvfb). The render-scale controller is fed the work up to the swap, never the wait
+    // within it, so it holds its target either way; finishing the GL's work first puts the GPU's
+    // part in that time, at the cost of the overlap between this frame's drawing and the swap,
+    // and only while a target is set.
     if (game.settings.targetFps > 0)
         glFinish();
     frameWork.handedToSwap(glfwGetTime());

@@ -55,8 +55,8 @@ private:
 };
 
 // Holds a frame-time budget by moving the scale. Fed once per frame with the frame's work
-// (`FrameWork`); steps down after a few frames over budget (as far as the frames say at once), up one
-// step at a time after many frames whose time leaves room for the larger size. A frame cost is
+// (`FrameWork`); steps down after a few frames over budget (as far as the frames say at once),
+// up one step at a time after many frames whose time leaves room for the larger size. A frame cost is
 // taken as proportional to the pixels drawn: that overstates what a step up adds, so such a step
 // up never lands over the budget on a steady scene. Where a fixed part of the frame makes that
 // estimate refuse every step although the frames leave a tenth of the budget free, a step up
@@ -80,8 +80,8 @@ public:
     RenderScaleController() = default;
     explicit RenderScaleController(const Tuning& tuning) : tuning(tuning) {}
 
-    // One finished frame: `frameMs` its work (`FrameWork`), `targetFps` the budget (0: off), `scaleDrawn` the
-    // scale it was drawn at. Returns the scale for the next frame: `scaleDrawn` itself while
+    // One finished frame: `frameMs` its work (`FrameWork`), `targetFps` the budget (0: off),
+    // `scaleDrawn` the scale it was drawn at. Returns the scale for the next frame: `scaleDrawn` itself while
     // the target is off; otherwise a controller step. A scale changed from outside (or a new
     // target) starts the measuring afresh.
     float frameDone(double frameMs, int targetFps, float scaleDrawn);
