@@ -58,8 +58,9 @@ bool Desktop::poll() {
     frameStart = glfwGetTime();
     game.deltaTime = frameStart - lastTime;
     lastTime = frameStart;
-    game.settings.renderScale = scaleController.frameDone(game.deltaTime * 1000.0, game.settings.targetFps,
-                                                          game.settings.renderScale);
+    frameWork.starts(frameStart);
+    game.settings.renderScale =
+        scaleController.frameDone(frameWork.ms(), game.settings.targetFps, game.settings.renderScale);
     glfwPollEvents();
 
     // The frame follows the framebuffer, whatever resized it (the user, a window manager, full
@@ -145,6 +146,14 @@ void Desktop::render() {
 }
 
 void Desktop::present() {
+    // No swap interval is set: the platform's default holds (vsync on many desktop drivers, none
+    // under Xvfb). The render-scale controller is fed the work up to the swap, never the wait
+    // within it, so it holds its target either way; finishing the GL's work first puts the GPU's
+    // part in that time, at the cost of the overlap between this frame's drawing and the swap,
+    // and only while a target is set.
+    if (game.settings.targetFps > 0)
+        glFinish();
+    frameWork.handedToSwap(glfwGetTime());
     glfwSwapBuffers(window);
     screenshots.printReports(std::cout, std::cerr);
     if (passClock)

@@ -64,4 +64,5 @@ private:
     ShaderWatcher shaderWatcher;
     ScreenshotWriter screenshots;          // F12: read back here, encoded and written by its own thread
     RenderScaleController scaleController; // moves the render scale while a frame-rate target is set
+    FrameWork frameWork;                   // the work up to the swap: what the controller is fed
 };

@@ -119,7 +119,7 @@ float RenderScaleController::frameDone(double frameMs, int targetFps, float scal
         return lastReturned;
     // Two ways up: the frames say the next step fits even if all of their time were pixels; or,
     // after a longer wait, they leave room that a fixed part of the frame (the shadow pass,
-    // the swap) would fill less than the pixels say. The second is a trial: undone, it waits
+    // the update) would fill less than the pixels say. The second is a trial: undone, it waits
     // twice as long next time, like any step up that does not hold.
     const int wait = level + 1 == failedLevel ? failedWait : tuning.upFrames;
     const int trialWait = std::max(wait, tuning.trialFrames);

@@ -6,6 +6,7 @@
 // The controller moves in whole steps of `renderscale::step` and holds each choice for several
 // frames, so the targets are remade only when the size really changes, never every frame.
 
+#include <limits>
 #include <vector>
 
 namespace renderscale {
@@ -34,9 +35,28 @@ int topLevel();
 
 } // namespace renderscale
 
-// Holds a frame-time budget by moving the scale. Fed once per frame with the frame's measured
-// time; steps down after a few frames over budget (as far as the frames say at once), up one
-// step at a time after many frames whose time leaves room for the larger size. A frame cost is
+// What the controller is fed: a frame's own work, from the top of the loop to the moment its
+// picture is handed to the swap (with the GL's queued work finished first, so it is in it). A
+// swap interval makes the swap wait for the display, and then every frame's wall-clock time is a
+// whole number of refresh periods whatever the scale: fed that, the controller would read a
+// frame that meets the refresh rate as exactly on budget and never climb again after a slow
+// moment, and read a target above the refresh rate as never met, all the way to the floor. The
+// wait is no work a smaller scale can cut; the work before the swap is.
+class FrameWork {
+public:
+    void starts(double seconds) { startedAt = seconds; }
+    void handedToSwap(double seconds) { lastMs = (seconds - startedAt) * 1000.0; }
+    // The last frame's work, NaN before the first (which the controller does not judge).
+    double ms() const { return lastMs; }
+
+private:
+    double startedAt = 0.0;
+    double lastMs = std::numeric_limits<double>::quiet_NaN();
+};
+
+// Holds a frame-time budget by moving the scale. Fed once per frame with the frame's work
+// (`FrameWork`); steps down after a few frames over budget (as far as the frames say at once),
+// up one step at a time after many frames whose time leaves room for the larger size. A frame cost is
 // taken as proportional to the pixels drawn: that overstates what a step up adds, so such a step
 // up never lands over the budget on a steady scene. Where a fixed part of the frame makes that
 // estimate refuse every step although the frames leave a tenth of the budget free, a step up
@@ -60,8 +80,8 @@ public:
     RenderScaleController() = default;
     explicit RenderScaleController(const Tuning& tuning) : tuning(tuning) {}
 
-    // One finished frame: `frameMs` its time, `targetFps` the budget (0: off), `scaleDrawn` the
-    // scale it was drawn at. Returns the scale for the next frame: `scaleDrawn` itself while
+    // One finished frame: `frameMs` its work (`FrameWork`), `targetFps` the budget (0: off),
+    // `scaleDrawn` the scale it was drawn at. Returns the scale for the next frame: `scaleDrawn` itself while
     // the target is off; otherwise a controller step. A scale changed from outside (or a new
     // target) starts the measuring afresh.
     float frameDone(double frameMs, int targetFps, float scaleDrawn);

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# The render scale on the real binaries. The bench: at render-scale=1 the captures are the
-# references to the bit. The demo's settings panel (F2), driven with the pointer on a
-# paused scene: the render-scale slider at its left end draws the same picture at a quarter of
-# the pixels, stretched over the whole window (F12 still saves the window's size); back at 1 the
-# picture is the first one to the bit; then a target of 240 fps, which no frame here meets,
-# makes the controller take the scale down to that same floor. Needs an X display (DISPLAY).
+# The render scale on the real binaries. The demo's settings panel (F2), driven with the pointer
+# on a paused scene: the render-scale slider at its left end draws the same picture at a quarter
+# of the pixels, stretched over the whole window (F12 still saves the window's size); back at 1
+# the picture is the first one to the bit; then a target of 240 fps takes the scale down until
+# the frames meet it or the scale is at its floor. The bench says which of the two this machine
+# does (on a slow one the floor, and the demo's picture must then be the quarter-scale one); on
+# a machine that meets the target the scale stops above the floor with the frames near the
+# budget. (At the defaults the captures are the picture regression's.) Needs an X display
+# (DISPLAY).
 set -uo pipefail
 build="$(cd "$1" && pwd)"
 source_dir="$(cd "$2" && pwd)"
@@ -16,12 +19,17 @@ pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; stop_window_manager; rm -rf "$out"' EXIT
 
 cd "$build"
-timeout 600 ./bench --size 640x384 --frames 0 --capture 3,20,48 --set render-scale=1,target-fps=0 \
-  --capture-dir "$out/bench" </dev/null >/dev/null || fail "the bench failed at render-scale=1"
-for t in 3 20 48; do
-  differing="$(compare -metric AE "$out/bench/final-t$t.png" "$source_dir/tests/reference/final-t$t.png" null: 2>&1)"
-  [ "$differing" = 0 ] || fail "render-scale=1: t = $t differs from the reference in $differing pixels"
-done
+# Where a 240 fps target takes the scale at the demo's window size: "SCALE FPS" after the warm-up.
+timeout 600 ./bench --size 960x540 --start 20 --warmup 60 --frames 20 --whole-frames --set target-fps=240 \
+  </dev/null >"$out/bench.txt" 2>&1 || fail "the bench failed with a target of 240 fps [$(cat "$out/bench.txt")]"
+read -r target_scale target_fps <<<"$(sed -nE 's/^render scale: ([0-9.]+) .*/\1/p; s/^frame .*\(([0-9.]+) fps\)$/\1/p' \
+  "$out/bench.txt" | tac | tr '\n' ' ')"
+at_floor=false
+if awk -v s="${target_scale:-x}" 'BEGIN { exit !(s == 0.25) }'; then
+  at_floor=true
+elif ! awk -v s="${target_scale:-x}" -v f="${target_fps:-0}" 'BEGIN { exit !(s > 0.25 && s <= 1 && f >= 200) }'; then
+  fail "a 240 fps target left the scale at ${target_scale:-?} with ${target_fps:-?} fps, neither at the floor nor near the target"
+fi
 
 start_window_manager
 cd "$out/run"
@@ -82,8 +90,12 @@ read -r left right top bottom middle <<<"$(edge_shares "$out/quarter.png")"
 for share in "$left" "$right" "$top" "$bottom" "$middle"; do
   awk -v s="$share" 'BEGIN { exit !(s > 0.5) }' || fail "the quarter-scale picture leaves part of the window black ($left $right $top $bottom $middle)"
 done
-[ "$(compare -metric AE "$out/quarter.png" "$out/held.png" null: 2>&1)" = 0 ] ||
-  fail "a 240 fps target did not hold the scale at its floor"
+if $at_floor; then
+  [ "$(compare -metric AE "$out/quarter.png" "$out/held.png" null: 2>&1)" = 0 ] ||
+    fail "a 240 fps target, met by no scale here, did not hold the scale at its floor"
+else
+  echo "this machine meets 240 fps at scale $target_scale ($target_fps fps): the floor is not where the target holds"
+fi
 [ "$(compare -metric AE "$out/full.png" "$out/back.png" null: 2>&1)" = 0 ] ||
   fail "back at scale 1 the picture is not the first one"
 

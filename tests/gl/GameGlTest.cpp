@@ -1,6 +1,7 @@
 // The frame renderer against the real GL: set-up and teardown, and whole frames of the real
 // hall at fixed points of the camera flight, read back and judged by what they must show.
 
+#include "FlownGame.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/FrameMath.h"
@@ -29,56 +30,6 @@ float luminance(const glm::vec3& c) {
 
 size_t countNonFinite(const Image& image) {
     return size_t(std::count_if(image.begin(), image.end(), [](float v) { return !std::isfinite(v); }));
-}
-
-std::unique_ptr<Game> makeGame() {
-    // The lights' speeds and colours come from rand(), never seeded, so the demo always shows the
-    // same ones; a test sees those too only from the start of the sequence, not from wherever
-    // the tests before it (or the run before, repeated) left it.
-    std::srand(1);
-    auto game = std::make_unique<Game>(glTestWindow(), width, height);
-    game->init();
-    // The flight's clock starts at 0 so every test sees the same camera path.
-    game->controls->startTime = 0.0f;
-    game->controls->lastFlightTime = 0.0f;
-    glfwSetTime(0.0);
-    return game;
-}
-
-// Updates as the frame loop would, in steps of `step` seconds, until `seconds`.
-void advanceTo(Game& game, double seconds, double step = 0.5) {
-    for (double now = step; now <= seconds + 1e-9; now += step) {
-        glfwSetTime(now);
-        game.deltaTime = step;
-        game.update();
-    }
-}
-
-// While one lives, the flight reads the times the test steps to and nothing else: the GL timer
-// runs on between glfwSetTime and the update that reads it, a hair more under load, and moved
-// the orbit by that much from run to run.
-struct SteppedClock {
-    SteppedClock() {
-        now = 0.0;
-        vantor::Controls::clock = [] { return now; };
-    }
-    ~SteppedClock() { vantor::Controls::clock = previous; }
-    SteppedClock(const SteppedClock&) = delete;
-    SteppedClock& operator=(const SteppedClock&) = delete;
-    static double now;
-    double (*const previous)() = vantor::Controls::clock;
-};
-double SteppedClock::now = 0.0;
-
-// Goes on updating in half-second steps from `now` until `seconds`, and moves `now` there.
-void advanceFromTo(Game& game, double& now, double seconds) {
-    for (now += 0.5; now <= seconds + 1e-9; now += 0.5) {
-        glfwSetTime(now);
-        SteppedClock::now = now;
-        game.deltaTime = 0.5;
-        game.update();
-    }
-    now = seconds;
 }
 
 // Lights the current G-buffer again into the lit-scene target and reads the lit level back.
@@ -234,14 +185,12 @@ TEST(GameSetUp, InitBuildsTheSceneAndDestroyReleasesItsFourObjects) {
 }
 
 TEST(GameFrame, GlideShowsPoolsShadowsAndBloom) {
-    auto game = makeGame();
-    advanceTo(*game, 9.0);
+    auto game = flownGame(9.0, width, height);
     expectLitShadowedBloomedFrame(renderAndDissect(*game), "glide");
 }
 
 TEST(GameFrame, OrbitShowsPoolsShadowsAndBloom) {
-    auto game = makeGame();
-    advanceTo(*game, 21.0);
+    auto game = flownGame(21.0, width, height);
     expectLitShadowedBloomedFrame(renderAndDissect(*game), "orbit");
 }
 
@@ -249,8 +198,7 @@ TEST(GameFrame, OrbitShowsPoolsShadowsAndBloom) {
 // gets exactly one of them, the sky only where the G-buffer is empty, and the depth state is
 // the default again afterwards (the forward pass and the next frame's passes rely on it).
 TEST(GameFrame, LightingPassLeavesNoPixelUnlitAndTheSkyOnlyWhereNothingIsDrawn) {
-    auto game = makeGame();
-    advanceTo(*game, 3.0);
+    auto game = flownGame(3.0, width, height);
     game->render();
     glFinish();
     const Image normal = readTexture(game->gNormal);
@@ -286,8 +234,7 @@ TEST(GameFrame, LightingPassLeavesNoPixelUnlitAndTheSkyOnlyWhereNothingIsDrawn) 
 TEST(GameFrame, TheLitTargetNeedsNoClearAndGetsTheDepthItNeeds) {
     // The lighting pass does not clear its target: its two quads must write every pixel of
     // both attachments, and its depth copy must replace whatever depth was there.
-    auto game = makeGame();
-    advanceTo(*game, 20.0);
+    auto game = flownGame(20.0, width, height);
     const glm::mat4 copy = framemath::levelCopyTransform();
     game->shadowPass(copy);
     game->geometryPass(copy);
@@ -330,8 +277,7 @@ TEST(GameFrame, TheLitTargetNeedsNoClearAndGetsTheDepthItNeeds) {
 }
 
 TEST(GameFrame, CameraOnTheAxisStillGivesFiniteBuffers) {
-    auto game = makeGame();
-    advanceTo(*game, 60.0);
+    auto game = flownGame(60.0, width, height);
     Frame f = renderAndDissect(*game);
     EXPECT_EQ(countNonFinite(f.position), 0u);
     EXPECT_EQ(countNonFinite(f.normal), 0u);
@@ -343,8 +289,7 @@ TEST(GameFrame, CameraOnTheAxisStillGivesFiniteBuffers) {
 }
 
 TEST(GameFrame, GBufferHoldsTheLevelTwiceAndNeverASphere) {
-    auto game = makeGame();
-    advanceTo(*game, 12.0);
+    auto game = flownGame(12.0, width, height);
     Frame f = renderAndDissect(*game);
 
     // Balls and marker moved far away leave every G-buffer texture exactly as it was.
@@ -387,7 +332,7 @@ TEST(GameFrame, CullingTheLevelsBackFacesLeavesTheGBufferAsItWas) {
     // Wherever the flight takes the camera, every level surface it sees is a front face: a
     // face that folds over an opening or an edge left open would show its back somewhere
     // here (the arcade flanks did, a few tenths of a percent of the view at the glide's end).
-    auto game = makeGame();
+    auto game = flownGame(0.0, width, height);
     double now = 0.0;
     for (double t : {3.0, 6.0, 9.0, 13.0, 17.0, 20.0, 35.0, 48.0}) {
         SCOPED_TRACE("t = " + std::to_string(t));
@@ -412,16 +357,17 @@ TEST(GameFrame, CullingTheLevelsBackFacesLeavesTheGBufferAsItWas) {
     game->levelBackFaceCulling = true;
 }
 
-TEST(GameFrame, DrawingTheLevelNearestFirstKeepsTheNearestSurfaceEverywhere) {
-    // The depth test keeps the least depth whatever the order, so the sorted draw must leave the
-    // G-buffer's depth as the file order does, bit for bit. The order does decide which of two
-    // fragments at the same depth stays, and the level has such ties: its walls reach a
-    // centimetre below the floor and some mouldings run into the walls, so along the lines where
-    // they cross, a pixel centre now and then finds both at one depth (the wall then wins when
-    // its centre is nearer, the floor in the file's order). Those are single pixels; a wrong or
-    // half-uploaded order would differ over whole triangles, in depth too.
+TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
+    // The depth test keeps the least depth whatever the order; the order only decides which of
+    // two fragments at exactly one depth stays. The level's surfaces do cross (its walls reach a
+    // centimetre below the floor, some mouldings run into the walls), so a pixel centre on such a
+    // line could find two at one depth; at these moments, stepped to exactly, none does, so the
+    // sorted draw must give the file order's G-buffer bit for bit. (With the flight reading the
+    // GL timer, which runs on past the time set, the camera moved by a hair from run to run and
+    // now and then put a pixel centre on a tie.) A wrong or half-uploaded order would differ over
+    // whole triangles.
     const SteppedClock clock;
-    auto game = makeGame();
+    auto game = flownGame(0.0, width, height);
     double now = 0.0;
     const glm::mat4 copy = framemath::levelCopyTransform();
     auto gBuffer = [&](bool sorted) {
@@ -440,20 +386,19 @@ TEST(GameFrame, DrawingTheLevelNearestFirstKeepsTheNearestSurfaceEverywhere) {
         const std::vector<Image> sorted = gBuffer(true);
         EXPECT_FALSE(game->levelOrder.order[0].empty());
         const std::vector<Image> fileOrder = gBuffer(false);
-        EXPECT_TRUE(sorted[3] == fileOrder[3]) << "the nearest surface differs";
-        size_t ties = 0;
+        size_t differing = 0;
         for (size_t i = 0; i < pixelCount; ++i)
-            ties += rgb(sorted[0], i) != rgb(fileOrder[0], i) || rgb(sorted[1], i) != rgb(fileOrder[1], i) ||
-                    rgb(sorted[2], i) != rgb(fileOrder[2], i) ||
-                    sorted[2][4 * i + 3] != fileOrder[2][4 * i + 3];
-        EXPECT_LE(ties, pixelCount / 20000) << "more than the odd tie";
+            differing += rgb(sorted[0], i) != rgb(fileOrder[0], i) ||
+                         rgb(sorted[1], i) != rgb(fileOrder[1], i) ||
+                         rgb(sorted[2], i) != rgb(fileOrder[2], i) ||
+                         sorted[2][4 * i + 3] != fileOrder[2][4 * i + 3] || sorted[3][i] != fileOrder[3][i];
+        EXPECT_EQ(differing, 0u) << "pixels of the G-buffer or its depth";
     }
     game->levelOrder.enabled = true;
 }
 
 TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
-    auto game = makeGame();
-    advanceTo(*game, 20.0); // the orbit looks at the axis, where the marker hangs
+    auto game = flownGame(20.0, width, height); // the orbit looks at the axis, where the marker hangs
     const glm::mat4 transPosition = framemath::levelCopyTransform();
 
     // Pixels the forward pass changes, and whether any of them is coloured.
@@ -629,8 +574,7 @@ TEST(GameTeardown, ADeletedGameLeavesNoGlObjectBehindWithOrWithoutDestroy) {
     for (const bool destroyFirst : {true, false}) {
         SCOPED_TRACE(destroyFirst ? "destroy, then delete" : "delete alone");
         const std::vector<std::pair<int, GLuint>> before = liveNames(sweep);
-        auto game = makeGame();
-        advanceTo(*game, 1.0);
+        auto game = flownGame(1.0, width, height);
         // The light grid's storage is made by the first lighting pass, the kept shadow cube by the second
         // shadow pass; a resize remakes every screen-sized target, and the old ones must go.
         game->render();
@@ -685,8 +629,7 @@ long residentKilobytes() {
 } // namespace
 
 TEST(GameResize, EveryScreenSizedTargetFollowsTheSizeAndNothingLeaks) {
-    auto game = makeGame();
-    advanceTo(*game, 20.0);
+    auto game = flownGame(20.0, width, height);
     // Larger than the window, smaller, tall, wide, and back; each frame fills its own size.
     const int sizes[][2] = {{800, 480}, {320, 192}, {200, 300}, {640, 200}, {width, height}};
     for (const auto& size : sizes) {

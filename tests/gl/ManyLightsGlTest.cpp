@@ -23,10 +23,8 @@ namespace {
 
 using namespace readback;
 
-// A Game with `lights` lights, the unseeded generator's sequence restarted (other tests in this
-// process draw from it too), its flight advanced to `seconds` and that frame rendered.
+// A Game with `lights` lights, its flight advanced to `seconds` and that frame rendered.
 std::unique_ptr<Game> renderedGame(int lights, double seconds) {
-    std::srand(1);
     std::unique_ptr<Game> game = flownGame(seconds, width, height, lights);
     game->render();
     glFinish();

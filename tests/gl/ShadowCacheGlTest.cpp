@@ -5,18 +5,19 @@
 // number of spheres or their size changes. After the first kept frame only the texels the
 // previous frame's spheres can have covered are put back, so these frames test that too.
 
+#include "FlownGame.h"
 #include "GlTestContext.h"
 #include "render/FrameMath.h"
 #include "render/Game.h"
 #include "render/ShadowLevelCache.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -93,10 +94,9 @@ void expectCubeMatchesScratch(Game& game, const char* when) {
 } // namespace
 
 TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
-    Game game(glTestWindow(), 640, 384);
-    game.init();
-    game.controls->startTime = 0.0f;
-    game.controls->lastFlightTime = 0.0f;
+    const SteppedClock clock;
+    const std::unique_ptr<Game> flown = flownGame(0.0, 640, 384);
+    Game& game = *flown;
     if (!GLEW_ARB_copy_image)
         GTEST_SKIP() << "no texture copies: the shadow pass always renders from scratch";
 
@@ -106,20 +106,18 @@ TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
     const double checkpoints[] = {0.25, 5.0, 14.75, 15.0, 15.25, 15.5, 16.0, 20.0};
     size_t next = 0;
     const glm::mat4 transPosition = framemath::levelCopyTransform();
-    for (double now = step; now <= 20.0 + 1e-9; now += step) {
-        glfwSetTime(now);
-        game.deltaTime = step;
-        game.update();
+    double now = 0.0;
+    advanceFromTo(game, now, 20.0, step, [&](double t) {
         // Every frame runs the cached pass once, as the demo does, so the kept level ages with it.
         game.shadowPass(transPosition);
         // While the light sinks nothing is kept (a copy would only add to the drawing); once it
         // has stood still for a frame the level is kept, once.
-        EXPECT_EQ(game.shadowCache.levelRenders, now < 15.25 + 1e-9 ? 0 : 1) << "t = " << now;
-        if (next < std::size(checkpoints) && now >= checkpoints[next] - 1e-9) {
-            expectCubeMatchesScratch(game, ("t = " + std::to_string(now)).c_str());
+        EXPECT_EQ(game.shadowCache.levelRenders, t < 15.25 + 1e-9 ? 0 : 1) << "t = " << t;
+        if (next < std::size(checkpoints) && t >= checkpoints[next] - 1e-9) {
+            expectCubeMatchesScratch(game, ("t = " + std::to_string(t)).c_str());
             ++next;
         }
-    }
+    });
     EXPECT_EQ(next, std::size(checkpoints));
     EXPECT_EQ(game.lightPos.y, 0.25f);
 

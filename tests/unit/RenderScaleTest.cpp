@@ -33,6 +33,29 @@ std::vector<float> fly(RenderScaleController& controller, int fps, int frames, c
     return scales;
 }
 
+// The frame loop on a display that refreshes every `refreshMs` with a swap interval of 1: the
+// swap returns at the first refresh after the frame's work, so every frame's wall-clock time is
+// a whole number of refreshes. The controller is fed as the loop feeds it; `workMs` gives a
+// frame's work at a scale. The scale each frame was drawn at.
+template <typename Work>
+std::vector<float> flyUnderVsync(RenderScaleController& controller, int fps, int frames, double refreshMs,
+                                 Work workMs) {
+    std::vector<float> scales;
+    FrameWork work;
+    float s = 1.0f;
+    double now = 0.0; // seconds
+    for (int i = 0; i < frames; ++i) {
+        work.starts(now);
+        s = controller.frameDone(work.ms(), fps, s);
+        scales.push_back(s);
+        const double handedOver = now + workMs(s, i) / 1000.0;
+        work.handedToSwap(handedOver);
+        const double refresh = refreshMs / 1000.0;
+        now = std::ceil(handedOver / refresh) * refresh;
+    }
+    return scales;
+}
+
 int changes(const std::vector<float>& scales) {
     int n = 0;
     for (size_t i = 1; i < scales.size(); ++i)
@@ -126,4 +149,27 @@ TEST(RenderScaleController, AStepUpThatIsUndoneMakesTheNextWaitLonger) {
     for (size_t k = 2; k < ups.size(); ++k)
         EXPECT_GE(ups[k] - ups[k - 1], std::min(2 * (ups[k - 1] - ups[k - 2]) - 8, longest)) << "try " << k;
     EXPECT_EQ(cliff.failedLevelWait(), longest);
+}
+
+TEST(RenderScaleController, UnderVsyncTheWaitForTheDisplayMovesNothing) {
+    // 12 ms of work at full scale, 16.7 ms on the wall at 60 Hz. A target of 60 fps holds full
+    // scale, and after a moment of 50 ms frames (another program busy) comes back to it.
+    const Scene scene{2.0, 10.0};
+    RenderScaleController atRefresh;
+    const std::vector<float> hiccup = flyUnderVsync(atRefresh, 60, 1500, 1000.0 / 60, [&](float s, int i) {
+        return scene.cost(s, i) + (i >= 100 && i < 104 ? 38.0 : 0.0);
+    });
+    EXPECT_LT(*std::min_element(hiccup.begin(), hiccup.end()), 1.0f) << "the slow frames count";
+    EXPECT_TRUE(std::all_of(hiccup.end() - 300, hiccup.end(), [](float s) { return s == 1.0f; }))
+        << "back at full scale; at the end " << hiccup.back();
+
+    // A target above the refresh rate is met by the work, which a smaller scale does cut: the
+    // scale settles where the work fits 240 fps, never at the floor for want of a faster display.
+    RenderScaleController aboveRefresh;
+    const Scene fast{1.0, 11.0, 0.03};
+    const std::vector<float> above =
+        flyUnderVsync(aboveRefresh, 240, 3000, 1000.0 / 60, [&](float s, int i) { return fast.cost(s, i); });
+    EXPECT_GT(above.back(), renderscale::minScale);
+    expectNearBudget(fast, above.back(), 240);
+    EXPECT_LE(changes(above), 8);
 }

@@ -42,9 +42,15 @@ void FrameTimer::runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bo
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glfwPollEvents();
 
+    // The controller is fed the work up to the swap, as the demo's loop feeds it (finished
+    // first while a target is set; between passes everything is finished anyway).
+    double workMs = 0.0;
     if (wholeFrames) {
         timeline.advance(timeline.frameStep());
         game.render();
+        if (game.settings.targetFps > 0)
+            glFinish();
+        workMs = millisecondsSince(frameStart);
         glfwSwapBuffers(window);
         glFinish();
     } else {
@@ -53,6 +59,7 @@ void FrameTimer::runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bo
         game.passObserver = this;
         game.render();
         game.passObserver = previous;
+        workMs = millisecondsSince(frameStart);
         observedPass(this, "swap", [&] { glfwSwapBuffers(window); });
     }
 
@@ -66,7 +73,7 @@ void FrameTimer::runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bo
     renderScale = game.settings.renderScale;
     frameWidth = game.frameWidth;
     frameHeight = game.frameHeight;
-    const float next = scaleController.frameDone(ms, game.settings.targetFps, renderScale);
+    const float next = scaleController.frameDone(workMs, game.settings.targetFps, renderScale);
     scaleChanges += next != renderScale;
     game.settings.renderScale = next;
 }

@@ -4,8 +4,8 @@
 // clock reading where each pass begins and ends, so every pass is charged only its own work.
 // (Timer queries under-report on llvmpipe when a pass draws into the target it drew into
 // before.) The pass table lists what the frame ran, in the order it ran it: a pass added to
-// render appears in it without a change here. With a frame-rate target set, each frame's time
-// also feeds the render-scale controller, as the demo's loop feeds it.
+// render appears in it without a change here. With a frame-rate target set, each frame's work up
+// to the swap also feeds the render-scale controller, as the demo's loop feeds it.
 
 #include "Stats.h"
 #include "render/PassClock.h"
