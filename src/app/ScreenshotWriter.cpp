@@ -2,6 +2,7 @@
 
 #include "platform/ExclusiveCreate.h"
 #include "platform/FlushToDisk.h"
+#include "platform/FrameLoop.h"
 #include "platform/ThreadPriority.h"
 
 #include <algorithm>
@@ -93,7 +94,7 @@ ScreenshotWriter::ScreenshotWriter(std::string folder, size_t capacity, Encoder 
                      : Encoder([](const Picture& picture, std::vector<unsigned char>& png) {
                            return encodePng(picture, png, true);
                        })),
-      worker([this] { work(); }) {}
+      worker(threadsAvailable() ? std::thread([this] { work(); }) : std::thread()) {}
 
 ScreenshotWriter::~ScreenshotWriter() {
     finish();
@@ -124,6 +125,12 @@ void ScreenshotWriter::take(int width, int height, int presses) {
 }
 
 bool ScreenshotWriter::submit(Picture picture) {
+    if (!worker.joinable() && !stopping) { // no threads here: saved at once
+        Report report = save(picture);
+        std::lock_guard<std::mutex> lock(mutex);
+        reports.push_back(std::move(report));
+        return true;
+    }
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (stopping || queue.size() + inProgress >= capacity) {

@@ -86,14 +86,14 @@ bool PostProcessing::createTargets() {
     // Same unsized depth format and size as the G-buffer's, so its depth can be blitted here.
     glGenRenderbuffers(1, &rboId);
     glBindRenderbuffer(GL_RENDERBUFFER, rboId);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+    storeBlitDepth(width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
     glGenFramebuffers(1, &sceneFBO);
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, renderedTexture, 0);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, brightTexture, 0);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboId);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, blitDepthAttachment, GL_RENDERBUFFER, rboId);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 
     glGenFramebuffers(2, pingpongFBO);
@@ -206,8 +206,17 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
                 sourceTexels / float(sourceHeight));
     glUniform1i(glGetUniformLocation(shader->program, "horizontal"), horizontal ? 1 : 0);
 
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    const GLenum target = GL_COLOR_ATTACHMENT0;
+    glDrawBuffers(1, &target);
     drawQuad();
+}
+
+void storeBlitDepth(int width, int height) {
+#ifdef __EMSCRIPTEN__
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+#else
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+#endif
 }
 
 void PostProcessing::composite(Shader* shader, Shader* stretch) {
