@@ -47,6 +47,7 @@ fi
 export NODE_PATH=/usr/share/nodejs
 mkdir -p "$deps"
 
+# ---- dependency recipe (this part of the script, with cmake/web-deps/, decides when deps are rebuilt)
 # Unpacks Debian's source package $1 into deps/src/$1/ and prints the unpacked folder. When the
 # newest version's files are gone from the mirror, an older one of the same release is taken.
 fetch() {
@@ -88,7 +89,8 @@ build_dep() {
   echo "  $name: $((SECONDS - start)) s"
 }
 
-recipe="$(cat "$0" "$root"/cmake/web-deps/* "$root"/cmake/windows-deps/FormatStubs.cpp | sha256sum | cut -d' ' -f1)"
+recipe="$( (sed -n '/^# ---- dependency recipe/,/^# ---- end of the dependency recipe/p' "$0"
+  cat "$root"/cmake/web-deps/* "$root"/cmake/windows-deps/FormatStubs.cpp) | sha256sum | cut -d' ' -f1)"
 if [ "$(cat "$prefix/.recipe" 2>/dev/null)" != "$recipe" ]; then
   echo "Building the web dependencies into $deps"
   rm -rf "$prefix" "$deps/build"
@@ -109,6 +111,7 @@ if [ "$(cat "$prefix/.recipe" 2>/dev/null)" != "$recipe" ]; then
     -DFREEIMAGE_SOURCE="$(fetch freeimage)"
   echo "$recipe" >"$prefix/.recipe"
 fi
+# ---- end of the dependency recipe
 
 echo "Building the demo for the web into $out"
 # emcc searches no system folder: GLM's headers are reached through a folder of their own.

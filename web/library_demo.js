@@ -81,3 +81,11 @@ mergeInto(LibraryManager.library, {
     if (height) setValue(height, Module['canvas'].height, 'i32');
   },
 });
+
+// GLFW 3.3's content scale: the canvas's pixels are the page's CSS pixels here, so 1.
+mergeInto(LibraryManager.library, {
+  glfwGetWindowContentScale: function(winid, x, y) {
+    if (x) setValue(x, 1, 'float');
+    if (y) setValue(y, 1, 'float');
+  },
+});

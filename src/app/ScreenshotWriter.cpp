@@ -21,13 +21,22 @@
 
 namespace {
 
+// The text either form of strerror_r gives: the GNU one returns it, the POSIX one (other C
+// libraries: musl, emscripten's) writes it into the buffer and returns a status.
+[[maybe_unused]] const char* strerrorText(const char* text, const char*) {
+    return text;
+}
+[[maybe_unused]] const char* strerrorText(int, const char* buffer) {
+    return buffer;
+}
+
 std::string reason(int error) {
-    char buffer[256];
+    char buffer[256] = "";
 #ifdef _WIN32
     strerror_s(buffer, sizeof buffer, error);
     return buffer;
 #else
-    return strerror_r(error, buffer, sizeof buffer); // the GNU form: returns the text
+    return strerrorText(strerror_r(error, buffer, sizeof buffer), buffer);
 #endif
 }
 

@@ -22,7 +22,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* demoCapture(int width, int height, d
     static std::string failure;
     failure.clear();
     RenderSettings chosen;
-    if (!applySettingList(chosen, settings ? settings : "", failure))
+    if (settings && *settings && !applySettingList(chosen, settings, failure))
         return failure.c_str();
     if (width < 1 || height < 1 || width > 8192 || height > 8192 || !(t >= 0.0 && t <= 1e5)) {
         failure = "capture: size 1..8192 and a flight time from 0 s expected";

@@ -159,9 +159,17 @@ void Game::createGBufferTargets() {
         GLenum format;
         GLenum type;
     };
+#ifdef __EMSCRIPTEN__
+    // WebGL2 renders into no three-channel float format: four channels, the fourth unused.
+    const GLint vectors = GL_RGBA16F;
+    const GLenum vectorLayout = GL_RGBA;
+#else
+    const GLint vectors = GL_RGB16F;
+    const GLenum vectorLayout = GL_RGB;
+#endif
     const Attachment layout[3] = {
-        {&gPosition, GL_RGB16F, GL_RGB, GL_FLOAT},
-        {&gNormal, GL_RGB16F, GL_RGB, GL_FLOAT},
+        {&gPosition, vectors, vectorLayout, GL_FLOAT},
+        {&gNormal, vectors, vectorLayout, GL_FLOAT},
         {&gColorSpec, GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE},
     };
     for (int i = 0; i < 3; ++i) {

@@ -1,5 +1,6 @@
 #include "render/LightGridTextures.h"
 
+#include "gpu/ShaderSource.h"
 #include "gpu/TexelRows.h"
 #include "render/LightCount.h"
 
@@ -14,7 +15,14 @@ LightPathLimits queryLightPathLimits() {
     GLint blockBytes = 0, fragmentBlocks = 0, bufferTexels = 0;
     glGetIntegerv(GL_MAX_UNIFORM_BLOCK_SIZE, &blockBytes);
     glGetIntegerv(GL_MAX_FRAGMENT_UNIFORM_BLOCKS, &fragmentBlocks);
+#ifdef __EMSCRIPTEN__
+    // No buffer textures: the lists' rows of a 2D texture (uploadTexelRows) bound them.
+    GLint rows = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &rows);
+    bufferTexels = GLint(std::min<std::int64_t>(std::int64_t(bufferTextureWidth) * rows, INT32_MAX));
+#else
     glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &bufferTexels);
+#endif
     LightPathLimits limits;
     limits.lights = fragmentBlocks >= 1 && blockBytes >= LightGridTextures::lightBlockBytes
                         ? lightcount::maxLightCount

@@ -110,7 +110,11 @@ bool PostProcessing::createTargets() {
                                0);
         glGenRenderbuffers(1, &pingpongRboId[i]);
         glBindRenderbuffer(GL_RENDERBUFFER, pingpongRboId[i]);
+#ifdef __EMSCRIPTEN__ // WebGL2 takes sized depth formats only
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, blurWidth, blurHeight);
+#else
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, blurWidth, blurHeight);
+#endif
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, pingpongRboId[i]);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -206,8 +210,8 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
                 sourceTexels / float(sourceHeight));
     glUniform1i(glGetUniformLocation(shader->program, "horizontal"), horizontal ? 1 : 0);
 
-    const GLenum target = GL_COLOR_ATTACHMENT0;
-    glDrawBuffers(1, &target);
+    const GLenum blurTarget = GL_COLOR_ATTACHMENT0;
+    glDrawBuffers(1, &blurTarget);
     drawQuad();
 }
 
