@@ -122,5 +122,7 @@ rm -f "$out/build.log"
 run_demo emcmake cmake -S "$root/cmake/web" -B "$out/cmake" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
   -DDEMO_ROOT="$root" -DDEMO_DEPS_PREFIX="$prefix" -DDEMO_GLM_INCLUDE="$out/glm-include" -DDEMO_WEB_OUT="$out"
 run_demo cmake --build "$out/cmake" -j "$jobs"
-cp "$root"/web/index.html "$root"/web/page.js "$root"/web/page.css "$out/"
+cp "$root"/web/page.js "$root"/web/page.css "$out/"
+# The page names the digest of its data file, so it can tell a damaged one from the one it was built with.
+sed "s/@DATA_SHA256@/$(sha256sum "$out/demo.data" | cut -d' ' -f1)/" "$root/web/index.html" >"$out/index.html"
 echo "Built $out/index.html ($(du -cb "$out"/index.html "$out"/page.* "$out"/demo.* | tail -n 1 | cut -f1) bytes)"

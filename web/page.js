@@ -126,6 +126,7 @@
   const capture = params.get('capture');
   window.Module = {
     canvas: canvas,
+    thisProgram: 'demo',
     print: (line) => log(line, false),
     printErr: (line) => log(line, true),
     setStatus: (text) => { if (text) console.log(text); },
@@ -150,12 +151,47 @@
       const [width, height] = pageSize();
       window.demoStarted = true;
       Module.callMain([String(width), String(height)]);
+      fitCanvas(); // the library sizes the canvas as it opens the window
       canvas.focus();
     },
   };
   fitCanvas();
-  const script = document.createElement('script');
-  script.src = 'demo.js';
-  script.onerror = () => fail('The demo could not be loaded: demo.js is missing.');
-  document.body.appendChild(script);
+
+  // The asset tree comes first, checked against the size the program expects and the digest
+  // the build wrote into this page, so a missing or damaged file is named before anything runs.
+  async function loadData() {
+    let response;
+    try {
+      response = await fetch('demo.data');
+    } catch (e) {
+      throw new Error('The demo\'s data file demo.data could not be loaded: ' + e.message);
+    }
+    if (!response.ok)
+      throw new Error('The demo\'s data file demo.data could not be loaded (HTTP ' + response.status + ').');
+    const data = await response.arrayBuffer();
+    const meta = document.querySelector('meta[name="demo-data-sha256"]');
+    const expected = meta ? meta.content : '';
+    if (/^[0-9a-f]{64}$/.test(expected) && window.crypto && crypto.subtle) {
+      const digest = Array.from(new Uint8Array(await crypto.subtle.digest('SHA-256', data)))
+                         .map((b) => b.toString(16).padStart(2, '0')).join('');
+      if (digest !== expected)
+        throw new Error('The demo\'s data file demo.data is damaged (' + data.byteLength +
+                        ' bytes, not the ones this page was built with). Rebuild or fetch it again.');
+    }
+    return data;
+  }
+  loadData().then((data) => {
+    Module.getPreloadedPackage = (name, size) => {
+      if (data.byteLength !== size) {
+        fail('The demo\'s data file demo.data is damaged: ' + data.byteLength + ' bytes where ' + size +
+             ' were expected.');
+        throw new Error('demo.data damaged');
+      }
+      return data;
+    };
+    const script = document.createElement('script');
+    script.src = 'demo.js';
+    script.onerror = () => fail('The demo could not be loaded: demo.js is missing.');
+    document.body.appendChild(script);
+  }, (e) => fail(e.message));
 })();
