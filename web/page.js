@@ -4,6 +4,7 @@
 //   capture=T       render only the frame of the flight at T seconds, as the benchmark's
 //                   --capture does, and keep it on the canvas (window.demoCapture reports it)
 //   set=NAME=VALUE[,NAME=VALUE...]  the renderer's settings for a capture, in the --set form
+//   frames=N        after a capture, its frame rendered N more times: window.demoCapture.frameMs
 (function () {
   'use strict';
   const canvas = document.getElementById('canvas');
@@ -145,6 +146,10 @@
         const error = Module.ccall('demoCapture', 'string', ['number', 'number', 'number', 'string'],
                                    [width, height, time, params.getAll('set').join(',')]);
         window.demoCapture = {error: error, time: time, width: width, height: height};
+        // frames=N: the median time of N more renders of that frame, for speed comparisons.
+        const frames = parseInt(params.get('frames'), 10);
+        if (!error && frames > 0)
+          window.demoCapture.frameMs = Module.ccall('demoCaptureFrameMs', 'number', ['number'], [frames]);
         if (error) fail(error);
         return;
       }

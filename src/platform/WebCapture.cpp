@@ -15,7 +15,16 @@
 #include "render/Game.h"
 #include "render/RenderSettings.h"
 
+#include <algorithm>
+#include <chrono>
 #include <string>
+#include <vector>
+
+namespace {
+
+Game* captured = nullptr; // the Game of the last capture, kept for demoCaptureFrameMs
+
+} // namespace
 
 extern "C" EMSCRIPTEN_KEEPALIVE const char* demoCapture(int width, int height, double t,
                                                         const char* settings) {
@@ -51,7 +60,27 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* demoCapture(int width, int height, d
     game->render();
     if (!writePng("/capture.png", readWindow(width, height)))
         failure = "capture: cannot write /capture.png";
+    captured = game;
     return failure.c_str();
+}
+
+// The median time in milliseconds of `frames` renders of the last capture's frame, each waited
+// for by reading one pixel back (WebGL's finish does not wait); 0 without a capture.
+extern "C" EMSCRIPTEN_KEEPALIVE double demoCaptureFrameMs(int frames) {
+    if (!captured || frames < 1)
+        return 0.0;
+    std::vector<double> times;
+    unsigned char pixel[4];
+    for (int i = 0; i < frames; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        captured->render();
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
 }
 
 #endif
