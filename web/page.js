@@ -138,6 +138,7 @@
       fail('The demo stopped (status ' + status + '):\n' + printed.slice(-6).join('\n'));
       throw toThrow;
     },
+    onFrameLoopEnd: () => showMessage('The demo has ended (Escape). Reload the page to start it again.'),
     onRuntimeInitialized: () => {
       fitCanvas();
       if (capture !== null) {

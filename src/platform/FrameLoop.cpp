@@ -11,8 +11,14 @@
 namespace {
 
 void browserFrame(void* frame) {
-    if (!(*static_cast<std::function<bool()>*>(frame))())
+    if (!(*static_cast<std::function<bool()>*>(frame))()) {
         emscripten_cancel_main_loop();
+        // The page stays: it says the program has ended rather than leave the last frame standing.
+        EM_ASM({
+            if (Module['onFrameLoopEnd'])
+                Module['onFrameLoopEnd']();
+        });
+    }
 }
 
 } // namespace

@@ -123,6 +123,17 @@ async function interactive(browser) {
   await tap(page, 'F2');
   check(same(paused, await shot(page, 'panel-closed')), 'F2 again: the panel is gone');
 
+  // F12 and the page's button each hand the picture over as a PNG download.
+  for (const [how, act] of [['F12', () => page.keyboard.press('F12')],
+                            ['the button', () => page.locator('#screenshot').click()]]) {
+    const [download] = await Promise.all([page.waitForEvent('download', {timeout: 60000}).catch(() => null), act()]);
+    const file = download && path.join(outDir, 'download-' + how.replace(/ /g, '-') + '.png');
+    if (download) await download.saveAs(file);
+    check(download && /^screenshot-\d{4}\.png$/.test(download.suggestedFilename()) &&
+              same(file, paused),
+          `${how}: the picture downloads as a PNG (${download && download.suggestedFilename()})`);
+  }
+
   const hold = async (key) => {
     await page.keyboard.down(key);
     await waitFrames(page, 10);
@@ -156,6 +167,11 @@ async function interactive(browser) {
   // 300 frames with no WebGL error and no uncaught exception.
   await waitFrames(page, 300, 600000);
   check(log.problems.length === 0, `300 frames: no WebGL error or exception ${log.problems.slice(0, 5).join(' | ')}`);
+
+  // Escape ends the program, as on the desktop; the page says so instead of freezing.
+  await page.keyboard.press('Escape');
+  const ended = await page.locator('#message').waitFor({state: 'visible', timeout: 30000}).then(() => true, () => false);
+  check(ended && /ended \(Escape\)/.test(await page.locator('#message').textContent()), 'Escape: the page says the demo ended');
   await page.close();
 }
 
