@@ -21,6 +21,12 @@ uniform int instanced;
 uniform samplerBuffer bodyData;
 uniform vec4 l_pos;
 uniform float bodyClearance;
+#ifdef ONE_FACE_PER_PASS
+// Where there is no geometry stage, the pass runs once per cube face and this stage projects
+// to face "face" (0..5) with the same "cm_mat".
+uniform mat4 cm_mat[6];
+uniform int face;
+#endif
 
 void main() {
     mat4 model = M;
@@ -29,4 +35,7 @@ void main() {
     vec3 fromLight = centre - l_pos.xyz;
     bool cleared = instanced == 2 && dot(fromLight, fromLight) < bodyClearance * bodyClearance;
     gl_Position = cleared ? vec4(centre, 1.0) : model * vec4(position, 1.0);
+#ifdef ONE_FACE_PER_PASS
+    gl_Position = cm_mat[face] * gl_Position;
+#endif
 }

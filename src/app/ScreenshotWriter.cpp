@@ -2,6 +2,7 @@
 
 #include "platform/ExclusiveCreate.h"
 #include "platform/FlushToDisk.h"
+#include "platform/FrameLoop.h"
 #include "platform/ThreadPriority.h"
 
 #include <algorithm>
@@ -20,13 +21,22 @@
 
 namespace {
 
+// The text either form of strerror_r gives: the GNU one returns it, the POSIX one (other C
+// libraries: musl, emscripten's) writes it into the buffer and returns a status.
+[[maybe_unused]] const char* strerrorText(const char* text, const char*) {
+    return text;
+}
+[[maybe_unused]] const char* strerrorText(int, const char* buffer) {
+    return buffer;
+}
+
 std::string reason(int error) {
-    char buffer[256];
+    char buffer[256] = "";
 #ifdef _WIN32
     strerror_s(buffer, sizeof buffer, error);
     return buffer;
 #else
-    return strerror_r(error, buffer, sizeof buffer); // the GNU form: returns the text
+    return strerrorText(strerror_r(error, buffer, sizeof buffer), buffer);
 #endif
 }
 
@@ -93,7 +103,7 @@ ScreenshotWriter::ScreenshotWriter(std::string folder, size_t capacity, Encoder 
                      : Encoder([](const Picture& picture, std::vector<unsigned char>& png) {
                            return encodePng(picture, png, true);
                        })),
-      worker([this] { work(); }) {}
+      worker(threadsAvailable() ? std::thread([this] { work(); }) : std::thread()) {}
 
 ScreenshotWriter::~ScreenshotWriter() {
     finish();
@@ -124,6 +134,12 @@ void ScreenshotWriter::take(int width, int height, int presses) {
 }
 
 bool ScreenshotWriter::submit(Picture picture) {
+    if (!worker.joinable() && !stopping) { // no threads here: saved at once
+        Report report = save(picture);
+        std::lock_guard<std::mutex> lock(mutex);
+        reports.push_back(std::move(report));
+        return true;
+    }
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (stopping || queue.size() + inProgress >= capacity) {

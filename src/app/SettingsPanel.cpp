@@ -8,6 +8,7 @@
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
 
+#include "gpu/ShaderSource.h"
 #include "input/InputTrickle.h"
 #include "render/RenderScale.h"
 
@@ -190,7 +191,7 @@ void SettingsPanel::start() {
     ImGui_ImplGlfw_InitForOpenGL(window, true);
     polledPointer.chained = glfwSetCursorPosCallback(window, onCursorPos);
     startInput(window);
-    ImGui_ImplOpenGL3_Init("#version 330 core");
+    ImGui_ImplOpenGL3_Init(glslVersionLine());
     // The back-end would make its programs and a font texture in its first frame even when
     // fitTo has just made one (and lose that one): made now, fitTo only ever replaces it.
     ImGui_ImplOpenGL3_CreateDeviceObjects();

@@ -11,9 +11,11 @@
 #include "gpu/StartupFailure.h"
 #include "gpu/WindowSize.h"
 #include "input/KeyEvents.h"
+#include "platform/FrameLoop.h"
 #include "render/Game.h"
 
 #include <iostream>
+#include <memory>
 
 int screenWidth = 1280;
 int screenHeight = 768;
@@ -83,16 +85,19 @@ int run(int argc, char* argv[]) {
     game->init();
     installDebugOutput();
 
-    {
-        Desktop desktop(window, *game, startTime);
-        while (!glfwWindowShouldClose(window)) {
-            if (!desktop.poll())
-                continue;
-            desktop.update();
-            desktop.render();
-            desktop.present();
+    // On the heap: in a web page the loop outlives this function's stack (runFrameLoop).
+    auto desktop = std::make_unique<Desktop>(window, *game, startTime);
+    runFrameLoop([window, shell = desktop.get()] {
+        if (glfwWindowShouldClose(window))
+            return false;
+        if (shell->poll()) {
+            shell->update();
+            shell->render();
+            shell->present();
         }
-    }
+        return true;
+    });
+    desktop.reset();
 
     game->destroy();
     glfwTerminate();

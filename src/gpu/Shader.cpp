@@ -57,7 +57,9 @@ bool attachAndLink(GLuint program, GLuint vertex, GLuint geometry, GLuint fragme
         glAttachShader(program, geometry);
     glAttachShader(program, fragment);
 
+#ifndef __EMSCRIPTEN__
     glBindFragDataLocation(program, 0, "fragColor");
+#endif // WebGL2 has no such call: the ES text gives "fragColor" location 0 itself (glslForEs)
     glLinkProgram(program);
 
     GLint succeded = 0;

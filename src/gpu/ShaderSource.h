@@ -23,3 +23,18 @@ bool prepareShaderText(std::string& bytes, int& nulLine);
 
 // The report for a file prepareShaderText refused: "<path>:<line>: not a text file (a NUL byte)".
 std::string notTextMessage(const std::string& path, int nulLine);
+
+// Width in texels of the 2D textures that stand in for buffer textures where GL has none
+// (WebGL2): element i of such a "buffer" is texel (i % width, i / width).
+constexpr int bufferTextureWidth = 2048;
+
+// The text of a GLSL 3.30 core shader as GLSL ES 3.00 (WebGL2) takes it, lines keeping their
+// numbers: the #version line becomes "#version 300 es" with default precisions on the same
+// line; "samplerBuffer" uniforms (u, i too) become 2D samplers read through texelFetch at
+// element (i % bufferTextureWidth, i / bufferTextureWidth); and an "out ... fragColor" without a
+// location gets location 0, the binding the desktop gives it by name when linking.
+std::string glslForEs(const std::string& code);
+
+// The #version line of this GL's shaders for code that writes its own (the settings panel's
+// library): "#version 330 core", or "#version 300 es" in a web page.
+const char* glslVersionLine();

@@ -96,11 +96,10 @@ void Game::createShadowMap() {
 
     glGenFramebuffers(1, &depthMapFBO);
     glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, depthCubemap, 0);
+    attachDepthCube(depthCubemap);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         std::cout << "Framebuffer not complete!" << std::endl;
-    glDrawBuffer(GL_NONE);
-    glReadBuffer(GL_NONE);
+    drawDepthOnly();
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 
     // The lighting pass compares one stored depth per pixel: blending four depths would only
@@ -160,9 +159,17 @@ void Game::createGBufferTargets() {
         GLenum format;
         GLenum type;
     };
+#ifdef __EMSCRIPTEN__
+    // WebGL2 renders into no three-channel float format: four channels, the fourth unused.
+    const GLint vectors = GL_RGBA16F;
+    const GLenum vectorLayout = GL_RGBA;
+#else
+    const GLint vectors = GL_RGB16F;
+    const GLenum vectorLayout = GL_RGB;
+#endif
     const Attachment layout[3] = {
-        {&gPosition, GL_RGB16F, GL_RGB, GL_FLOAT},
-        {&gNormal, GL_RGB16F, GL_RGB, GL_FLOAT},
+        {&gPosition, vectors, vectorLayout, GL_FLOAT},
+        {&gNormal, vectors, vectorLayout, GL_FLOAT},
         {&gColorSpec, GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE},
     };
     for (int i = 0; i < 3; ++i) {
@@ -181,8 +188,8 @@ void Game::createGBufferTargets() {
 
     glGenRenderbuffers(1, &rboDepth);
     glBindRenderbuffer(GL_RENDERBUFFER, rboDepth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, frameWidth, frameHeight);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboDepth);
+    storeBlitDepth(frameWidth, frameHeight);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, blitDepthAttachment, GL_RENDERBUFFER, rboDepth);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         std::cout << "Framebuffer not complete!" << std::endl;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -1,5 +1,6 @@
 #include "render/LightBodies.h"
 
+#include "gpu/TexelRows.h"
 #include "render/LightCount.h"
 
 #include <algorithm>
@@ -105,8 +106,13 @@ void LightBodies::drawBatch(Shader* shader, const vantor::scene::Mesh& mesh, int
         return;
     const Batch& batch = batchOf(mesh);
     glActiveTexture(GL_TEXTURE0 + bodyDataUnit);
+#ifdef __EMSCRIPTEN__ // no buffer textures: the same texels in a 2D texture's rows
+    glBindTexture(GL_TEXTURE_2D, dataTexture);
+    uploadTexelRows(GL_RGBA32F, GL_RGBA, GL_FLOAT, staging.data(), staging.size() / 4, 4 * sizeof(float));
+#else
     glBindTexture(GL_TEXTURE_BUFFER, dataTexture);
     glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, buffer);
+#endif
     glUniform1i(glGetUniformLocation(shader->program, "bodyData"), bodyDataUnit);
 
     // The programs differ in their attribute locations: point this one's at the batch.

@@ -1,5 +1,7 @@
 #include "render/LightGridTextures.h"
 
+#include "gpu/ShaderSource.h"
+#include "gpu/TexelRows.h"
 #include "render/LightCount.h"
 
 #include <algorithm>
@@ -13,7 +15,14 @@ LightPathLimits queryLightPathLimits() {
     GLint blockBytes = 0, fragmentBlocks = 0, bufferTexels = 0;
     glGetIntegerv(GL_MAX_UNIFORM_BLOCK_SIZE, &blockBytes);
     glGetIntegerv(GL_MAX_FRAGMENT_UNIFORM_BLOCKS, &fragmentBlocks);
+#ifdef __EMSCRIPTEN__
+    // No buffer textures: the lists' rows of a 2D texture (uploadTexelRows) bound them.
+    GLint rows = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &rows);
+    bufferTexels = GLint(std::min<std::int64_t>(std::int64_t(bufferTextureWidth) * rows, INT32_MAX));
+#else
     glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &bufferTexels);
+#endif
     LightPathLimits limits;
     limits.lights = fragmentBlocks >= 1 && blockBytes >= LightGridTextures::lightBlockBytes
                         ? lightcount::maxLightCount
@@ -73,6 +82,17 @@ void LightGridTextures::upload(const lightgrid::LightGrid& grid, const std::vect
                         GL_UNSIGNED_INT, grid.boxes.data());
     }
 
+#ifdef __EMSCRIPTEN__
+    // No buffer textures: the same pairs go into a 2D texture's rows.
+    if (listTexture == 0)
+        glGenTextures(1, &listTexture);
+    const std::uint16_t none[2] = {0, 0};
+    glActiveTexture(GL_TEXTURE0 + listUnit);
+    glBindTexture(GL_TEXTURE_2D, listTexture);
+    uploadTexelRows(GL_RG16UI, GL_RG_INTEGER, GL_UNSIGNED_SHORT,
+                    grid.indices.empty() ? none : grid.indices.data(),
+                    std::max<size_t>(grid.indices.size() / 2, 1), 2 * sizeof(std::uint16_t));
+#else
     // The list buffer only grows (by half again, so a count rising frame by frame does not
     // reallocate every frame); never empty, so the buffer texture always has storage.
     if (listBuffer == 0) {
@@ -94,6 +114,7 @@ void LightGridTextures::upload(const lightgrid::LightGrid& grid, const std::vect
     glActiveTexture(GL_TEXTURE0 + listUnit);
     glBindTexture(GL_TEXTURE_BUFFER, listTexture);
     glTexBuffer(GL_TEXTURE_BUFFER, GL_RG16UI, listBuffer);
+#endif
 }
 
 void LightGridTextures::release() {

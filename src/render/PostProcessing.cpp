@@ -86,14 +86,14 @@ bool PostProcessing::createTargets() {
     // Same unsized depth format and size as the G-buffer's, so its depth can be blitted here.
     glGenRenderbuffers(1, &rboId);
     glBindRenderbuffer(GL_RENDERBUFFER, rboId);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+    storeBlitDepth(width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
     glGenFramebuffers(1, &sceneFBO);
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFBO);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, renderedTexture, 0);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, brightTexture, 0);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rboId);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, blitDepthAttachment, GL_RENDERBUFFER, rboId);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 
     glGenFramebuffers(2, pingpongFBO);
@@ -110,7 +110,11 @@ bool PostProcessing::createTargets() {
                                0);
         glGenRenderbuffers(1, &pingpongRboId[i]);
         glBindRenderbuffer(GL_RENDERBUFFER, pingpongRboId[i]);
+#ifdef __EMSCRIPTEN__ // WebGL2 takes sized depth formats only
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, blurWidth, blurHeight);
+#else
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, blurWidth, blurHeight);
+#endif
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, pingpongRboId[i]);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -206,8 +210,17 @@ void PostProcessing::blurPass(Shader* shader, bool firstPass) {
                 sourceTexels / float(sourceHeight));
     glUniform1i(glGetUniformLocation(shader->program, "horizontal"), horizontal ? 1 : 0);
 
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    const GLenum blurTarget = GL_COLOR_ATTACHMENT0;
+    glDrawBuffers(1, &blurTarget);
     drawQuad();
+}
+
+void storeBlitDepth(int width, int height) {
+#ifdef __EMSCRIPTEN__
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+#else
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+#endif
 }
 
 void PostProcessing::composite(Shader* shader, Shader* stretch) {

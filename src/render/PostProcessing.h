@@ -19,6 +19,16 @@
 
 #include <GL/glew.h>
 
+// Depth storage for the bound renderbuffer of the targets whose depth is blitted from one to the
+// other (the G-buffer's into the lit scene's). WebGL2 blits depth only between DEPTH24_STENCIL8
+// buffers, attached as depth and stencil.
+void storeBlitDepth(int width, int height);
+#ifdef __EMSCRIPTEN__
+constexpr GLenum blitDepthAttachment = GL_DEPTH_STENCIL_ATTACHMENT;
+#else
+constexpr GLenum blitDepthAttachment = GL_DEPTH_ATTACHMENT;
+#endif
+
 class PostProcessing {
 public:
     PostProcessing(int width, int height);

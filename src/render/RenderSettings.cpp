@@ -4,15 +4,31 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <type_traits>
 
 namespace {
 
 // Shortest text that reads back to the same value (std::to_chars without a precision).
 template <class T> std::string shortest(T value) {
     char text[64];
-    const std::to_chars_result written = std::to_chars(text, text + sizeof(text), value);
-    return std::string(text, written.ptr);
+#ifndef __cpp_lib_to_chars
+    // A standard library without floating-point to_chars (LLVM's before 15, the web build's):
+    // the fewest significant digits that read back to the value.
+    if constexpr (std::is_floating_point_v<T>) {
+        for (int digits = 1; digits <= 17; ++digits) {
+            std::snprintf(text, sizeof text, "%.*g", digits, double(value));
+            if (T(std::strtod(text, nullptr)) == value)
+                break;
+        }
+        return text;
+    } else
+#endif
+    {
+        const std::to_chars_result written = std::to_chars(text, text + sizeof(text), value);
+        return std::string(text, written.ptr);
+    }
 }
 
 SettingInfo countKnob(const char* name, int RenderSettings::*member, int low, int high, bool wide) {

@@ -47,6 +47,7 @@ void ShadowLevelCache::restore(GLuint shadowCube) {
     if (shadowCube != restoredInto)
         sphereRectsValid = false;
     restoredInto = shadowCube;
+#ifndef __EMSCRIPTEN__ // WebGL2 copies no texture into another: the page caches nothing (Game::shadowPass)
     // A plain copy is cheaper than clearing the cube and far cheaper than drawing the level.
     if (!sphereRectsValid) {
         glCopyImageSubData(cube, GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, shadowCube, GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0,
@@ -56,6 +57,7 @@ void ShadowLevelCache::restore(GLuint shadowCube) {
     for (const framemath::FaceRect& r : framemath::faceCopies(sphereRects, faceSize))
         glCopyImageSubData(cube, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, r.face, shadowCube, GL_TEXTURE_CUBE_MAP,
                            0, r.x0, r.y0, r.face, r.x1 - r.x0, r.y1 - r.y0, 1);
+#endif
 }
 
 void ShadowLevelCache::recordSpheres(const std::vector<Spheres>& spheres, const glm::vec3& light,
@@ -129,10 +131,33 @@ void createDepthCube(int size, GLuint& cube, GLuint& framebuffer) {
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, cube, 0);
-    glDrawBuffer(GL_NONE);
-    glReadBuffer(GL_NONE);
+    attachDepthCube(cube);
+    drawDepthOnly();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void attachDepthCube(GLuint cube) {
+#ifdef __EMSCRIPTEN__
+    // WebGL2 attaches one face at a time (attachDepthCubeFace); face 0 makes the target whole.
+    attachDepthCubeFace(cube, 0);
+#else
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, cube, 0);
+#endif
+}
+
+void drawDepthOnly() {
+#ifdef __EMSCRIPTEN__
+    const GLenum none = GL_NONE;
+    glDrawBuffers(1, &none);
+#else
+    glDrawBuffer(GL_NONE);
+#endif
+    glReadBuffer(GL_NONE);
+}
+
+void attachDepthCubeFace(GLuint cube, int face) {
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face),
+                           cube, 0);
 }
 
 void ShadowLevelCache::release() {

@@ -111,3 +111,10 @@ void allocateDepthCubeFaces(int width, int height);
 // A depth cube of `size` texels a side (nearest filtering, one level) and a framebuffer that
 // draws into all six faces at once.
 void createDepthCube(int size, GLuint& cube, GLuint& framebuffer);
+// Makes the bound framebuffer draw depth into all six faces of `cube` (layered); where GL has no
+// layered attachment (WebGL2), into face 0, the others through attachDepthCubeFace.
+void attachDepthCube(GLuint cube);
+// The bound framebuffer draws and reads no colour.
+void drawDepthOnly();
+// Makes the bound framebuffer draw depth into face `face` (0..5: +X, -X, +Y, -Y, +Z, -Z) alone.
+void attachDepthCubeFace(GLuint cube, int face);

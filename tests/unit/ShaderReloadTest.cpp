@@ -26,6 +26,34 @@ TEST(ShaderSource, DefinesFollowTheVersionLineAndTheFileKeepsItsLineNumbers) {
     EXPECT_EQ(insertDefines("#version 330 core\nx\n", ""), "#version 330 core\nx\n");
 }
 
+TEST(ShaderSource, EsTextKeepsLineNumbersPlacesFragColorAndFetchesBuffersFromRows) {
+    const std::string es =
+        glslForEs("// head\n#version 330 core\nout vec4 fragColor;\n"
+                  "layout(location = 1) out vec4 bright;\nuniform usamplerBuffer lists;\n"
+                  "uniform samplerBuffer data;\nvoid main() {\n"
+                  "  uvec2 p = texelFetch( lists , f(next) >> 1).rg;\n"
+                  "  vec4 d = texelFetch(data, 2 * int(i)) + texelFetch(data, (j + 1));\n}\n");
+    // The version line stands where it stood, with the precisions on the line after it and the
+    // file's own lines renumbered from 3.
+    EXPECT_EQ(es.rfind("// head\n#version 300 es\nprecision highp float;", 0), 0u) << es;
+    EXPECT_NE(
+        es.find("\n#line 3\nlayout(location = 0) out vec4 fragColor;\nlayout(location = 1) out vec4 bright;\n"
+                "uniform usampler2D lists;\nuniform sampler2D data;\n"),
+        std::string::npos)
+        << es;
+    EXPECT_NE(es.find("precision highp usampler2D;"), std::string::npos);
+    EXPECT_NE(es.find("texelFetch( lists , demoBufferTexel( f(next) >> 1), 0).rg"), std::string::npos) << es;
+    EXPECT_NE(es.find("texelFetch(data, demoBufferTexel( 2 * int(i)), 0) + texelFetch(data, demoBufferTexel( "
+                      "(j + 1)), 0)"),
+              std::string::npos)
+        << es;
+    EXPECT_NE(es.find("ivec2(i % 2048, i / 2048)"), std::string::npos);
+    // Without buffers there is no helper; without a version line the prelude comes first.
+    EXPECT_EQ(glslForEs("#version 330 core\nvoid main() {}\n").find("demoBufferTexel"), std::string::npos);
+    EXPECT_EQ(glslForEs("void main() {}").rfind("#version 300 es\n", 0), 0u);
+    EXPECT_NE(glslForEs("void main() {}").find("\n#line 1\nvoid main() {}"), std::string::npos);
+}
+
 TEST(ShaderSource, LogLinesNameTheFileInPlaceOfSourceStringZero) {
     const std::string log = "0:12(5): error: `x' undeclared\n"
                             "0(7) : error C1008: undefined variable\n"

@@ -1,0 +1,230 @@
+// The web build's page in Debian's Chromium (headless, SwiftShader's WebGL2), driven the way a
+// user meets it. Run by scripts/test-web.sh, which serves build-web/ at BASE_URL.
+//   node page-test.js BASE_URL OUT_DIR
+'use strict';
+const {chromium} = require('playwright-core');
+const {execFileSync} = require('child_process');
+const fs = require('fs');
+const path = require('path');
+
+const base = process.argv[2];
+const outDir = process.argv[3];
+const reference = path.join(__dirname, '..', 'reference');
+const chromiumFlags = ['--no-sandbox', '--no-first-run', '--disable-background-networking',
+                       '--disable-component-update', '--disable-sync', '--use-angle=swiftshader',
+                       '--enable-unsafe-swiftshader'];
+let failures = 0;
+
+function check(ok, what) {
+  console.log((ok ? 'ok    ' : 'FAIL  ') + what);
+  if (!ok) failures++;
+}
+
+// ImageMagick's reading of a PNG: PSNR in dB against another, or the mean of a region.
+function psnr(a, b) {
+  let out = '';
+  try {
+    execFileSync('compare', ['-metric', 'PSNR', a, b, 'null:'], {stdio: ['ignore', 'ignore', 'pipe']});
+  } catch (e) {
+    out = e.stderr.toString();
+  }
+  const value = parseFloat(out);
+  return out.startsWith('inf') ? Infinity : value;
+}
+function regionMean(file, geometry) {
+  return parseFloat(execFileSync('convert', [file, '-crop', geometry, '+repage', '-format', '%[fx:mean]', 'info:'])
+                        .toString());
+}
+
+async function launch(extraFlags = []) {
+  return chromium.launch({executablePath: '/usr/bin/chromium', headless: true,
+                          args: chromiumFlags.concat(extraFlags)});
+}
+
+// A page at `query`, its console and uncaught exceptions collected.
+async function open(browser, query, viewport) {
+  const page = await browser.newPage({viewport: viewport});
+  const log = {lines: [], problems: []};
+  page.on('console', (m) => {
+    const text = m.text();
+    log.lines.push(text);
+    if (/WebGL|GL_INVALID|GL ERROR|INVALID_/.test(text) && !/swiftshader|SwiftShader/.test(text))
+      log.problems.push(text);
+  });
+  page.on('pageerror', (e) => log.problems.push('uncaught: ' + e.message));
+  await page.goto(base + '/index.html' + query);
+  return {page, log};
+}
+
+const frames = (page) => page.evaluate(() => window.demoFrames || 0);
+async function waitFrames(page, count, timeoutMs = 120000) {
+  const target = (await frames(page)) + count;
+  await page.waitForFunction((n) => (window.demoFrames || 0) >= n, target, {timeout: timeoutMs, polling: 50});
+}
+async function shot(page, name) {
+  const file = path.join(outDir, name + '.png');
+  await page.locator('#canvas').screenshot({path: file});
+  return file;
+}
+async function tap(page, key) {
+  await page.keyboard.press(key);
+  await waitFrames(page, 3);
+}
+const same = (a, b) => psnr(a, b) === Infinity;
+
+async function captures(browser) {
+  for (const t of [3, 20]) {
+    const {page, log} = await open(browser, `?width=640&height=384&capture=${t}`, {width: 800, height: 600});
+    await page.waitForFunction(() => window.demoCapture || (window.demoErrors || []).length, null,
+                               {timeout: 180000});
+    const result = await page.evaluate(() => ({capture: window.demoCapture, errors: window.demoErrors}));
+    check(result.capture && !result.capture.error, `capture at ${t} s renders (${JSON.stringify(result)})`);
+    if (result.capture && !result.capture.error) {
+      const bytes = await page.evaluate(() => Array.from(Module.FS.readFile('/capture.png')));
+      const file = path.join(outDir, `web-final-t${t}.png`);
+      fs.writeFileSync(file, Buffer.from(bytes));
+      const db = psnr(file, path.join(reference, `final-t${t}.png`));
+      console.log(`      PSNR at ${t} s against tests/reference: ${db.toFixed(2)} dB`);
+      check(db >= 30, `capture at ${t} s matches the reference at 30 dB or better`);
+    }
+    check(log.problems.length === 0, `capture at ${t} s: no WebGL error or exception ${log.problems.join(' | ')}`);
+    await page.close();
+  }
+}
+
+async function interactive(browser) {
+  const start = Date.now();
+  const {page, log} = await open(browser, '?width=640&height=384', {width: 800, height: 600});
+  await page.waitForFunction(() => (window.demoFrames || 0) >= 1, null, {timeout: 10000, polling: 20})
+      .then(() => check(true, `first frame within 10 s of load (${Date.now() - start} ms)`),
+            () => check(false, 'first frame within 10 s of load'));
+  await waitFrames(page, 5);
+  await page.locator('#canvas').click(); // takes the keyboard's focus (and the pointer, where allowed)
+
+  // Paused, the picture stands still, so each key's change is its own.
+  await tap(page, 'p');
+  const paused = await shot(page, 'paused');
+  await waitFrames(page, 3);
+  check(same(paused, await shot(page, 'paused-again')), 'P: the paused picture stands still');
+
+  await tap(page, '6');
+  const view6 = await shot(page, 'view6');
+  check(!same(paused, view6), '6: shows another view');
+  await tap(page, '1');
+  check(same(paused, await shot(page, 'view1')), '1: back to the picture');
+
+  await tap(page, 'F1');
+  const overlay = await shot(page, 'overlay');
+  check(!same(paused, overlay), 'F1: the overlay shows');
+  await tap(page, 'F1');
+  await tap(page, 'F2');
+  const panel = await shot(page, 'panel');
+  check(!same(paused, panel), 'F2: the panel shows');
+  await tap(page, 'F2');
+  check(same(paused, await shot(page, 'panel-closed')), 'F2 again: the panel is gone');
+
+  // F12 and the page's button each hand the picture over as a PNG download.
+  for (const [how, act] of [['F12', () => page.keyboard.press('F12')],
+                            ['the button', () => page.locator('#screenshot').click()]]) {
+    const [download] = await Promise.all([page.waitForEvent('download', {timeout: 60000}).catch(() => null), act()]);
+    const file = download && path.join(outDir, 'download-' + how.replace(/ /g, '-') + '.png');
+    if (download) await download.saveAs(file);
+    check(download && /^screenshot-\d{4}\.png$/.test(download.suggestedFilename()) &&
+              same(file, paused),
+          `${how}: the picture downloads as a PNG (${download && download.suggestedFilename()})`);
+  }
+
+  const hold = async (key) => {
+    await page.keyboard.down(key);
+    await waitFrames(page, 10);
+    await page.keyboard.up(key);
+    await waitFrames(page, 2);
+  };
+  await tap(page, 'j');
+  const free = await shot(page, 'free');
+  check(!same(paused, free), 'J: the free camera looks its own way');
+  await hold('w');
+  check(!same(free, await shot(page, 'free-moved')), 'J, then W: the free camera moves');
+  await tap(page, 'j');
+  await tap(page, 'p');
+
+  // The canvas follows the page's size when the address fixes none.
+  await page.goto(base + '/index.html');
+  await waitFrames(page, 3);
+  await page.setViewportSize({width: 500, height: 420});
+  await waitFrames(page, 5);
+  const fitted = await page.evaluate(() => {
+    const c = document.getElementById('canvas');
+    const s = document.getElementById('stage');
+    return {w: c.width, h: c.height, sw: s.clientWidth, sh: s.clientHeight};
+  });
+  check(fitted.w === fitted.sw && fitted.h === fitted.sh, `resize: the canvas takes the page's size ${JSON.stringify(fitted)}`);
+  const resized = await shot(page, 'resized');
+  const corner = regionMean(resized, `40x40+${fitted.w - 40}+${fitted.h - 40}`);
+  const middle = regionMean(resized, `${fitted.w}x${fitted.h}+0+0`);
+  check(corner > 0.005 && middle > 0.02, `resize: the picture fills the canvas (corner ${corner}, whole ${middle})`);
+
+  // 300 frames with no WebGL error and no uncaught exception.
+  await waitFrames(page, 300, 600000);
+  check(log.problems.length === 0, `300 frames: no WebGL error or exception ${log.problems.slice(0, 5).join(' | ')}`);
+
+  // Escape ends the program, as on the desktop; the page says so instead of freezing.
+  await page.keyboard.press('Escape');
+  const ended = await page.locator('#message').waitFor({state: 'visible', timeout: 30000}).then(() => true, () => false);
+  check(ended && /ended \(Escape\)/.test(await page.locator('#message').textContent()), 'Escape: the page says the demo ended');
+  await page.close();
+}
+
+async function withoutWebGl2() {
+  const browser = await launch(['--disable-webgl2']);
+  const {page} = await open(browser, '', {width: 640, height: 480});
+  const message = await page.locator('#message').textContent({timeout: 10000});
+  check(await page.locator('#message').isVisible() && /WebGL2/.test(message),
+        `WebGL2 off: the page says so ("${message}")`);
+  await browser.close();
+}
+
+// A missing or damaged data file is named on the page, not left as a blank canvas.
+async function badData(browser) {
+  const cases = [
+    ['missing', (route) => route.fulfill({status: 404, body: 'gone'}), /demo\.data could not be loaded/],
+    ['cut short', async (route) => {
+      const response = await route.fetch();
+      const body = await response.body();
+      await route.fulfill({response, body: body.subarray(0, body.length >> 1)});
+    }, /demo\.data is damaged/],
+    ['one byte changed', async (route) => {
+      const response = await route.fetch();
+      const body = Buffer.from(await response.body());
+      body[body.length >> 1] ^= 0x55;
+      await route.fulfill({response, body});
+    }, /demo\.data is damaged/],
+  ];
+  for (const [what, handler, expected] of cases) {
+    const page = await browser.newPage({viewport: {width: 640, height: 480}});
+    await page.route('**/demo.data', handler);
+    await page.goto(base + '/index.html');
+    await page.locator('#message').waitFor({state: 'visible', timeout: 30000}).catch(() => {});
+    const message = (await page.locator('#message').textContent()) || '';
+    check(expected.test(message), `demo.data ${what}: the page says so ("${message}")`);
+    await page.close();
+  }
+}
+
+(async () => {
+  fs.mkdirSync(outDir, {recursive: true});
+  const browser = await launch();
+  try {
+    await captures(browser);
+    await interactive(browser);
+    await badData(browser);
+  } finally {
+    await browser.close();
+  }
+  await withoutWebGl2();
+  console.log(failures ? `${failures} check(s) failed` : 'all checks passed');
+  process.exit(failures ? 1 : 0);
+})().catch((e) => {
+  console.error('FAIL  ' + (e.stack || e));
+  process.exit(1);
+});
