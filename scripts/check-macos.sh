@@ -94,19 +94,23 @@ failures="$cache/failures.txt"
 : >"$failures"
 # Zig's own driver ("zig c++") would first build libc++ for each target (many minutes, for a link
 # that never happens here) and then reports a clean -fsyntax-only run as a failure; so its clang
-# is run directly, with the header folders Zig itself gives a macOS 11 target (the oldest whose
-# headers it carries): LLVM's libc++ first, then clang's own headers, then macOS's C library.
+# is run directly, with the header folders and defines Zig itself gives a macOS 13 target: LLVM's
+# libc++ first, then clang's own headers, then macOS's C library. The target is macOS 13.3, the
+# oldest whose C++ library has floating-point std::to_chars (the settings' texts use it). Zig's
+# libc++ (LLVM 16) marks that unavailable on every Apple system, as Apple's had not shipped it
+# then, so its availability marks are off, as Zig's own driver has them.
 lib="$(dirname "$zig")/lib"
 check() { # <target> <source> <flags...>
   local target="$1" source="$2" log arch="${1%%-*}" triple
   shift 2
-  triple="$([ "$arch" = aarch64 ] && echo arm64 || echo "$arch")-apple-macosx11.0"
+  triple="$([ "$arch" = aarch64 ] && echo arm64 || echo "$arch")-apple-macosx13.3"
   log="$(mktemp)"
   if ! "$zig" clang -target "$triple" -x c++ -std=c++17 -fsyntax-only -Wno-everything -nostdinc -nostdinc++ \
     -I"$lib/libcxx/include" -I"$lib/libcxxabi/include" -D_LIBCPP_ABI_VERSION=1 -D_LIBCPP_ABI_NAMESPACE=__1 \
     -D_LIBCPP_DISABLE_VISIBILITY_ANNOTATIONS -D_LIBCXXABI_DISABLE_VISIBILITY_ANNOTATIONS \
-    -isystem "$lib/include" -isystem "$lib/libc/include/$arch-macos.11-none" \
-    -isystem "$lib/libc/include/any-macos.11-any" -isystem "$lib/libc/include/any-macos-any" \
+    -D_LIBCPP_HAS_NO_VENDOR_AVAILABILITY_ANNOTATIONS \
+    -isystem "$lib/include" -isystem "$lib/libc/include/$arch-macos.13-none" \
+    -isystem "$lib/libc/include/any-macos.13-any" -isystem "$lib/libc/include/any-macos-any" \
     -I"$headers" "$@" "$root/$source" >"$log" 2>&1; then
     local first
     first="$(grep -m 1 'error:' "$log" | sed "s|$root/||; s|$headers/||" || true)"
@@ -128,4 +132,4 @@ if [ -s "$failures" ]; then
   echo "$(wc -l <"$failures") of $count macOS compiles failed"
   exit 1
 fi
-echo "macOS compile (arm64 and x86_64, system headers only, no link): all $count ok"
+echo "macOS 13.3 compile (arm64 and x86_64, system headers only, no link): all $count ok"
