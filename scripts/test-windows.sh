@@ -6,7 +6,7 @@
 #   build's do (tests/e2e/picture_regression.sh);
 # - demo.exe 640 384 opens its window, F12 saves a screenshot, Escape ends with status 0;
 #   demo.exe abc 48 ends with status 1, and a demo started where ../Quarnvale is missing with
-#   255, each with its line;
+#   255, each with its line and, with standard input not a console, no pause;
 # - bench.exe --video through a stand-in encoder (see that step): a file ffprobe reads, and the
 #   failures' lines with nothing left behind.
 set -euo pipefail
@@ -183,10 +183,15 @@ grep -q "^Fail in first command line!" "$scratch/abc.log" || fail "demo.exe abc 
 mkdir -p "$scratch/nowhere/below"
 cd "$scratch/nowhere/below"
 status=0
-wine "$out/demo.exe" </dev/null >"$scratch/missing.log" 2>/dev/null || status=$?
+wine "$out/demo.exe" </dev/null >"$scratch/missing.log" 2>&1 || status=$?
 [ "$status" -eq 255 ] || fail "without ../Quarnvale: status $status, expected 255"
 grep -q "^Failed to open shader file: ../Quarnvale/Shader/pointlightdepth1.vert" "$scratch/missing.log" ||
   fail "without ../Quarnvale: printed [$(cat "$scratch/missing.log")]"
+# Standard input is the null device, no console: no pause, as on Linux (the runtime's _isatty
+# counts NUL as a console).
+for log in abc missing; do
+  grep -q "Press any key" "$scratch/$log.log" && fail "no console, yet a pause: [$(cat "$scratch/$log.log")]"
+done
 
 step "done"
 [ "$failures" -eq 0 ] || { echo "$failures Windows check(s) failed"; exit 1; }

@@ -1,13 +1,9 @@
 #include "app/FileChanges.h"
 
+#include "platform/FileTimes.h"
+
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#endif
 
 bool FileChanges::State::operator==(const State& o) const {
     return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
@@ -28,27 +24,14 @@ FileChanges::State FileChanges::stateOf(const std::string& path) {
     if (fs::is_regular_file(status))
         state.size = fs::file_size(path, error);
     state.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
-#ifdef _WIN32
-    // The runtime's file times there are whole seconds: the system's own are 100 ns, and a file
-    // made anew (a rename over the original, a delete and write) has a creation time of its own.
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExW(fs::path(path).c_str(), GetFileExInfoStandard, &data)) {
-        const auto ticks = [](const FILETIME& t) {
-            return static_cast<long long>((std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-        };
-        state.modified = ticks(data.ftLastWriteTime) * 100;
-        state.changed = ticks(data.ftCreationTime) * 100;
+    const FileStamp stamp = fileStampOf(path);
+    if (stamp.known) {
+        state.device = stamp.device;
+        state.inode = stamp.inode;
+        state.changed = stamp.changed;
+        if (stamp.hasModified)
+            state.modified = stamp.modified;
     }
-#else
-    // Which file holds the name, and when its inode last changed: a rename over the original shows
-    // even when the new file has the old one's size and (to the clock's grain) its time.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        state.device = info.st_dev;
-        state.inode = info.st_ino;
-        state.changed = info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec;
-    }
-#endif
     return state;
 }
 

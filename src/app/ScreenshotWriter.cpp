@@ -1,6 +1,8 @@
 #include "app/ScreenshotWriter.h"
 
+#include "platform/ErrorText.h"
 #include "platform/ExclusiveCreate.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FlushToDisk.h"
 #include "platform/FrameLoop.h"
 #include "platform/ThreadPriority.h"
@@ -13,31 +15,13 @@
 #include <iostream>
 #include <new>
 #include <stdexcept>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
-// The text either form of strerror_r gives: the GNU one returns it, the POSIX one (other C
-// libraries: musl, emscripten's) writes it into the buffer and returns a status.
-[[maybe_unused]] const char* strerrorText(const char* text, const char*) {
-    return text;
-}
-[[maybe_unused]] const char* strerrorText(int, const char* buffer) {
-    return buffer;
-}
-
-std::string reason(int error) {
-    char buffer[256] = "";
-#ifdef _WIN32
-    strerror_s(buffer, sizeof buffer, error);
-    return buffer;
-#else
-    return strerrorText(strerror_r(error, buffer, sizeof buffer), buffer);
-#endif
+// A claimed file that could not be written wholly: nothing more to report if it cannot go either.
+void removeQuietly(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
 }
 
 // Every byte of `bytes` into `fd`, however many writes it takes; the system's reason when a
@@ -45,15 +29,15 @@ std::string reason(int error) {
 std::string writeAll(int fd, const std::vector<unsigned char>& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        const auto n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const auto n = writeDescriptor(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return reason(n < 0 ? errno : EIO);
+            return errorText(n < 0 ? errno : EIO);
         done += size_t(n);
     }
     const int synced = flushToDisk(fd);
-    return synced == 0 ? std::string() : reason(synced);
+    return synced == 0 ? std::string() : errorText(synced);
 }
 
 } // namespace
@@ -70,7 +54,7 @@ ScreenshotFile writeScreenshotFile(const std::string& folder, const std::vector<
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0) {
-            result.error = "cannot write " + path + ": " + reason(errno);
+            result.error = "cannot write " + path + ": " + errorText(errno);
             return result;
         }
         std::string failure;
@@ -79,14 +63,14 @@ ScreenshotFile writeScreenshotFile(const std::string& folder, const std::vector<
             failure = writeAll(fd, bytes);
         } catch (...) {
             // Out of memory for a message: the claimed file goes all the same.
-            ::close(fd);
-            ::unlink(path.c_str());
+            closeDescriptor(fd);
+            removeQuietly(path);
             throw;
         }
-        if (::close(fd) != 0 && failure.empty())
-            failure = reason(errno);
+        if (closeDescriptor(fd) != 0 && failure.empty())
+            failure = errorText(errno);
         if (!failure.empty()) {
-            ::unlink(path.c_str());
+            removeQuietly(path);
             result.error = "cannot write " + path + ": " + failure;
             return result;
         }

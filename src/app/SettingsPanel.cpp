@@ -10,6 +10,7 @@
 
 #include "gpu/ShaderSource.h"
 #include "input/InputTrickle.h"
+#include "platform/Keyboard.h"
 #include "render/RenderScale.h"
 
 #include <algorithm>
@@ -74,11 +75,8 @@ void syncModifiers(ImGuiIO& io) {
     io.KeyCtrl = io.KeysDown[GLFW_KEY_LEFT_CONTROL] || io.KeysDown[GLFW_KEY_RIGHT_CONTROL];
     io.KeyShift = io.KeysDown[GLFW_KEY_LEFT_SHIFT] || io.KeysDown[GLFW_KEY_RIGHT_SHIFT];
     io.KeyAlt = io.KeysDown[GLFW_KEY_LEFT_ALT] || io.KeysDown[GLFW_KEY_RIGHT_ALT];
-#ifdef _WIN32
-    io.KeySuper = false;
-#else
-    io.KeySuper = io.KeysDown[GLFW_KEY_LEFT_SUPER] || io.KeysDown[GLFW_KEY_RIGHT_SUPER];
-#endif
+    io.KeySuper =
+        superKeyIsModifier() && (io.KeysDown[GLFW_KEY_LEFT_SUPER] || io.KeysDown[GLFW_KEY_RIGHT_SUPER]);
 }
 
 void onPanelKey(GLFWwindow* window, int key, int scancode, int action, int mods) {

@@ -1,49 +1,13 @@
 #include "gpu/AssetFile.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/FileDescriptor.h"
 
-#ifdef _WIN32
-// Windows has no FIFOs or devices under a path a user gives, so opening cannot block; the type
-// and size are still checked on the open descriptor. Binary: no line-end translation.
+#include <cerrno>
+#include <filesystem>
+
 int openAssetFile(const std::string& path, std::uint64_t maxBytes) {
-    const int fd = ::_wopen(std::filesystem::path(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-    if (fd < 0)
-        return -1;
-    struct _stat64 info {};
-    if (::_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG || info.st_size < 0 ||
-        static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        ::_close(fd);
-        return -1;
-    }
-    return fd;
+    return openRegularFileForReading(path, maxBytes);
 }
-#else
-int openAssetFile(const std::string& path, std::uint64_t maxBytes) {
-    // Without O_NONBLOCK, opening a FIFO for reading waits for a writer that never comes. The
-    // type is checked on the open descriptor, so a file swapped after a path check cannot pass.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return -1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
-        static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        ::close(fd);
-        return -1;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return fd;
-}
-#endif
 
 bool readAssetFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes) {
     bytes.clear();
@@ -57,7 +21,7 @@ bool readAssetFile(const std::string& path, std::uint64_t maxBytes, std::string&
     char chunk[65536];
     bool ok = true;
     for (;;) {
-        const auto got = ::read(fd, chunk, sizeof chunk);
+        const auto got = readDescriptor(fd, chunk, sizeof chunk);
         if (got == 0)
             break;
         if (got < 0) {
@@ -72,7 +36,7 @@ bool readAssetFile(const std::string& path, std::uint64_t maxBytes, std::string&
         }
         bytes.append(chunk, static_cast<std::size_t>(got));
     }
-    ::close(fd);
+    closeDescriptor(fd);
     if (!ok)
         bytes.clear();
     return ok;

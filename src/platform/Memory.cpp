@@ -22,8 +22,17 @@ std::uint64_t residentMemoryBytes() {
     return std::uint64_t(counters.WorkingSetSize);
 }
 
+std::uint64_t peakResidentMemoryBytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return 0;
+    return std::uint64_t(counters.PeakWorkingSetSize);
+}
+
 #else
 #include <fstream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 std::uint64_t installedMemoryBytes() {
@@ -41,6 +50,17 @@ std::uint64_t residentMemoryBytes() {
     statm >> pages >> resident;
     const long pageSize = ::sysconf(_SC_PAGESIZE);
     return pageSize > 0 ? std::uint64_t(resident) * std::uint64_t(pageSize) : 0;
+}
+
+std::uint64_t peakResidentMemoryBytes() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0)
+        return 0;
+#ifdef __APPLE__
+    return std::uint64_t(usage.ru_maxrss); // bytes there
+#else
+    return std::uint64_t(usage.ru_maxrss) * 1024; // kilobytes
+#endif
 }
 
 #endif

@@ -8,3 +8,7 @@ std::uint64_t installedMemoryBytes();
 
 // This process's resident memory (its working set, on Windows) in bytes, or 0 when unknown.
 std::uint64_t residentMemoryBytes();
+
+// The most resident memory (working set, on Windows) this process has held so far, in bytes, or
+// 0 when unknown.
+std::uint64_t peakResidentMemoryBytes();

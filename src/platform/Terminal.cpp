@@ -1,11 +1,14 @@
 #include "platform/Terminal.h"
 
 #ifdef _WIN32
-#include <cstdio>
-#include <io.h>
+#include <windows.h>
 
 bool standardInputIsTerminal() {
-    return ::_isatty(::_fileno(stdin)) != 0;
+    // Only a console answers GetConsoleMode; _isatty would take any character device, the NUL
+    // device that scripted runs read from included.
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    return input != nullptr && input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &mode) != 0;
 }
 
 #else

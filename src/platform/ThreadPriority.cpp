@@ -1,13 +1,22 @@
 #include "platform/ThreadPriority.h"
 
-#ifdef _WIN32
+#if defined(_WIN32)
 #include <windows.h>
 
 void lowerThisThreadPriority() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
 }
 
-#else
+#elif defined(__APPLE__)
+#include <pthread.h>
+
+void lowerThisThreadPriority() {
+    // The scheduler's class for work the user is not waiting on; unlike "background", it keeps
+    // full disk speed, so a save still finishes soon.
+    pthread_set_qos_class_self_np(QOS_CLASS_UTILITY, 0);
+}
+
+#elif defined(__linux__)
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -15,5 +24,10 @@ void lowerThisThreadPriority() {
     // On Linux a thread's nice value is its own.
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
 }
+
+#else
+
+// Elsewhere a nice value belongs to the whole process: the frame's threads would slow too.
+void lowerThisThreadPriority() {}
 
 #endif

@@ -1,17 +1,13 @@
 #include "scene/SceneObject.h"
 
 #include "gpu/AssetFile.h"
+#include "platform/FileDescriptor.h"
 #include "scene/CornerIndex.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace vantor::scene {
 
@@ -25,9 +21,9 @@ std::FILE* openForReading(const std::string& path) {
     // Only a regular file of at most 512 MB: a directory would pass as a model without
     // triangles, a FIFO would block and a link to /dev/zero would never end.
     const int fd = openAssetFile(path, assetlimits::modelBytes);
-    std::FILE* file = fd >= 0 ? ::fdopen(fd, "r") : nullptr;
+    std::FILE* file = fd >= 0 ? streamOnDescriptor(fd, "r") : nullptr;
     if (fd >= 0 && !file)
-        ::close(fd);
+        closeDescriptor(fd);
     if (!file) {
         std::printf("%s", openFailedMessage);
         std::printf("%s", path.c_str());

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real demo from a scratch copy of the asset tree: every missing shader file ends
 # start-up with its own line and status 255, in the order the renderer builds its programs;
+# with no terminal at standard input no pause prompt shows, at one the demo waits for Enter;
 # a missing image or model is reported and the demo runs on; a normal run of several
 # seconds raises no GL error and no debug-output line. Needs an X display (DISPLAY).
 set -uo pipefail
@@ -52,6 +53,13 @@ status=$?
 grep -qF "Looked for $(dirname "$root")/Quarnvale/Shader/pointlightdepth1.vert" "$root/stderr" &&
   grep -q "one level below the asset tree (such as build/)" "$root/stderr" ||
   fail "from the wrong folder: no hint on standard error [$(cat "$root/stderr")]"
+grep -q "Press" "$root/stdout" "$root/stderr" && fail "no terminal, yet a pause prompt: [$(cat "$root/stderr")]"
+
+# At a terminal (script gives the demo one) the message waits for Enter, then the status is the same.
+(cd "$root" && printf '\n' | timeout 60 script -qec "$build/demo" /dev/null >"$root/tty" 2>&1)
+status=$?
+[ "$status" -eq 255 ] || fail "at a terminal: status $status"
+grep -q "Press Enter to continue" "$root/tty" || fail "at a terminal: no pause prompt [$(cat "$root/tty")]"
 
 # Starts the demo, lets it run `seconds`, checks it is still running, then taps Escape and
 # expects status 0. Standard output is left in $root/stdout.

@@ -7,6 +7,7 @@
 #include "FuzzSupport.h"
 
 #include "gpu/Image.h"
+#include "platform/FuzzerCounters.h"
 
 using fuzz::require;
 
@@ -15,7 +16,7 @@ namespace {
 // FreeImage comes uninstrumented, so coverage alone cannot tell the fuzzer that an input reached
 // another decoder or decoded where its parent failed. libFuzzer also counts the bytes of this
 // section as features; elsewhere it is an ordinary array.
-__attribute__((used, section("__libfuzzer_extra_counters"))) std::uint8_t outcomes[256];
+FUZZER_EXTRA_COUNTERS std::uint8_t outcomes[256];
 
 unsigned log2Bucket(unsigned v) {
     unsigned bucket = 0;

@@ -5,10 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "platform/SpecialFiles.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -24,18 +23,17 @@ struct Hostile {
         zero = (dir.path / "zero").string();
         directory = (dir.path / "directory").string();
         missing = (dir.path / "missing").string();
-#ifdef _WIN32
-        // No FIFOs, and links need privileges: the console's null device stands for both.
-        fifo = zero = "NUL";
-#else
-        EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-        EXPECT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
-#endif
+        // Where there are no FIFOs and links need privileges (Windows), the null device stands
+        // for both.
+        if (symbolicLinksAllowed()) {
+            EXPECT_TRUE(makeFifo(fifo));
+            std::filesystem::create_symlink(endlessDevice(), zero);
+        } else {
+            fifo = zero = endlessDevice();
+        }
         std::filesystem::create_directory(directory);
     }
-    std::vector<std::string> all() const {
-        return {fifo, zero, directory, missing};
-    }
+    std::vector<std::string> all() const { return {fifo, zero, directory, missing}; }
 };
 
 TEST(AssetFile, ReadsRegularFilesUpToTheLimitThroughLinks) {
@@ -44,12 +42,12 @@ TEST(AssetFile, ReadsRegularFilesUpToTheLimitThroughLinks) {
     std::string bytes;
     EXPECT_TRUE(readAssetFile(file, 15, bytes));
     EXPECT_EQ(bytes, "void main() {}\n");
-#ifndef _WIN32
-    const std::string link = (dir.path / "link.vert").string();
-    ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
-    EXPECT_TRUE(readAssetFile(link, 15, bytes));
-    EXPECT_EQ(bytes, "void main() {}\n");
-#endif
+    if (symbolicLinksAllowed()) {
+        const std::string link = (dir.path / "link.vert").string();
+        std::filesystem::create_symlink(file, link);
+        EXPECT_TRUE(readAssetFile(link, 15, bytes));
+        EXPECT_EQ(bytes, "void main() {}\n");
+    }
     EXPECT_FALSE(readAssetFile(file, 14, bytes)) << "one byte over the limit";
     EXPECT_TRUE(bytes.empty());
     EXPECT_TRUE(readAssetFile(dir.write("empty", ""), 0, bytes));

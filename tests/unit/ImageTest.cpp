@@ -3,15 +3,11 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include "platform/Memory.h"
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
-#ifdef _WIN32
-#include "platform/Memory.h"
-#else
-#include <sys/resource.h>
-#endif
 
 namespace {
 
@@ -200,13 +196,7 @@ std::string pngClaiming(unsigned width, unsigned height) {
 }
 
 long peakKilobytes() {
-#ifdef _WIN32
-    return long(residentMemoryBytes() / 1024); // the working set now: no peak to ask for there
-#else
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-#endif
+    return long(peakResidentMemoryBytes() / 1024);
 }
 
 struct Refusal {

@@ -3,20 +3,18 @@
 
 #include "app/Inspect.h"
 #include "app/ScreenshotWriter.h"
+#include "platform/FileSizeLimit.h"
+#include "platform/SpecialFiles.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <new>
 #include <sstream>
 #include <stdexcept>
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
 
 using vantor::input::KeyRecord;
 
@@ -96,12 +94,11 @@ TEST(InspectKeys, AScreenshotNeverTakesAnExistingName) {
     std::filesystem::remove(file.path);
     std::ofstream(folder.path / "screenshot-0001.png") << "taken";
     std::filesystem::create_directory(folder.path / "screenshot-0002.png");
-#ifdef _WIN32
-    const char* const firstFree = "screenshot-0003.png"; // links need privileges there
-#else
-    std::filesystem::create_symlink("nowhere", folder.path / "screenshot-0003.png");
-    const char* const firstFree = "screenshot-0004.png";
-#endif
+    const char* firstFree = "screenshot-0003.png";
+    if (symbolicLinksAllowed()) {
+        std::filesystem::create_symlink("nowhere", folder.path / "screenshot-0003.png");
+        firstFree = "screenshot-0004.png";
+    }
     file = writeScreenshotFile(folder.path.string(), bytes);
     ASSERT_TRUE(file.saved) << file.error;
     EXPECT_EQ(std::filesystem::path(file.path).filename(), firstFree);
@@ -111,23 +108,20 @@ TEST(InspectKeys, AScreenshotNeverTakesAnExistingName) {
 
 TEST(Screenshots, AFileThatCannotBeWrittenWhollyIsRemovedAndTheReasonGiven) {
     const Folder folder("demo-screenshot-failures");
-#ifndef _WIN32 // no file size limit to set there
-    // A file size limit stops the write part-way, as a disk that fills up does: the first write
-    // is cut short, the next fails.
-    struct rlimit limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const struct rlimit small = {4096, limit.rlim_max};
-    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const ScreenshotFile file =
-        writeScreenshotFile(folder.path.string(), std::vector<unsigned char>(20000, 7));
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_FALSE(file.saved);
-    EXPECT_EQ(file.error,
-              "cannot write " + (folder.path / "screenshot-0001.png").string() + ": File too large");
-    EXPECT_EQ(folder.entries(), 0u) << "the cut-off file is left behind";
-#endif
+    {
+        // A file size limit stops the write part-way, as a disk that fills up does: the first
+        // write is cut short, the next fails. (Windows has no such limit.)
+        const FileSizeLimit small(4096);
+        ASSERT_EQ(small.active(), FileSizeLimit::available());
+        if (small.active()) {
+            const ScreenshotFile file =
+                writeScreenshotFile(folder.path.string(), std::vector<unsigned char>(20000, 7));
+            EXPECT_FALSE(file.saved);
+            EXPECT_EQ(file.error,
+                      "cannot write " + (folder.path / "screenshot-0001.png").string() + ": File too large");
+            EXPECT_EQ(folder.entries(), 0u) << "the cut-off file is left behind";
+        }
+    }
 
     // A folder that is gone: nothing is made, and the system's reason is given.
     const ScreenshotFile gone = writeScreenshotFile((folder.path / "gone").string(), {1});

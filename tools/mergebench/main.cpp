@@ -137,12 +137,14 @@ Merged merge(BenchObject& object, const Corners& c, bool linear, double& seconds
     return m;
 }
 
-std::size_t numberAfter(int& i, int argc, char** argv) {
+// The number after the option at argv[i], into `number`; false when the option ends the line.
+bool numberAfter(int& i, int argc, char** argv, std::size_t& number) {
     if (i + 1 >= argc) {
         std::printf("missing number after %s\n", argv[i]);
-        std::exit(2);
+        return false;
     }
-    return static_cast<std::size_t>(std::strtoull(argv[++i], nullptr, 10));
+    number = static_cast<std::size_t>(std::strtoull(argv[++i], nullptr, 10));
+    return true;
 }
 
 } // namespace
@@ -152,10 +154,9 @@ int main(int argc, char** argv) {
     std::size_t literalLimit = 0; // 0: the whole mesh
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--corners") {
-            target = numberAfter(i, argc, argv);
-        } else if (arg == "--literal-limit") {
-            literalLimit = numberAfter(i, argc, argv);
+        if (arg == "--corners" || arg == "--literal-limit") {
+            if (!numberAfter(i, argc, argv, arg == "--corners" ? target : literalLimit))
+                return 2;
         } else {
             std::printf("usage: mergebench [--corners N] [--literal-limit N]\n");
             return 2;

@@ -1,0 +1,32 @@
+#include "platform/SpecialFiles.h"
+
+#ifdef _WIN32
+
+bool makeFifo(const std::string&) {
+    return false;
+}
+
+const char* endlessDevice() {
+    return "NUL";
+}
+
+bool symbolicLinksAllowed() {
+    return false;
+}
+
+#else
+#include <sys/stat.h>
+
+bool makeFifo(const std::string& path) {
+    return ::mkfifo(path.c_str(), 0600) == 0;
+}
+
+const char* endlessDevice() {
+    return "/dev/zero";
+}
+
+bool symbolicLinksAllowed() {
+    return true;
+}
+
+#endif
