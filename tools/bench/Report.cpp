@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iomanip>
@@ -19,7 +20,10 @@ std::string jsonString(const std::string& text) {
 
 // Switches as strings, numbers as numbers.
 std::string jsonValue(const std::string& value) {
-    return value == "on" || value == "off" ? jsonString(value) : value;
+    // Numbers bare; switches and named choices ("on", "fxaa", "sharp") as strings.
+    const bool number =
+        !value.empty() && (std::isdigit(static_cast<unsigned char>(value[0])) || value[0] == '-');
+    return number ? value : jsonString(value);
 }
 
 double sumOfPassMedians(const FrameTimer& timer) {
