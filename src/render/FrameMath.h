@@ -54,8 +54,8 @@ float backFacingRadius(const std::vector<glm::vec3>& vertices, const std::vector
 // than `crowdedFaceRects` rectangles (hundreds of small light bodies) by at most one copy per row
 // of tiles (`crowdedFaceTiles` a side), from the first tile a rectangle touches to the last, so
 // the copies stay few, or whole when the touched tiles cover half of it; another face whose
-// rectangles' union covers half of it or more is copied whole, once; else that union, as
-// disjoint rectangles (`rectUnion`).
+// rectangles' union covers 7/8 of it or more is copied whole, once; else that union, as disjoint
+// rectangles (`rectUnion`).
 constexpr int crowdedFaceRects = 64;
 // The union of the rectangles of `rects` on `face` as disjoint rectangles covering exactly it.
 std::vector<FaceRect> rectUnion(int face, const std::vector<FaceRect>& rects);

@@ -413,11 +413,12 @@ void Game::lightingPass() {
         glBindTexture(GL_TEXTURE_2D, textures[unit]);
     }
     setLightingUniforms(shader);
+    // Units 0-3 hold the G-buffer and the shadow cube, 4 and 5 the light grid.
     if (occlusionTexture) {
-        glActiveTexture(GL_TEXTURE4);
+        glActiveTexture(GL_TEXTURE6);
         glBindTexture(GL_TEXTURE_2D, occlusionTexture);
-        glBindSampler(4, postProcessing->linearSampler);
-        glUniform1i(glGetUniformLocation(shader->program, "ambientOcclusion"), 4);
+        glBindSampler(6, postProcessing->linearSampler);
+        glUniform1i(glGetUniformLocation(shader->program, "ambientOcclusion"), 6);
     }
 
     glBindVertexArray(quadVAO);
@@ -426,7 +427,7 @@ void Game::lightingPass() {
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindSampler(3, 0);
     if (occlusionTexture) {
-        glBindSampler(4, 0);
+        glBindSampler(6, 0);
         glActiveTexture(GL_TEXTURE3);
     }
 

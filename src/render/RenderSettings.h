@@ -31,7 +31,7 @@ struct RenderSettings {
     int upscale = 0;           // below scale 1, how the picture reaches the window: 0 bilinear, 1 sharp
     float sharpness = 0.25f;   // the sharp upscale's sharpening, 0 (none) to 1 (strongest)
     bool ssao = false;         // ambient occlusion darkens the ambient term in creases and corners
-    float ssaoRadius = 0.05f;  // reach of the occlusion kernel, in world units
+    float ssaoRadius = 0.1f;   // reach of the occlusion kernel, in world units
     float ssaoStrength = 1.0f; // 0 darkens nothing, 1 takes all the ambient where every sample is occluded
 
     bool operator==(const RenderSettings& other) const;

@@ -127,3 +127,43 @@ TEST(PictureFinishGl, FxaaAndTheSharpUpscaleBringThePictureCloserToItsReference)
     EXPECT_GT(sharpGain / 3.0, 0.2);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
+
+// Ambient occlusion at the orbit (20 s) with no coloured lights, where the ambient shows: most of
+// the screen (open walls, floor, ceiling) keeps all of it, the creases and corners lose some, and
+// the lit picture only ever darkens where the occlusion says so.
+TEST(PictureFinishGl, AmbientOcclusionDarkensCornersAndLeavesOpenSurfaces) {
+    const std::unique_ptr<Game> game = flownGame(20.0, 320, 192, 0);
+    game->settings.bloom = false;
+    const Bytes open = renderedCorner(*game, 320, 192);
+    EXPECT_FALSE(game->ambientOcclusion->occlusion) << "off, it builds nothing";
+    game->settings.ssao = true;
+    const Bytes occluded = renderedCorner(*game, 320, 192);
+    ASSERT_NE(game->occlusionTexture, 0u);
+
+    const int w = (320 + 1) / 2, h = (192 + 1) / 2;
+    std::vector<unsigned char> kept(size_t(w) * h * 4);
+    glBindTexture(GL_TEXTURE_2D, game->occlusionTexture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
+    size_t whole = 0, darkened = 0;
+    for (size_t i = 0; i < size_t(w) * h; ++i) {
+        whole += kept[4 * i] >= 250;
+        darkened += kept[4 * i] < 230;
+    }
+    const double pixels = double(w) * h;
+    EXPECT_GT(whole / pixels, 0.4) << "open surfaces keep their ambient";
+
+    EXPECT_GT(darkened / pixels, 0.03) << "creases and corners lose some";
+    EXPECT_LT(darkened / pixels, 0.3);
+
+    size_t darker = 0, brighter = 0;
+    for (size_t i = 0; i < open.size(); i += 4)
+        for (int c = 0; c < 3; ++c) {
+            darker += occluded[i + c] < open[i + c];
+            brighter += occluded[i + c] > open[i + c];
+        }
+    EXPECT_EQ(brighter, 0u);
+    EXPECT_GT(darker, open.size() / 100);
+    game->settings.ssao = false;
+    EXPECT_EQ(renderedCorner(*game, 320, 192), open) << "off again, the same picture";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}

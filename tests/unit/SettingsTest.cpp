@@ -34,7 +34,7 @@ TEST(RenderSettings, DefaultsAreTheDescribedDemoAndReadBackAsSet) {
     EXPECT_EQ(describeSettings(s), "lights=50,light-speed=1,shadows=on,normal-maps=on,parallax=on,"
                                    "parallax-scale=0.04,bloom=on,bloom-strength=1.4,exposure=1.15,view=1,"
                                    "render-scale=1,target-fps=0,aa=off,upscale=bilinear,sharpness=0.25,"
-                                   "ssao=off,ssao-radius=0.05,ssao-strength=1");
+                                   "ssao=off,ssao-radius=0.1,ssao-strength=1");
 
     // Every knob's printed value sets it back: the description is a valid --set list.
     RenderSettings changed;
