@@ -22,6 +22,8 @@
 // scale through near_far.
 //
 // Variant: NO_SHADOWS lights as if nothing stood between the centre light and any surface.
+// Variant: AMBIENT_OCCLUSION scales the night-sky ambient by "ambientOcclusion" (the share of
+// it each pixel keeps, at any size over the same screen).
 //
 // Only covered pixels run this program (the depth test keeps it off the empty ones, which
 // nightsky.frag fills).
@@ -40,6 +42,9 @@ uniform sampler2D gPosition;
 uniform sampler2D gNormal;
 uniform sampler2D gColorSpec;
 uniform samplerCube cubemap_tex;
+#ifdef AMBIENT_OCCLUSION
+uniform sampler2D ambientOcclusion;
+#endif
 
 const int MAX_LIGHTS = 1000;
 // What the loop reads per light, made from the lights' positions and colours each frame: xyz the
@@ -228,7 +233,12 @@ void main() {
     int next = int(box >> 10u);
     int end = next + int(box & 1023u);
 
+#ifdef AMBIENT_OCCLUSION
+    vec3 ambient = mix(groundAmbient, skyAmbient, normal.y * 0.5 + 0.5) * texture(ambientOcclusion, texCoord).r;
+    vec3 lit = (ambient + outsideLight(position, normal)) * albedo;
+#else
     vec3 lit = (mix(groundAmbient, skyAmbient, normal.y * 0.5 + 0.5) + outsideLight(position, normal)) * albedo;
+#endif
     // The coloured lights see the brick less red than it is, so a green or blue pool on red
     // brick still reads as green or blue instead of vanishing.
     vec3 poolAlbedo = mix(vec3(dot(albedo, vec3(0.2126, 0.7152, 0.0722))), albedo, poolAlbedoSaturation);

@@ -371,6 +371,20 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
         if (ImGui::SliderInt("target fps", &fps, 0, 240, fps == 0 ? "off" : "%d"))
             settings.targetFps = fps == 0 ? 0 : std::max(fps, 10);
     }
+    // The passes on the finished picture, each off by default; closed at first like the one above.
+    if (ImGui::CollapsingHeader("Anti-aliasing, upscale, occlusion")) {
+        for (const char* name : {"aa", "upscale"}) {
+            const SettingInfo& info = *findSetting(name);
+            std::vector<const char*> choices;
+            for (const std::string& choice : info.choices)
+                choices.push_back(choice.c_str());
+            ImGui::Combo(name, &(settings.*info.choice), choices.data(), int(choices.size()));
+        }
+        numberSlider("sharpness", settings, "sharpness", "%.2f");
+        ImGui::Checkbox("ssao", &settings.ssao);
+        numberSlider("ssao radius", settings, "ssao-radius", "%.3f");
+        numberSlider("ssao strength", settings, "ssao-strength", "%.2f");
+    }
     if (ImGui::Button("screenshot (F12)"))
         requests.screenshot = true;
     ImGui::SameLine();

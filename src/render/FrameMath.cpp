@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -141,24 +142,73 @@ float backFacingRadius(const std::vector<glm::vec3>& vertices, const std::vector
     return radius > 0.0f && radius < std::numeric_limits<float>::max() ? radius : 0.0f;
 }
 
+// The union of one face's rectangles as disjoint rectangles: cut into bands at every top and
+// bottom edge, each band's covered columns merged into runs, and a band whose runs are those of
+// the band above it joined to it. Overlapping footprints are then copied once.
+std::vector<FaceRect> rectUnion(int face, const std::vector<FaceRect>& rects) {
+    std::vector<FaceRect> mine;
+    std::vector<int> edges;
+    for (const FaceRect& r : rects)
+        if (r.face == face && r.x1 > r.x0 && r.y1 > r.y0) {
+            mine.push_back(r);
+            edges.push_back(r.y0);
+            edges.push_back(r.y1);
+        }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+
+    std::vector<FaceRect> out;
+    std::vector<std::pair<int, int>> runs, open; // `open`: the runs of the band joined last
+    size_t openFirst = 0;                        // where `open`'s rectangles start in `out`
+    std::vector<std::pair<int, int>> spans;
+    for (size_t band = 0; band + 1 < edges.size(); ++band) {
+        const int top = edges[band], bottom = edges[band + 1];
+        spans.clear();
+        for (const FaceRect& r : mine)
+            if (r.y0 <= top && r.y1 >= bottom)
+                spans.emplace_back(r.x0, r.x1);
+        std::sort(spans.begin(), spans.end());
+        runs.clear();
+        for (const auto& span : spans)
+            if (!runs.empty() && span.first <= runs.back().second)
+                runs.back().second = std::max(runs.back().second, span.second);
+            else
+                runs.push_back(span);
+        if (!runs.empty() && runs == open && out.size() > openFirst && out.back().y1 == top) {
+            for (size_t i = openFirst; i < out.size(); ++i)
+                out[i].y1 = bottom;
+            continue;
+        }
+        openFirst = out.size();
+        for (const auto& run : runs)
+            out.push_back(FaceRect{face, run.first, top, run.second, bottom});
+        open = runs;
+    }
+    return out;
+}
+
 std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
-    long long area[6] = {0, 0, 0, 0, 0, 0};
     int count[6] = {0, 0, 0, 0, 0, 0};
     for (const FaceRect& r : rects)
-        if (r.face >= 0 && r.face < 6) {
-            area[r.face] += static_cast<long long>(r.x1 - r.x0) * (r.y1 - r.y0);
+        if (r.face >= 0 && r.face < 6)
             ++count[r.face];
-        }
     std::vector<FaceRect> copies;
     const long long faceArea = static_cast<long long>(size) * size;
     const auto crowded = [&](int face) { return count[face] > crowdedFaceRects; };
-    const auto whole = [&](int face) { return !crowded(face) && 2 * area[face] >= faceArea; };
-    for (int face = 0; face < 6; ++face)
-        if (whole(face))
+    // A face with few rectangles: their union, or the whole face when that covers nearly all of it
+    // (one copy instead of many, for a few texels more).
+    for (int face = 0; face < 6; ++face) {
+        if (count[face] == 0 || crowded(face))
+            continue;
+        const std::vector<FaceRect> parts = rectUnion(face, rects);
+        long long area = 0;
+        for (const FaceRect& r : parts)
+            area += static_cast<long long>(r.x1 - r.x0) * (r.y1 - r.y0);
+        if (8 * area >= 7 * faceArea)
             copies.push_back(FaceRect{face, 0, 0, size, size});
-    for (const FaceRect& r : rects)
-        if (r.face >= 0 && r.face < 6 && !whole(r.face) && !crowded(r.face))
-            copies.push_back(r);
+        else
+            copies.insert(copies.end(), parts.begin(), parts.end());
+    }
 
     // A crowded face: the tiles its rectangles touch.
     const int tile = std::max(1, size / crowdedFaceTiles);

@@ -50,12 +50,15 @@ void ballFootprint(const std::array<glm::mat4, 6>& faceMatrices, const glm::vec3
 float backFacingRadius(const std::vector<glm::vec3>& vertices, const std::vector<unsigned int>& indices,
                        const glm::mat3& linear);
 
-// The copies that cover `rects` (faces of `size` texels a side): a face with more than
-// `crowdedFaceRects` rectangles (hundreds of small light bodies) by at most one copy per row of
-// tiles (`crowdedFaceTiles` a side), from the first tile a rectangle touches to the last, so the
-// copies stay few, or whole when the touched tiles cover half of it; another face whose rectangles add up to
-// half of it or more is copied whole, once; the other rectangles as they are.
+// The copies that cover `rects` (faces of `size` texels a side), no texel twice: a face with more
+// than `crowdedFaceRects` rectangles (hundreds of small light bodies) by at most one copy per row
+// of tiles (`crowdedFaceTiles` a side), from the first tile a rectangle touches to the last, so
+// the copies stay few, or whole when the touched tiles cover half of it; another face whose
+// rectangles' union covers 7/8 of it or more is copied whole, once; else that union, as disjoint
+// rectangles (`rectUnion`).
 constexpr int crowdedFaceRects = 64;
+// The union of the rectangles of `rects` on `face` as disjoint rectangles covering exactly it.
+std::vector<FaceRect> rectUnion(int face, const std::vector<FaceRect>& rects);
 constexpr int crowdedFaceTiles = 64;
 std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size);
 

@@ -30,7 +30,8 @@ Game::Game(GLFWwindow* window, int screenWidth, int screenHeight)
       nearPlane(0.01f), farPlane(3.0f), shadowProj(framemath::shadowProjection(nearPlane, farPlane)),
       geometryVariants({shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag"},
                        {"NO_NORMAL_MAPS", "NO_PARALLAX"}),
-      lightingVariants({shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag"}, {"NO_SHADOWS"}) {}
+      lightingVariants({shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag"},
+                       {"NO_SHADOWS", "AMBIENT_OCCLUSION"}) {}
 
 void Game::init() {
     glfwSetWindowTitle(window, "Demo");
@@ -90,6 +91,9 @@ void Game::init() {
     objects.makeUpTo(objectCount);
 
     targetView = std::make_unique<TargetView>(shaderDir);
+    fxaa = std::make_unique<Fxaa>(shaderDir);
+    sharpUpscale = std::make_unique<SharpUpscale>(shaderDir);
+    ambientOcclusion = std::make_unique<AmbientOcclusion>(shaderDir);
 }
 
 void Game::destroy() {
@@ -133,6 +137,21 @@ void Game::render() {
     if (settings.shadows)
         observedPass(passObserver, "shadow", [&] { shadowPass(transPosition); });
     observedPass(passObserver, "geometry", [&] { geometryPass(transPosition); });
+    // Two passes of its own ("ssao", "ssao blur"), between the G-buffer and the lighting that reads it.
+    occlusionTexture = 0;
+    if (settings.ssao) {
+        AmbientOcclusion::Inputs in;
+        in.position = gPosition;
+        in.normal = gNormal;
+        in.width = frameWidth;
+        in.height = frameHeight;
+        in.view = view;
+        in.projection = projection;
+        in.radius = settings.ssaoRadius;
+        in.strength = settings.ssaoStrength;
+        in.quadVAO = quadVAO;
+        occlusionTexture = ambientOcclusion->draw(in, passObserver);
+    }
     observedPass(passObserver, "lighting", [&] { lightingPass(); });
     observedPass(passObserver, "forward", [&] { forwardPass(); });
 
@@ -142,6 +161,11 @@ void Game::render() {
     if (settings.bloom)
         postProcessing->blur(gaussShader, passObserver);
 
+    // Anti-aliasing and the sharp stretch work on the composited picture before it reaches the
+    // window; without them the composite draws (or stretches) straight into it.
+    const bool finishing =
+        settings.aa == AaFxaa || (settings.upscale == UpscaleSharp && postProcessing->scaled());
+    GLuint picture = 0;
     observedPass(passObserver, "composite", [&] {
         glEnable(GL_BLEND);
 #ifndef __EMSCRIPTEN__ // WebGL2 fills polygons only
@@ -150,11 +174,38 @@ void Game::render() {
         textureShader->use();
         glUniform1f(glGetUniformLocation(textureShader->program, "bloomStrength"),
                     settings.bloom ? settings.bloomStrength : 0.0f);
-        postProcessing->composite(textureShader, finalShader);
+        if (finishing)
+            picture = postProcessing->compositeToPicture(textureShader);
+        else
+            postProcessing->composite(textureShader, finalShader);
     });
+    if (finishing)
+        finishPicture(picture);
     const TargetViewId shown = shownView();
     if (shown != TargetViewId::Final)
         observedPass(passObserver, "view", [&] { targetView->draw(shown, viewSources()); });
+}
+
+void Game::finishPicture(GLuint picture) {
+    const bool scaled = postProcessing->scaled();
+    if (settings.aa == AaFxaa) {
+        bool drawn = false;
+        observedPass(passObserver, "fxaa", [&] {
+            drawn = fxaa->draw(*postProcessing, picture, frameWidth, frameHeight, !scaled, gPosition,
+                               controls->position);
+        });
+        // Without its program the picture goes on as it was.
+        if (drawn && !scaled)
+            return;
+        if (drawn)
+            picture = fxaa->output.texture;
+    }
+    // At scale 1 the pass-through program copies the picture into the window pixel for pixel.
+    if (settings.upscale == UpscaleSharp && scaled &&
+        sharpUpscale->draw(*postProcessing, picture, frameWidth, frameHeight, settings.sharpness,
+                           passObserver))
+        return;
+    observedPass(passObserver, "stretch", [&] { postProcessing->stretchToWindow(finalShader, picture); });
 }
 
 Shader* Game::geometryProgram() {
@@ -162,7 +213,7 @@ Shader* Game::geometryProgram() {
 }
 
 Shader* Game::lightingProgram() {
-    return lightingVariants.get(settings.shadows ? 0u : 1u);
+    return lightingVariants.get((settings.shadows ? 0u : 1u) | (occlusionTexture ? 2u : 0u));
 }
 
 ViewSources Game::viewSources() const {
@@ -388,12 +439,23 @@ void Game::lightingPass() {
         glBindTexture(GL_TEXTURE_2D, textures[unit]);
     }
     setLightingUniforms(shader);
+    // Units 0-3 hold the G-buffer and the shadow cube, 4 and 5 the light grid.
+    if (occlusionTexture) {
+        glActiveTexture(GL_TEXTURE6);
+        glBindTexture(GL_TEXTURE_2D, occlusionTexture);
+        glBindSampler(6, postProcessing->linearSampler);
+        glUniform1i(glGetUniformLocation(shader->program, "ambientOcclusion"), 6);
+    }
 
     glBindVertexArray(quadVAO);
     glDepthFunc(GL_GREATER);
     glBindSampler(3, shadowSampler);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindSampler(3, 0);
+    if (occlusionTexture) {
+        glBindSampler(6, 0);
+        glActiveTexture(GL_TEXTURE3);
+    }
 
     nightSkyShader->use();
     setVec3(nightSkyShader, "viewPos", controls->position.x, controls->position.y, controls->position.z);

@@ -10,8 +10,10 @@
 #include "gpu/WindowSize.h"
 #include "input/Controls.h"
 #include "input/ScenePause.h"
+#include "render/AmbientOcclusion.h"
 #include "render/BodyDrawing.h"
 #include "render/FrameMath.h"
+#include "render/Fxaa.h"
 #include "render/LevelOrder.h"
 #include "render/LightBodies.h"
 #include "render/LightCount.h"
@@ -20,6 +22,7 @@
 #include "render/PostProcessing.h"
 #include "render/RenderSettings.h"
 #include "render/ShadowLevelCache.h"
+#include "render/SharpUpscale.h"
 #include "render/TargetView.h"
 #include "scene/LightSet.h"
 #include "scene/Mesh.h"
@@ -88,6 +91,9 @@ public:
     // The light spheres and the shadow light's marker, drawn forward over the lit scene (whose
     // depth the lighting pass made the G-buffer's).
     void forwardPass();
+    // The passes on the composited `picture` (the targets' size) on its way to the window:
+    // anti-aliasing, then below scale 1 the stretch, bilinear or sharp.
+    void finishPicture(GLuint picture);
 
     double deltaTime;
     GLFWwindow* window;
@@ -168,11 +174,17 @@ public:
     // what reaches the window (the final picture, or one of the frame's targets drawn over it).
     RenderSettings settings;
     std::unique_ptr<TargetView> targetView;
+    // The passes on the finished picture, made by `init`; their programs on first use.
+    std::unique_ptr<Fxaa> fxaa;
+    std::unique_ptr<SharpUpscale> sharpUpscale;
+    std::unique_ptr<AmbientOcclusion> ambientOcclusion;
+    // This frame's ambient occlusion for the lighting pass; 0 without it.
+    GLuint occlusionTexture = 0;
     TargetViewId shownView() const { return TargetView::fromNumber(settings.view); }
     // The geometry pass's program for the map switches (NO_NORMAL_MAPS, NO_PARALLAX), and the
-    // lighting program for the shadow switch (NO_SHADOWS): the described programs when every
-    // effect is on, variants built from the same files on first use otherwise (the described
-    // program while a variant cannot be built).
+    // lighting program for the shadow and occlusion switches (NO_SHADOWS, AMBIENT_OCCLUSION): the
+    // described programs at the defaults, variants built from the same files on first use
+    // otherwise (the described program while a variant cannot be built).
     ShaderVariants geometryVariants;
     ShaderVariants lightingVariants;
     Shader* geometryProgram();

@@ -32,6 +32,9 @@ Game::~Game() {
     delete shadowBall;
     lightBodies.release();
     targetView.reset();
+    fxaa.reset();
+    sharpUpscale.reset();
+    ambientOcclusion.reset();
     lightFrame.release();
     shadowCache.release();
 

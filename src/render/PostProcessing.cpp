@@ -8,31 +8,6 @@ namespace {
 const char* const blurPassNames[] = {"blur 1 (h)", "blur 2 (v)", "blur 3 (h)"};
 const int blurPasses = sizeof(blurPassNames) / sizeof(blurPassNames[0]);
 
-// The blur and the composite cover every pixel of their target with an opaque quad, so the
-// depth test and blending (the latter the no-op ONE, ZERO) can change nothing they draw; on
-// a software rasterizer both still cost a read and a write per pixel. They are switched off
-// for those passes and restored afterwards, so the GL state the rest of the frame sees is
-// unchanged.
-class OpaqueQuadState {
-public:
-    OpaqueQuadState() : depthTest(glIsEnabled(GL_DEPTH_TEST)), blend(glIsEnabled(GL_BLEND)) {
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_BLEND);
-    }
-    ~OpaqueQuadState() {
-        if (depthTest)
-            glEnable(GL_DEPTH_TEST);
-        if (blend)
-            glEnable(GL_BLEND);
-    }
-    OpaqueQuadState(const OpaqueQuadState&) = delete;
-    OpaqueQuadState& operator=(const OpaqueQuadState&) = delete;
-
-private:
-    GLboolean depthTest;
-    GLboolean blend;
-};
-
 void allocateRGBA8(int width, int height) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
 }
@@ -225,13 +200,27 @@ void storeBlitDepth(int width, int height) {
 
 void PostProcessing::composite(Shader* shader, Shader* stretch) {
     const OpaqueQuadState opaque;
-    glBindVertexArray(screenQuadVAO);
     const bool stretched = scaled();
     if (stretched && !scaledFBO)
         createScaledTarget();
-    glBindFramebuffer(GL_FRAMEBUFFER, stretched ? scaledFBO : 0);
+    compositeInto(shader, stretched ? scaledFBO : 0);
+    if (stretched)
+        stretchToWindow(stretch, scaledTexture);
+}
+
+GLuint PostProcessing::compositeToPicture(Shader* shader) {
+    const OpaqueQuadState opaque;
+    if (!scaledFBO)
+        createScaledTarget();
+    compositeInto(shader, scaledFBO);
+    return scaledTexture;
+}
+
+void PostProcessing::compositeInto(Shader* shader, GLuint framebuffer) {
+    glBindVertexArray(screenQuadVAO);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, width, height);
-    // No clear: the opaque quad replaces every pixel of the window, whatever was there.
+    // No clear: the opaque quad replaces every pixel of the target, whatever was there.
 
     shader->use();
     const GLint renderedLocation = glGetUniformLocation(shader->program, "renderedTexture");
@@ -248,18 +237,22 @@ void PostProcessing::composite(Shader* shader, Shader* stretch) {
 
     drawQuad();
     glBindSampler(1, 0);
-    if (stretched) {
-        // Bilinear over the whole window; the text and the panel are drawn after this, at the
-        // window's own resolution.
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glViewport(0, 0, windowWidth, windowHeight);
-        stretch->use();
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, scaledTexture);
-        glBindSampler(0, linearSampler);
-        glUniform1i(glGetUniformLocation(stretch->program, "screenTexture"), 0);
-        drawQuad();
-        glBindSampler(0, 0);
-    }
+    glBindVertexArray(0);
+}
+
+void PostProcessing::stretchToWindow(Shader* stretch, GLuint picture) {
+    // Bilinear over the whole window; the text and the panel are drawn after this, at the
+    // window's own resolution.
+    const OpaqueQuadState opaque;
+    glBindVertexArray(screenQuadVAO);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, windowWidth, windowHeight);
+    stretch->use();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, picture);
+    glBindSampler(0, linearSampler);
+    glUniform1i(glGetUniformLocation(stretch->program, "screenTexture"), 0);
+    drawQuad();
+    glBindSampler(0, 0);
     glBindVertexArray(0);
 }

@@ -29,6 +29,31 @@ constexpr GLenum blitDepthAttachment = GL_DEPTH_STENCIL_ATTACHMENT;
 constexpr GLenum blitDepthAttachment = GL_DEPTH_ATTACHMENT;
 #endif
 
+// The blur, the composite and the passes on the finished picture cover every pixel of their
+// target with an opaque quad, so the depth test and blending (the latter the no-op ONE, ZERO)
+// can change nothing they draw; on a software rasterizer both still cost a read and a write per
+// pixel. They are switched off while one of these lives and restored afterwards, so the GL state
+// the rest of the frame sees is unchanged.
+class OpaqueQuadState {
+public:
+    OpaqueQuadState() : depthTest(glIsEnabled(GL_DEPTH_TEST)), blend(glIsEnabled(GL_BLEND)) {
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+    }
+    ~OpaqueQuadState() {
+        if (depthTest)
+            glEnable(GL_DEPTH_TEST);
+        if (blend)
+            glEnable(GL_BLEND);
+    }
+    OpaqueQuadState(const OpaqueQuadState&) = delete;
+    OpaqueQuadState& operator=(const OpaqueQuadState&) = delete;
+
+private:
+    GLboolean depthTest;
+    GLboolean blend;
+};
+
 class PostProcessing {
 public:
     PostProcessing(int width, int height);
@@ -62,6 +87,14 @@ public:
     // are smaller, into the scaled target first, which `stretch` (a pass-through program
     // reading "screenTexture") then draws over the whole window.
     void composite(Shader* shader, Shader* stretch);
+    // The same composite into a picture of the targets' size (`scaledTexture`, made here at any
+    // scale), for passes that work on the finished picture before it reaches the window; returns
+    // that texture.
+    GLuint compositeToPicture(Shader* shader);
+    // `picture` over the whole window, bilinearly, with `stretch` (reading "screenTexture").
+    void stretchToWindow(Shader* stretch, GLuint picture);
+    // The full-screen quad (attribute 0, two triangles), with `screenQuadVAO` bound by the caller.
+    void drawQuad();
 
     int width;
     int height;
@@ -85,11 +118,12 @@ public:
     // Bilinear, clamped to the edge: bound to the blur's and the composite's units while they
     // read the bright image and the blur (the textures themselves stay nearest-filtered).
     GLuint linearSampler = 0;
-    // The composite at the targets' size, made on the first scaled frame after the targets.
+    // The composite at the targets' size, made on the first scaled frame after the targets (or the
+    // first frame that works on the finished picture).
     GLuint scaledFBO = 0;
     GLuint scaledTexture = 0;
 
 private:
-    void drawQuad();
     void createScaledTarget();
+    void compositeInto(Shader* shader, GLuint framebuffer);
 };

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -59,6 +60,27 @@ SettingInfo offOrCountKnob(const char* name, int RenderSettings::*member, int lo
     info.zeroIsOff = true;
     info.range = "0 (off) or " + info.range;
     return info;
+}
+
+// One of a few names ("off|fxaa"), kept as its index in `names`.
+SettingInfo choiceKnob(const char* name, int RenderSettings::*member, std::vector<std::string> names) {
+    SettingInfo info;
+    info.name = name;
+    info.choice = member;
+    info.choices = std::move(names);
+    for (const std::string& choice : info.choices)
+        info.range += (info.range.empty() ? "" : "|") + choice;
+    info.low = 0;
+    info.high = double(info.choices.size() - 1);
+    return info;
+}
+
+bool parseChoice(const std::vector<std::string>& choices, const std::string& text, int& out) {
+    const auto found = std::find(choices.begin(), choices.end(), text);
+    if (found == choices.end())
+        return false;
+    out = int(found - choices.begin());
+    return true;
 }
 
 SettingInfo switchKnob(const char* name, bool RenderSettings::*member) {
@@ -120,7 +142,9 @@ bool RenderSettings::operator==(const RenderSettings& o) const {
     return lights == o.lights && lightSpeed == o.lightSpeed && shadows == o.shadows &&
            normalMaps == o.normalMaps && parallax == o.parallax && parallaxScale == o.parallaxScale &&
            bloom == o.bloom && bloomStrength == o.bloomStrength && exposure == o.exposure && view == o.view &&
-           renderScale == o.renderScale && targetFps == o.targetFps;
+           renderScale == o.renderScale && targetFps == o.targetFps && aa == o.aa && upscale == o.upscale &&
+           sharpness == o.sharpness && ssao == o.ssao && ssaoRadius == o.ssaoRadius &&
+           ssaoStrength == o.ssaoStrength;
 }
 
 const std::vector<SettingInfo>& settingNames() {
@@ -139,6 +163,12 @@ const std::vector<SettingInfo>& settingNames() {
         countKnob("view", &RenderSettings::view, 1, 9, false),
         numberKnob("render-scale", &RenderSettings::renderScale, 0.25, 1.0, false),
         offOrCountKnob("target-fps", &RenderSettings::targetFps, 10, 240),
+        choiceKnob("aa", &RenderSettings::aa, {"off", "fxaa"}),
+        choiceKnob("upscale", &RenderSettings::upscale, {"bilinear", "sharp"}),
+        numberKnob("sharpness", &RenderSettings::sharpness, 0.0, 1.0, false),
+        switchKnob("ssao", &RenderSettings::ssao),
+        numberKnob("ssao-radius", &RenderSettings::ssaoRadius, 0.005, 1.0, true),
+        numberKnob("ssao-strength", &RenderSettings::ssaoStrength, 0.0, 4.0, false),
     };
     return names;
 }
@@ -163,6 +193,7 @@ bool applySetting(RenderSettings& settings, const std::string& name, const std::
     const bool ok = info->zeroIsOff && value == "0" ? true
                     : info->count                   ? parseCount(value, info->low, info->high, s.*info->count)
                     : info->number ? parseNumber(value, info->low, info->high, s.*info->number)
+                    : info->choice ? parseChoice(info->choices, value, s.*info->choice)
                                    : parseSwitch(value, s.*info->flag);
     if (!ok) {
         error = "bad value '" + value + "' for " + name + " (" + info->range + ")";
@@ -207,6 +238,9 @@ RenderSettings settingsWithinRanges(const RenderSettings& edited, const RenderSe
             if (!std::isfinite(value))
                 value = std::isfinite(previous.*info.number) ? previous.*info.number : defaults.*info.number;
             value = float(std::clamp(double(value), info.low, info.high));
+        } else if (info.choice) {
+            int& value = s.*info.choice;
+            value = std::clamp(value, int(info.low), int(info.high));
         }
     }
     return s;
@@ -220,6 +254,10 @@ std::string settingValue(const RenderSettings& s, const std::string& name) {
         return std::to_string(s.*info->count);
     if (info->number)
         return shortest(s.*info->number);
+    if (info->choice) {
+        const int index = std::clamp(s.*info->choice, 0, int(info->choices.size()) - 1);
+        return info->choices[size_t(index)];
+    }
     return s.*info->flag ? "on" : "off";
 }
 

@@ -26,19 +26,32 @@ struct RenderSettings {
     int view = 1;             // what the window shows, as the keys 1-9 choose it
     float renderScale = 1.0f; // share of the window's width and height the scene is drawn at (0.25-1)
     int targetFps = 0;        // frame rate the render scale is moved to hold; 0: off
+    // Passes on the finished picture; each off by default, and then it costs nothing.
+    int aa = 0;                // anti-aliasing of the composited picture: 0 off, 1 FXAA
+    int upscale = 0;           // below scale 1, how the picture reaches the window: 0 bilinear, 1 sharp
+    float sharpness = 0.25f;   // the sharp upscale's sharpening, 0 (none) to 1 (strongest)
+    bool ssao = false;         // ambient occlusion darkens the ambient term in creases and corners
+    float ssaoRadius = 0.1f;   // reach of the occlusion kernel, in world units
+    float ssaoStrength = 1.0f; // 0 darkens nothing, 1 takes all the ambient where every sample is occluded
 
     bool operator==(const RenderSettings& other) const;
     bool operator!=(const RenderSettings& other) const { return !(*this == other); }
 };
 
+// The values of the named-choice knobs, in the order of their numbers.
+enum AntiAliasing { AaOff = 0, AaFxaa = 1 };
+enum Upscale { UpscaleBilinear = 0, UpscaleSharp = 1 };
+
 // One knob as the bench and the panel name it, with the values it takes. Exactly one of the
-// three member pointers is set.
+// four member pointers is set.
 struct SettingInfo {
     const char* name = "";
     int RenderSettings::*count = nullptr;    // a whole number in low..high
     float RenderSettings::*number = nullptr; // a finite number in low..high
     bool RenderSettings::*flag = nullptr;    // on|off
-    double low = 0.0, high = 0.0;            // both ends taken
+    int RenderSettings::*choice = nullptr;   // one of `choices`, kept as its index
+    std::vector<std::string> choices;
+    double low = 0.0, high = 0.0; // both ends taken
     // The range spans decades (its top is 100 times its first step or more): a slider over it
     // is logarithmic, or the default would sit in its first few pixels.
     bool wide = false;

@@ -4,6 +4,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -203,15 +204,56 @@ TEST(BallFootprint, HoldsEveryTexelAPointOfTheBallCanReach) {
 TEST(BallFootprint, FaceCopiesMergeCrowdedFacesAndKeepTheRest) {
     const int size = 100;
     const std::vector<framemath::FaceRect> rects = {
-        {0, 0, 0, 60, 50},   {0, 40, 40, 100, 100}, // 3000 + 3600 of 10000: copied whole
-        {2, 10, 10, 20, 20}, {5, 0, 0, 100, 49},    // 100, and 4900 (under half): kept
-        {7, 0, 0, 10, 10},                          // no such face: dropped
+        {0, 0, 0, 100, 50},  {0, 0, 40, 100, 95}, // 5000 + 5500 of 10000, 9500 together: copied whole
+        {2, 10, 10, 20, 20}, {5, 0, 0, 100, 49},  // 100, and 4900 (under 7/8): kept
+        {7, 0, 0, 10, 10},                        // no such face: dropped
     };
     const std::vector<framemath::FaceRect> copies = framemath::faceCopies(rects, size);
     const std::vector<framemath::FaceRect> expected = {
         {0, 0, 0, 100, 100}, {2, 10, 10, 20, 20}, {5, 0, 0, 100, 49}};
     EXPECT_EQ(copies, expected);
     EXPECT_TRUE(framemath::faceCopies({}, size).empty());
+}
+
+// Overlapping footprints of a few balls on a face: the copies hold every texel of every footprint
+// once and nothing else, in fewer texels than the footprints add up to.
+TEST(BallFootprint, FaceCopiesOfOverlappingFootprintsCopyTheirUnionOnce) {
+    const int size = 256;
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> at(0, size - 80), extent(1, 79);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<framemath::FaceRect> rects;
+        for (int i = 0; i < 1 + round % 30; ++i) {
+            const int x = at(random), y = at(random);
+            rects.push_back({round % 6, x, y, x + extent(random), y + extent(random)});
+        }
+        rects.push_back({round % 6, 5, 5, 5, 9}); // empty: adds nothing
+        std::vector<char> footprint(size_t(size) * size, 0), copied(size_t(size) * size, 0);
+        long long footprintSum = 0;
+        for (const framemath::FaceRect& r : rects)
+            for (int y = r.y0; y < r.y1; ++y)
+                for (int x = r.x0; x < r.x1; ++x, ++footprintSum)
+                    footprint[size_t(y) * size + x] = 1;
+        const std::vector<framemath::FaceRect> copies = framemath::faceCopies(rects, size);
+        const bool whole =
+            copies.size() == 1 && copies[0] == framemath::FaceRect{round % 6, 0, 0, size, size};
+        const long long covered = std::count(footprint.begin(), footprint.end(), 1);
+        EXPECT_EQ(whole, 8 * covered >= 7 * size * size) << "round " << round;
+        if (whole)
+            continue;
+        for (const framemath::FaceRect& c : copies) {
+            ASSERT_EQ(c.face, round % 6);
+            for (int y = c.y0; y < c.y1; ++y)
+                for (int x = c.x0; x < c.x1; ++x) {
+                    ASSERT_FALSE(copied[size_t(y) * size + x]) << "round " << round << ": copied twice";
+                    copied[size_t(y) * size + x] = 1;
+                }
+        }
+        EXPECT_EQ(copied, footprint) << "round " << round;
+        if (rects.size() > 8) {
+            EXPECT_LT(covered, footprintSum) << "round " << round << " has overlaps to save";
+        }
+    }
 }
 
 TEST(BackFacingRadius, KeepsEveryTriangleFacingAwayFromALightInsideIt) {

@@ -33,7 +33,8 @@ TEST(RenderSettings, DefaultsAreTheDescribedDemoAndReadBackAsSet) {
     EXPECT_EQ(s.view, 1);
     EXPECT_EQ(describeSettings(s), "lights=50,light-speed=1,shadows=on,normal-maps=on,parallax=on,"
                                    "parallax-scale=0.04,bloom=on,bloom-strength=1.4,exposure=1.15,view=1,"
-                                   "render-scale=1,target-fps=0");
+                                   "render-scale=1,target-fps=0,aa=off,upscale=bilinear,sharpness=0.25,"
+                                   "ssao=off,ssao-radius=0.1,ssao-strength=1");
 
     // Every knob's printed value sets it back: the description is a valid --set list.
     RenderSettings changed;
@@ -41,7 +42,8 @@ TEST(RenderSettings, DefaultsAreTheDescribedDemoAndReadBackAsSet) {
     ASSERT_TRUE(applySettingList(changed,
                                  "lights=7,light-speed=0.5,shadows=off,normal-maps=0,parallax=false,"
                                  "parallax-scale=0.1,bloom=off,bloom-strength=2,exposure=3,view=6,"
-                                 "render-scale=0.575,target-fps=30",
+                                 "render-scale=0.575,target-fps=30,aa=fxaa,upscale=sharp,sharpness=1,"
+                                 "ssao=on,ssao-radius=0.2,ssao-strength=2",
                                  error))
         << error;
     RenderSettings again;
@@ -67,6 +69,11 @@ TEST(RenderSettings, RefusesBadNamesValuesAndRangesAllOrNothing) {
         {"render-scale=1.01", "0.25-1"},
         {"target-fps=5", "target-fps (0 (off) or 10-240)"},
         {"target-fps=241", "10-240"},
+        {"aa=on", "aa (off|fxaa)"},
+        {"aa=1", "off|fxaa"},
+        {"upscale=Sharp", "upscale (bilinear|sharp)"},
+        {"sharpness=1.5", "0-1"},
+        {"ssao-radius=0", "ssao-radius"},
         {"glow=on", "unknown setting 'glow'"},
         {"bloom", "not name=value"},
         {"", "no setting"},
@@ -124,7 +131,7 @@ TEST(RenderSettings, PrintsTheShortestTextThatReadsBackAndRefusesSloppyLists) {
 
 TEST(RenderSettings, PanelEditsStayWithinTheRangesSetTakes) {
     for (const SettingInfo& info : settingNames()) {
-        if (info.flag)
+        if (info.flag || info.choice)
             continue;
         // Both ends as the usage states them are taken by --set, and an edit past either lands on it.
         // A count that also takes 0 for off ("0 (off) or 10-240"): its range is what follows "or ".

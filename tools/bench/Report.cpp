@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iomanip>

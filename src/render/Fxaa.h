@@ -1,0 +1,32 @@
+#pragma once
+// Anti-aliasing of the finished picture at the size it was drawn (before any stretch to the
+// window): the FXAA program ("fxaa.frag") reads the composited picture bilinearly and writes the
+// smoothed one into the window or into a picture of its own. The program is built on first use,
+// so a frame that never asks for it pays nothing.
+
+#include "gpu/Shader.h"
+#include "render/ColorTarget.h"
+#include "render/PostProcessing.h"
+
+#include <glm/glm.hpp>
+
+#include <memory>
+#include <string>
+
+class Fxaa {
+public:
+    explicit Fxaa(const std::string& shaderDir) : shaderDir(shaderDir) {}
+
+    // `picture` (`width` x `height`) smoothed into the window's lower-left `width` x `height`
+    // pixels (`toWindow`) or into `output`, whose texture it returns (0 into the window). False
+    // while the program does not build: then nothing is drawn.
+    // `position` is the G-buffer's world positions of the same size, `eye` the camera's position.
+    bool draw(PostProcessing& post, GLuint picture, int width, int height, bool toWindow, GLuint position,
+              const glm::vec3& eye);
+
+    ColorTarget output;
+    std::unique_ptr<Shader> shader;
+
+private:
+    std::string shaderDir;
+};
