@@ -1,0 +1,438 @@
+#include "scene/SceneImport.h"
+
+#include "gpu/AssetFile.h"
+#include "gpu/Image.h"
+#include "scene/SceneFit.h"
+#include "scene/SceneMaterials.h"
+
+#include <assimp/DefaultLogger.hpp>
+#include <assimp/GltfMaterial.h>
+#include <assimp/Importer.hpp>
+#include <assimp/LogStream.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <new>
+#include <utility>
+
+namespace vantor::scene {
+
+namespace {
+
+glm::mat4 toGlm(const aiMatrix4x4& m) {
+    // assimp's matrices are row-major, glm's column-major.
+    glm::mat4 r;
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 4; ++col)
+            r[col][row] = m[row][col];
+    return r;
+}
+
+bool finite(const aiVector3D& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+class Reader {
+public:
+    Reader(const aiScene& ai, std::string folder, SceneData& out)
+        : ai(ai), folder(std::move(folder)), out(out) {}
+
+    bool materials(std::string& why) {
+        if (ai.mNumMaterials == 0) {
+            out.materials.emplace_back();
+            return true;
+        }
+        for (unsigned i = 0; i < ai.mNumMaterials; ++i) {
+            if (!material(*ai.mMaterials[i], why))
+                return false;
+        }
+        return true;
+    }
+
+    bool nodes(std::string& why) {
+        // Depth-first without recursion, so a deep or looping hierarchy cannot exhaust the stack.
+        struct Visit {
+            const aiNode* node;
+            glm::mat4 parent;
+            unsigned depth;
+        };
+        const int upAxis = metaInt("UpAxis", 1);
+        const int upSign = metaInt("UpAxisSign", 1);
+        std::vector<Visit> stack{{ai.mRootNode, scenefit::upAxisRotation(upAxis, upSign), 0}};
+        while (!stack.empty()) {
+            const Visit visit = stack.back();
+            stack.pop_back();
+            if (visit.depth > scenelimits::nodeDepth) {
+                why = "node hierarchy deeper than " + std::to_string(scenelimits::nodeDepth);
+                return false;
+            }
+            const glm::mat4 world = visit.parent * toGlm(visit.node->mTransformation);
+            for (unsigned i = 0; i < visit.node->mNumMeshes; ++i) {
+                const unsigned index = visit.node->mMeshes[i];
+                if (index >= ai.mNumMeshes) {
+                    why = "node names mesh " + std::to_string(index) + " of " + std::to_string(ai.mNumMeshes);
+                    return false;
+                }
+                if (!mesh(*ai.mMeshes[index], world, why))
+                    return false;
+            }
+            for (unsigned i = visit.node->mNumChildren; i-- > 0;)
+                stack.push_back({visit.node->mChildren[i], world, visit.depth + 1});
+        }
+        return true;
+    }
+
+private:
+    int metaInt(const char* key, int fallback) const {
+        int value = fallback;
+        if (ai.mMetaData && ai.mMetaData->Get(key, value))
+            return value;
+        return fallback;
+    }
+
+    bool material(const aiMaterial& m, std::string& why) {
+        SceneMaterial mat;
+        aiColor4D colour(1.0f, 1.0f, 1.0f, 1.0f);
+        if (m.Get(AI_MATKEY_BASE_COLOR, colour) != AI_SUCCESS)
+            m.Get(AI_MATKEY_COLOR_DIFFUSE, colour);
+        float opacity = 1.0f;
+        if (m.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS && std::isfinite(opacity))
+            colour.a *= opacity;
+        mat.baseColour = glm::vec4(scenematerials::encodeColour({colour.r, colour.g, colour.b}),
+                                   std::isfinite(colour.a) ? std::clamp(colour.a, 0.0f, 1.0f) : 1.0f);
+
+        float metallic = 0.0f;
+        float roughness = 1.0f;
+        const bool hasMetallic = m.Get(AI_MATKEY_METALLIC_FACTOR, metallic) == AI_SUCCESS;
+        const bool hasRoughness = m.Get(AI_MATKEY_ROUGHNESS_FACTOR, roughness) == AI_SUCCESS;
+        aiColor3D specular(0.0f, 0.0f, 0.0f);
+        float strength = 1.0f;
+        if (hasMetallic || hasRoughness) {
+            mat.specular = scenematerials::specularFromMetallicRoughness(metallic, roughness);
+        } else if (m.Get(AI_MATKEY_COLOR_SPECULAR, specular) == AI_SUCCESS) {
+            m.Get(AI_MATKEY_SHININESS_STRENGTH, strength);
+            mat.specular = scenematerials::specularFromColour({specular.r, specular.g, specular.b}, strength);
+        }
+
+        aiString alphaMode;
+        if (m.Get(AI_MATKEY_GLTF_ALPHAMODE, alphaMode) == AI_SUCCESS &&
+            std::string(alphaMode.C_Str()) == "MASK") {
+            float cutoff = 0.5f;
+            m.Get(AI_MATKEY_GLTF_ALPHACUTOFF, cutoff);
+            mat.alphaCutoff = std::isfinite(cutoff) ? std::clamp(cutoff, 0.0f, 1.0f) : 0.5f;
+        }
+
+        if (!image(m, aiTextureType_BASE_COLOR, mat.baseColourImage, why) ||
+            (mat.baseColourImage < 0 && !image(m, aiTextureType_DIFFUSE, mat.baseColourImage, why)) ||
+            !image(m, aiTextureType_NORMALS, mat.normalImage, why) ||
+            !image(m, aiTextureType_HEIGHT, mat.heightImage, why))
+            return false;
+        int opacityImage = -1;
+        if (!image(m, aiTextureType_OPACITY, opacityImage, why))
+            return false;
+        // A separate cut-out mask (MTL's map_d) becomes the colour image's alpha.
+        if (opacityImage >= 0) {
+            mat.alphaCutoff = 0.5f;
+            maskInto(mat.baseColourImage, opacityImage);
+        }
+        out.materials.push_back(mat);
+        return true;
+    }
+
+    // The image a material names for `type`, decoded once per distinct name; -1 when it names
+    // none. Only the image count can fail the load.
+    bool image(const aiMaterial& m, aiTextureType type, int& index, std::string& why) {
+        aiString name;
+        if (m.GetTextureCount(type) == 0 || m.GetTexture(type, 0, &name) != AI_SUCCESS || name.length == 0)
+            return true;
+        const std::string key = name.C_Str();
+        const auto known = imageIndex.find(key);
+        if (known != imageIndex.end()) {
+            index = known->second;
+            return true;
+        }
+        if (out.images.size() >= scenelimits::images) {
+            why = "more than " + std::to_string(scenelimits::images) + " images";
+            return false;
+        }
+        SceneImage picture;
+        picture.name = key;
+        if (const aiTexture* embedded = ai.GetEmbeddedTexture(key.c_str()))
+            decodeEmbedded(*embedded, picture);
+        else
+            picture.rgba = loadImageRGBA(imagePath(key), picture.width, picture.height);
+        index = static_cast<int>(out.images.size());
+        imageIndex.emplace(key, index);
+        out.images.push_back(std::move(picture));
+        return true;
+    }
+
+    // Beside the model, as the file names it; a name that leads elsewhere (an absolute path from
+    // the modeller's machine) is looked for by its last part beside the model.
+    std::string imagePath(std::string name) const {
+        std::replace(name.begin(), name.end(), '\\', '/');
+        const bool absolute = !name.empty() && (name[0] == '/' || (name.size() > 1 && name[1] == ':'));
+        const std::string named = absolute ? name : folder + name;
+        std::error_code error;
+        if (std::filesystem::exists(named, error))
+            return named;
+        const std::string beside = folder + name.substr(name.find_last_of('/') + 1);
+        return std::filesystem::exists(beside, error) ? beside : named;
+    }
+
+    void decodeEmbedded(const aiTexture& texture, SceneImage& picture) {
+        std::string why;
+        if (texture.mHeight == 0) {
+            // Compressed: mWidth is the byte count.
+            picture.rgba = decodeImageRGBA(reinterpret_cast<const unsigned char*>(texture.pcData),
+                                           texture.mWidth, picture.width, picture.height, why);
+        } else if (texture.mWidth <= 16384 && texture.mHeight <= 16384) {
+            picture.width = texture.mWidth;
+            picture.height = texture.mHeight;
+            picture.rgba.resize(std::size_t(picture.width) * picture.height * 4);
+            // Texels arrive top row first; the textures here keep the bottom row first.
+            for (unsigned y = 0; y < picture.height; ++y)
+                for (unsigned x = 0; x < picture.width; ++x) {
+                    const aiTexel& t =
+                        texture.pcData[std::size_t(picture.height - 1 - y) * picture.width + x];
+                    unsigned char* p = &picture.rgba[(std::size_t(y) * picture.width + x) * 4];
+                    p[0] = t.r;
+                    p[1] = t.g;
+                    p[2] = t.b;
+                    p[3] = t.a;
+                }
+        } else {
+            why = "larger than 16384 texels a side";
+        }
+        if (picture.rgba.empty()) {
+            picture.width = picture.height = 0;
+            std::cerr << "Image not loaded: " << picture.name << " (embedded): " << why << std::endl;
+        }
+    }
+
+    void maskInto(int colourImage, int maskImage) {
+        const SceneImage& mask = out.images[static_cast<std::size_t>(maskImage)];
+        if (colourImage < 0 || mask.rgba.empty())
+            return;
+        SceneImage& colour = out.images[static_cast<std::size_t>(colourImage)];
+        if (colour.width != mask.width || colour.height != mask.height)
+            return;
+        for (std::size_t i = 0; i + 3 < colour.rgba.size(); i += 4)
+            colour.rgba[i + 3] = mask.rgba[i];
+    }
+
+    bool mesh(const aiMesh& m, const glm::mat4& world, std::string& why) {
+        if (!(m.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) || m.mNumVertices == 0 || !m.mVertices)
+            return true;
+        corners += m.mNumVertices;
+        triangles += m.mNumFaces;
+        if (corners > scenelimits::corners || triangles > scenelimits::triangles) {
+            why = "more than " + std::to_string(scenelimits::triangles) + " triangles or " +
+                  std::to_string(scenelimits::corners) + " corners";
+            return false;
+        }
+        SceneMesh mesh;
+        mesh.material = m.mMaterialIndex < out.materials.size() ? static_cast<int>(m.mMaterialIndex) : 0;
+        const glm::mat3 frame(world);
+        const glm::mat3 normalFrame = glm::transpose(glm::inverse(frame));
+        mesh.positions.reserve(m.mNumVertices);
+        for (unsigned i = 0; i < m.mNumVertices; ++i) {
+            if (!finite(m.mVertices[i])) {
+                why = "position " + std::to_string(i) + " of mesh \"" + m.mName.C_Str() + "\" is not finite";
+                return false;
+            }
+            const glm::vec4 p = world * glm::vec4(m.mVertices[i].x, m.mVertices[i].y, m.mVertices[i].z, 1.0f);
+            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+                why = "node transform of mesh \"" + std::string(m.mName.C_Str()) + "\" is not finite";
+                return false;
+            }
+            mesh.positions.emplace_back(p);
+            mesh.normals.push_back(direction(normalFrame, m.mNormals, i));
+            mesh.uvs.emplace_back(m.mTextureCoords[0]
+                                      ? glm::vec2(m.mTextureCoords[0][i].x, m.mTextureCoords[0][i].y)
+                                      : glm::vec2(0.0f));
+            mesh.tangents.push_back(direction(frame, m.mTangents, i));
+            mesh.bitangents.push_back(direction(frame, m.mBitangents, i));
+        }
+        mesh.indices.reserve(std::size_t(m.mNumFaces) * 3);
+        for (unsigned f = 0; f < m.mNumFaces; ++f) {
+            const aiFace& face = m.mFaces[f];
+            if (face.mNumIndices != 3)
+                continue;
+            for (unsigned c = 0; c < 3; ++c) {
+                if (face.mIndices[c] >= m.mNumVertices) {
+                    why = "index " + std::to_string(face.mIndices[c]) + " out of range in mesh \"" +
+                          m.mName.C_Str() + "\"";
+                    return false;
+                }
+                mesh.indices.push_back(face.mIndices[c]);
+            }
+        }
+        if (mesh.indices.empty())
+            return true;
+        for (const glm::vec3& p : mesh.positions) {
+            out.boundsMin = glm::min(out.boundsMin, p);
+            out.boundsMax = glm::max(out.boundsMax, p);
+        }
+        out.triangles += mesh.indices.size() / 3;
+        out.meshes.push_back(std::move(mesh));
+        return true;
+    }
+
+    // A normal, tangent or bitangent into world space; a missing or broken one becomes zero,
+    // which the geometry pass replaces with a frame of its own.
+    static glm::vec3 direction(const glm::mat3& frame, const aiVector3D* list, unsigned i) {
+        if (!list || !finite(list[i]))
+            return glm::vec3(0.0f);
+        const glm::vec3 d = frame * glm::vec3(list[i].x, list[i].y, list[i].z);
+        const float length = glm::length(d);
+        return length > 0.0f && std::isfinite(length) ? d / length : glm::vec3(0.0f);
+    }
+
+    const aiScene& ai;
+    std::string folder;
+    SceneData& out;
+    std::map<std::string, int> imageIndex;
+    std::uint64_t corners = 0;
+    std::uint64_t triangles = 0;
+};
+
+// Why a path is no model file to open, before assimp is asked.
+std::string unopenable(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status))
+        return "no such file";
+    if (std::filesystem::is_directory(status))
+        return "a folder, not a model file";
+    if (!std::filesystem::is_regular_file(status))
+        return "not a regular file";
+    if (std::filesystem::file_size(path, error) > scenelimits::fileBytes)
+        return "larger than 1 GB";
+    return "cannot be read";
+}
+
+// assimp drops some faults with a warning only (faces whose indices lie outside the mesh); the
+// warnings are caught so such a file fails like any other broken one.
+class WarningCatcher : public Assimp::LogStream {
+public:
+    WarningCatcher() {
+        Assimp::DefaultLogger::create(nullptr, Assimp::Logger::NORMAL, 0);
+        Assimp::DefaultLogger::get()->attachStream(this, Assimp::Logger::Warn | Assimp::Logger::Err);
+    }
+    ~WarningCatcher() override {
+        Assimp::DefaultLogger::get()->detachStream(this, Assimp::Logger::Warn | Assimp::Logger::Err);
+        Assimp::DefaultLogger::kill();
+    }
+    WarningCatcher(const WarningCatcher&) = delete;
+    WarningCatcher& operator=(const WarningCatcher&) = delete;
+    void write(const char* message) override {
+        if (outOfRange.empty() && std::string(message).find("out-of-range") != std::string::npos)
+            outOfRange = message;
+    }
+    std::string outOfRange;
+};
+
+bool importInto(const std::string& path, SceneData& scene, std::string& why) {
+    const int fd = openAssetFile(path, scenelimits::fileBytes);
+    if (fd < 0) {
+        why = unopenable(path);
+        return false;
+    }
+#ifdef _WIN32
+    ::_close(fd);
+#else
+    ::close(fd);
+#endif
+
+    Assimp::Importer importer;
+    // Points and lines are dropped; what remains is triangles.
+    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    const unsigned flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenSmoothNormals |
+                           aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices |
+                           aiProcess_ValidateDataStructure;
+    WarningCatcher warnings;
+    const aiScene* ai = importer.ReadFile(path, flags);
+    if (ai && !warnings.outOfRange.empty()) {
+        why = "index out of range: faces name corners their mesh does not have";
+        return false;
+    }
+    if (!ai) {
+        why = importer.GetErrorString();
+        // assimp's messages may span lines; the report is one.
+        std::replace(why.begin(), why.end(), '\n', ' ');
+        if (why.empty())
+            why = "not a model file assimp reads";
+        return false;
+    }
+    if ((ai->mFlags & AI_SCENE_FLAGS_INCOMPLETE) || !ai->mRootNode || ai->mNumMeshes == 0) {
+        why = "no meshes";
+        return false;
+    }
+    scene.boundsMin = glm::vec3(INFINITY);
+    scene.boundsMax = glm::vec3(-INFINITY);
+    Reader reader(*ai, folderOf(path), scene);
+    if (!reader.materials(why) || !reader.nodes(why))
+        return false;
+    if (scene.meshes.empty()) {
+        why = "no triangles";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool importScene(const std::string& path, SceneData& scene, std::string& why) {
+    const auto start = std::chrono::steady_clock::now();
+    scene = SceneData();
+    bool ok = false;
+    try {
+        ok = importInto(path, scene, why);
+    } catch (const std::bad_alloc&) {
+        why = "more than this machine's memory";
+    } catch (const std::exception& e) {
+        why = e.what();
+    }
+    if (!ok) {
+        scene = SceneData();
+        if (why.empty())
+            why = "unreadable";
+        return false;
+    }
+    scene.loadSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return true;
+}
+
+std::string sceneSummaryLine(const std::string& path, const SceneData& scene) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.2f", scene.loadSeconds);
+    return "Scene loaded: " + path + ": " + std::to_string(scene.meshes.size()) + " meshes, " +
+           std::to_string(scene.triangles) + " triangles, " + std::to_string(scene.images.size()) +
+           " images in " + seconds + " s";
+}
+
+std::string sceneFailureLine(const std::string& path, const std::string& why) {
+    return "Scene not loaded: " + path + ": " + why;
+}
+
+} // namespace vantor::scene
