@@ -289,6 +289,7 @@ private:
         }
         if (mesh.indices.empty())
             return true;
+        faceNormalsWhereMissing(mesh);
         for (const glm::vec3& p : mesh.positions) {
             out.boundsMin = glm::min(out.boundsMin, p);
             out.boundsMax = glm::max(out.boundsMax, p);
@@ -296,6 +297,31 @@ private:
         out.triangles += mesh.indices.size() / 3;
         out.meshes.push_back(std::move(mesh));
         return true;
+    }
+
+    // A corner whose normal is missing or zero (files carry such, and smoothing a degenerate face
+    // gives them) takes the area-weighted normal of the faces around it, or straight up.
+    static void faceNormalsWhereMissing(SceneMesh& mesh) {
+        std::vector<std::uint32_t> missing;
+        for (std::uint32_t i = 0; i < mesh.normals.size(); ++i)
+            if (mesh.normals[i] == glm::vec3(0.0f))
+                missing.push_back(i);
+        if (missing.empty())
+            return;
+        std::vector<glm::vec3> sums(mesh.positions.size(), glm::vec3(0.0f));
+        for (std::size_t f = 0; f + 2 < mesh.indices.size(); f += 3) {
+            const std::uint32_t a = mesh.indices[f], b = mesh.indices[f + 1], c = mesh.indices[f + 2];
+            const glm::vec3 n =
+                glm::cross(mesh.positions[b] - mesh.positions[a], mesh.positions[c] - mesh.positions[a]);
+            sums[a] += n;
+            sums[b] += n;
+            sums[c] += n;
+        }
+        for (std::uint32_t i : missing) {
+            const float length = glm::length(sums[i]);
+            mesh.normals[i] =
+                length > 0.0f && std::isfinite(length) ? sums[i] / length : glm::vec3(0.0f, 1.0f, 0.0f);
+        }
     }
 
     // A normal, tangent or bitangent into world space; a missing or broken one becomes zero,
