@@ -9,6 +9,7 @@
 #include <assimp/GltfMaterial.h>
 #include <assimp/Importer.hpp>
 #include <assimp/LogStream.hpp>
+#include <assimp/ProgressHandler.hpp>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -24,6 +25,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <new>
@@ -53,10 +55,16 @@ std::string folderOf(const std::string& path) {
 
 class Reader {
 public:
-    Reader(const aiScene& ai, std::string folder, SceneData& out)
-        : ai(ai), folder(std::move(folder)), out(out) {}
+    Reader(const aiScene& ai, std::string folder, SceneData& out,
+           std::function<void(std::size_t, std::size_t)> imagesRead)
+        : ai(ai), folder(std::move(folder)), out(out), imagesRead(std::move(imagesRead)) {}
 
     bool materials(std::string& why) {
+        // Names, not distinct images: an upper bound for the progress lines.
+        for (unsigned i = 0; i < ai.mNumMaterials; ++i)
+            for (aiTextureType type : {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE, aiTextureType_NORMALS,
+                                       aiTextureType_HEIGHT, aiTextureType_OPACITY})
+                imageTotal += ai.mMaterials[i]->GetTextureCount(type) > 0 ? 1 : 0;
         if (ai.mNumMaterials == 0) {
             out.materials.emplace_back();
             return true;
@@ -183,6 +191,7 @@ private:
         index = static_cast<int>(out.images.size());
         imageIndex.emplace(key, index);
         out.images.push_back(std::move(picture));
+        imagesRead(out.images.size(), imageTotal);
         return true;
     }
 
@@ -338,8 +347,39 @@ private:
     std::string folder;
     SceneData& out;
     std::map<std::string, int> imageIndex;
+    std::function<void(std::size_t, std::size_t)> imagesRead;
     std::uint64_t corners = 0;
     std::uint64_t triangles = 0;
+    std::size_t imageTotal = 0;
+};
+
+// A large scene takes seconds to read: past the first second, its progress goes to standard
+// output in steps of a tenth, so a long load is seen to move. A small one prints nothing.
+class ConsoleProgress : public Assimp::ProgressHandler {
+public:
+    explicit ConsoleProgress(std::string path) : path(std::move(path)) {}
+    bool Update(float share) override {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const int tenth = std::isfinite(share) ? std::clamp(int(share * 10.0f), 0, 10) : 0;
+        if (seconds >= 1.0 && tenth > shown && tenth < 10) {
+            shown = tenth;
+            std::cout << "Scene: reading " << path << ": " << tenth * 10 << " %" << std::endl;
+        }
+        return true;
+    }
+    void images(std::size_t done, std::size_t total) {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        // `total` counts image names, shared ones too: it only sets the step.
+        if (seconds >= 1.0 && total >= 10 && done % (total / 10) == 0)
+            std::cout << "Scene: " << done << " images read" << std::endl;
+    }
+
+private:
+    std::string path;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    int shown = 0;
 };
 
 // Why a path is no model file to open, before assimp is asked.
@@ -396,6 +436,9 @@ bool importInto(const std::string& path, SceneData& scene, std::string& why) {
     const unsigned flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenSmoothNormals |
                            aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices |
                            aiProcess_ValidateDataStructure;
+    // The importer owns the handler it is given.
+    ConsoleProgress* progress = new ConsoleProgress(path);
+    importer.SetProgressHandler(progress);
     WarningCatcher warnings;
     const aiScene* ai = importer.ReadFile(path, flags);
     if (ai && !warnings.outOfRange.empty()) {
@@ -416,7 +459,8 @@ bool importInto(const std::string& path, SceneData& scene, std::string& why) {
     }
     scene.boundsMin = glm::vec3(INFINITY);
     scene.boundsMax = glm::vec3(-INFINITY);
-    Reader reader(*ai, folderOf(path), scene);
+    Reader reader(*ai, folderOf(path), scene,
+                  [progress](std::size_t done, std::size_t total) { progress->images(done, total); });
     if (!reader.materials(why) || !reader.nodes(why))
         return false;
     if (scene.meshes.empty()) {
