@@ -120,11 +120,14 @@ private:
     bool material(const aiMaterial& m, std::string& why) {
         SceneMaterial mat;
         aiColor4D colour(1.0f, 1.0f, 1.0f, 1.0f);
-        if (m.Get(AI_MATKEY_BASE_COLOR, colour) != AI_SUCCESS)
+        // A base colour carries its own alpha (glTF's importer repeats it as the opacity, which
+        // must not count twice); a diffuse colour's alpha is the separate opacity (MTL's d).
+        if (m.Get(AI_MATKEY_BASE_COLOR, colour) != AI_SUCCESS) {
             m.Get(AI_MATKEY_COLOR_DIFFUSE, colour);
-        float opacity = 1.0f;
-        if (m.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS && std::isfinite(opacity))
-            colour.a *= opacity;
+            float opacity = 1.0f;
+            if (m.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS && std::isfinite(opacity))
+                colour.a = opacity;
+        }
         mat.baseColour = glm::vec4(scenematerials::encodeColour({colour.r, colour.g, colour.b}),
                                    std::isfinite(colour.a) ? std::clamp(colour.a, 0.0f, 1.0f) : 1.0f);
 

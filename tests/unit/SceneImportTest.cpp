@@ -126,6 +126,34 @@ TEST(SceneImport, BrokenFilesAreRefusedWithTheirReason) {
     EXPECT_EQ(vantor::scene::sceneFailureLine("a.glb", "no meshes"), "Scene not loaded: a.glb: no meshes");
 }
 
+// No sample here has a cut-out or a metallic-roughness factor without textures: a one-triangle
+// glTF written here carries both, and the material comes out as the geometry pass reads it.
+TEST(SceneImport, MaskedMetallicRoughnessMaterial) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "demo_scene_mask_test.gltf";
+    std::ofstream(path.string(), std::ios::binary)
+        << R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],)"
+           R"("meshes":[{"primitives":[{"attributes":{"POSITION":0},"material":0}]}],)"
+           R"("materials":[{"alphaMode":"MASK","alphaCutoff":0.3,"pbrMetallicRoughness":{)"
+           R"("baseColorFactor":[0.25,1.0,0.0,0.5],"metallicFactor":1.0,"roughnessFactor":0.5}}],)"
+           R"("accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3",)"
+           R"("min":[0,0,0],"max":[1,1,0]}],"bufferViews":[{"buffer":0,"byteLength":36}],)"
+           R"("buffers":[{"byteLength":36,"uri":"data:application/octet-stream;base64,)"
+           R"(AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA"}]})";
+    vantor::scene::SceneData scene;
+    std::string why;
+    ASSERT_TRUE(vantor::scene::importScene(path.string(), scene, why)) << why;
+    std::filesystem::remove(path);
+    expectWellFormed(scene);
+    ASSERT_EQ(scene.meshes.size(), 1u);
+    const auto& m = scene.materials[std::size_t(scene.meshes[0].material)];
+    EXPECT_FLOAT_EQ(m.alphaCutoff, 0.3f);
+    EXPECT_NEAR(m.baseColour.r, 0.5f, 1e-6f) << "stored as the square root of the linear factor";
+    EXPECT_FLOAT_EQ(m.baseColour.a, 0.5f);
+    EXPECT_NEAR(m.specular, 0.25f * 0.9f, 1e-6f);
+    EXPECT_EQ(m.baseColourImage, -1);
+    EXPECT_EQ(m.heightImage, -1) << "no height map: no parallax";
+}
+
 // Files written here for the cases no sample covers: no meshes at all, not a model, and a glTF
 // that claims far more vertices than memory holds.
 TEST(SceneImport, EmptyNonsenseAndAbsurdCountsAreRefused) {
