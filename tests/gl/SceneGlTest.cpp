@@ -19,6 +19,14 @@
 
 namespace {
 
+// A build without assimp (the Windows cross build, for now) refuses every model file: there is
+// nothing here to check.
+#ifndef DEMO_HAVE_ASSIMP
+#define SKIP_WITHOUT_ASSIMP() GTEST_SKIP() << "built without assimp"
+#else
+#define SKIP_WITHOUT_ASSIMP() (void)0
+#endif
+
 std::vector<float> shadowCube(const Game& game, GLuint cube) {
     const size_t faceSize = size_t(game.shadowWidth) * game.shadowHeight;
     std::vector<float> depth(faceSize * 6);
@@ -59,6 +67,7 @@ size_t expectCachedEqualsScratch(Game& game) {
 } // namespace
 
 TEST(SceneGame, ModelReplacesTheHallAndShadowsAsItDid) {
+    SKIP_WITHOUT_ASSIMP();
     auto data = std::make_unique<vantor::scene::SceneData>();
     std::string why;
     ASSERT_TRUE(
