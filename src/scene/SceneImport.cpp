@@ -24,7 +24,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -400,6 +402,27 @@ std::string unopenable(const std::string& path) {
     return "cannot be read";
 }
 
+// A binary glTF states its length and its JSON chunk's length up front, and assimp allocates what
+// they claim before reading: a few damaged bytes would ask for gigabytes. Both must fit the file.
+std::string glbClaimsTooMuch(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    unsigned char header[20] = {};
+    if (!file.read(reinterpret_cast<char*>(header), sizeof header) || std::memcmp(header, "glTF", 4) != 0)
+        return std::string();
+    const auto word = [&](int at) {
+        return std::uint64_t(header[at]) | std::uint64_t(header[at + 1]) << 8 |
+               std::uint64_t(header[at + 2]) << 16 | std::uint64_t(header[at + 3]) << 24;
+    };
+    std::error_code error;
+    const std::uint64_t size = std::filesystem::file_size(path, error);
+    if (error)
+        return std::string();
+    if (word(8) > size || word(12) > size - std::min<std::uint64_t>(size, 20))
+        return "damaged binary glTF header: it claims " + std::to_string(std::max(word(8), word(12))) +
+               " bytes, the file has " + std::to_string(size);
+    return std::string();
+}
+
 // assimp drops some faults with a warning only (faces whose indices lie outside the mesh); the
 // warnings are caught so such a file fails like any other broken one.
 class WarningCatcher : public Assimp::LogStream {
@@ -432,6 +455,10 @@ bool importInto(const std::string& path, SceneData& scene, std::string& why) {
 #else
     ::close(fd);
 #endif
+
+    why = glbClaimsTooMuch(path);
+    if (!why.empty())
+        return false;
 
     Assimp::Importer importer;
     // Points and lines are dropped; what remains is triangles.

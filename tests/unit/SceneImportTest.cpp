@@ -190,6 +190,14 @@ TEST(SceneImport, EmptyNonsenseAndAbsurdCountsAreRefused) {
         R"("bufferViews":[{"buffer":0,"byteLength":36}],)"
         R"("buffers":[{"byteLength":36,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA"}]})");
     EXPECT_FALSE(refusal(absurd).empty());
+    // A binary glTF whose JSON chunk claims 1.9 GB (found by the fuzzer: assimp allocated it all).
+    std::string glb = "glTF";
+    for (std::uint32_t word : {2u, 42u, 0x70050000u, 0x4e4f534au})
+        for (int byte = 0; byte < 4; ++byte)
+            glb += char((word >> (8 * byte)) & 0xff);
+    glb += "{\"asset\":{}}          ";
+    EXPECT_EQ(refusal(write("claims.glb", glb)),
+              "damaged binary glTF header: it claims 1879375872 bytes, the file has 42");
     std::filesystem::remove_all(dir);
 }
 
