@@ -21,6 +21,7 @@
 #endif
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -29,6 +30,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <new>
 #include <utility>
@@ -423,6 +425,48 @@ std::string glbClaimsTooMuch(const std::string& path) {
     return std::string();
 }
 
+// assimp 5.2 reads an embedded image's format from the text after the '/' of its glTF "mimeType"
+// and crashes on one without a '/'. glTF's JSON (a .gltf file, a .glb's first chunk) is checked
+// for such a value first.
+std::string gltfMimeTypeWithoutSlash(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string text;
+    char start[20] = {};
+    if (!file.read(start, sizeof start))
+        return std::string();
+    if (std::memcmp(start, "glTF", 4) == 0) {
+        const std::uint32_t length =
+            std::uint32_t(std::uint8_t(start[12])) | std::uint32_t(std::uint8_t(start[13])) << 8 |
+            std::uint32_t(std::uint8_t(start[14])) << 16 | std::uint32_t(std::uint8_t(start[15])) << 24;
+        text.resize(length); // within the file: glbClaimsTooMuch has checked
+        file.read(text.data(), std::streamsize(length));
+        text.resize(std::size_t(file.gcount()));
+    } else {
+        const std::size_t dot = path.find_last_of('.');
+        std::string extension = dot == std::string::npos ? std::string() : path.substr(dot + 1);
+        for (char& c : extension)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (extension != "gltf")
+            return std::string();
+        text.assign(start, sizeof start);
+        text.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    const std::string key = "\"mimeType\"";
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + key.size())) {
+        std::size_t i = at + key.size();
+        while (i < text.size() && (std::isspace(static_cast<unsigned char>(text[i])) || text[i] == ':'))
+            ++i;
+        if (i >= text.size() || text[i] != '"')
+            continue;
+        const std::size_t end = text.find('"', i + 1);
+        const std::string value =
+            text.substr(i + 1, end == std::string::npos ? std::string::npos : end - i - 1);
+        if (value.find('/') == std::string::npos)
+            return "an image's mimeType has no '/': not a MIME type";
+    }
+    return std::string();
+}
+
 // assimp drops some faults with a warning only (faces whose indices lie outside the mesh); the
 // warnings are caught so such a file fails like any other broken one.
 class WarningCatcher : public Assimp::LogStream {
@@ -457,6 +501,8 @@ bool importInto(const std::string& path, SceneData& scene, std::string& why) {
 #endif
 
     why = glbClaimsTooMuch(path);
+    if (why.empty())
+        why = gltfMimeTypeWithoutSlash(path);
     if (!why.empty())
         return false;
 

@@ -196,6 +196,10 @@ TEST(SceneImport, EmptyNonsenseAndAbsurdCountsAreRefused) {
         for (int byte = 0; byte < 4; ++byte)
             glb += char((word >> (8 * byte)) & 0xff);
     glb += "{\"asset\":{}}          ";
+    // An image whose mimeType has no '/' (found by the fuzzer: assimp 5.2 crashed on it).
+    EXPECT_EQ(
+        refusal(write("mime.gltf", R"({"asset":{"version":"2.0"},"images":[{"mimeType" : "imagepng"}]})")),
+        "an image's mimeType has no '/': not a MIME type");
     EXPECT_EQ(refusal(write("claims.glb", glb)),
               "damaged binary glTF header: it claims 1879375872 bytes, the file has 42");
     std::filesystem::remove_all(dir);
