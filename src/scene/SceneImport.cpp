@@ -13,6 +13,7 @@
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <nlohmann/json.hpp>
 
 #ifdef _WIN32
 #include <io.h>
@@ -425,6 +426,55 @@ std::string glbClaimsTooMuch(const std::string& path) {
     return std::string();
 }
 
+// assimp 5.2 reads an accessor's elements without checking they lie within its bufferView and the
+// view within its buffer: a damaged offset reads past the buffer. The glTF JSON is checked first.
+std::string gltfAccessorOutsideItsView(const std::string& json) {
+    const nlohmann::json document = nlohmann::json::parse(json, nullptr, false);
+    if (document.is_discarded() || !document.is_object())
+        return std::string(); // assimp says what is wrong with it
+    const auto array = [&](const char* name) {
+        const auto it = document.find(name);
+        return it != document.end() && it->is_array() ? *it : nlohmann::json::array();
+    };
+    const auto number = [](const nlohmann::json& object, const char* name, std::uint64_t fallback) {
+        const auto it = object.find(name);
+        return it != object.end() && it->is_number_unsigned() ? it->get<std::uint64_t>() : fallback;
+    };
+    const nlohmann::json buffers = array("buffers"), views = array("bufferViews"),
+                         accessors = array("accessors");
+    for (const nlohmann::json& view : views) {
+        const std::uint64_t buffer = number(view, "buffer", ~0ull);
+        if (!view.is_object() || buffer >= buffers.size() || !buffers[buffer].is_object())
+            continue;
+        if (number(view, "byteOffset", 0) + number(view, "byteLength", 0) >
+            number(buffers[buffer], "byteLength", 0))
+            return "a bufferView reaches past its buffer";
+    }
+    const std::map<std::string, std::uint64_t> components{
+        {"SCALAR", 1}, {"VEC2", 2}, {"VEC3", 3}, {"VEC4", 4}, {"MAT2", 4}, {"MAT3", 9}, {"MAT4", 16}};
+    for (const nlohmann::json& accessor : accessors) {
+        const std::uint64_t view = number(accessor, "bufferView", ~0ull);
+        if (!accessor.is_object() || view >= views.size() || !views[view].is_object())
+            continue;
+        const auto type = accessor.find("type");
+        const std::uint64_t type_size =
+            number(accessor, "componentType", 0) == 5126 || number(accessor, "componentType", 0) == 5125 ? 4
+            : number(accessor, "componentType", 0) >= 5122                                               ? 2
+                                                                                                         : 1;
+        if (type == accessor.end() || !type->is_string() || !components.count(type->get<std::string>()))
+            continue;
+        const std::uint64_t element = type_size * components.at(type->get<std::string>());
+        const std::uint64_t count = number(accessor, "count", 0);
+        const std::uint64_t stride = std::max(number(views[view], "byteStride", 0), element);
+        if (count == 0 || count > (1ull << 32))
+            continue;
+        if (number(accessor, "byteOffset", 0) + (count - 1) * stride + element >
+            number(views[view], "byteLength", 0))
+            return "an accessor reaches past its bufferView";
+    }
+    return std::string();
+}
+
 // assimp 5.2 reads an embedded image's format from the text after the '/' of its glTF "mimeType"
 // and crashes on one without a '/'. glTF's JSON (a .gltf file, a .glb's first chunk) is checked
 // for such a value first.
@@ -451,6 +501,9 @@ std::string gltfMimeTypeWithoutSlash(const std::string& path) {
         text.assign(start, sizeof start);
         text.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
+    const std::string outside = gltfAccessorOutsideItsView(text);
+    if (!outside.empty())
+        return outside;
     const std::string key = "\"mimeType\"";
     for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + key.size())) {
         std::size_t i = at + key.size();

@@ -182,13 +182,13 @@ TEST(SceneImport, EmptyNonsenseAndAbsurdCountsAreRefused) {
         write("empty.gltf", R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{}]})");
     EXPECT_EQ(refusal(noMeshes), "no meshes");
     EXPECT_FALSE(refusal(write("noise.obj", std::string("\x01\x02\x03 not a model"))).empty());
-    const std::string absurd = write(
-        "absurd.gltf",
+    const std::string absurdText =
         R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],)"
         R"("meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],)"
         R"("accessors":[{"bufferView":0,"componentType":5126,"count":4000000000,"type":"VEC3"}],)"
         R"("bufferViews":[{"buffer":0,"byteLength":36}],)"
-        R"("buffers":[{"byteLength":36,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA"}]})");
+        R"("buffers":[{"byteLength":36,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA"}]})";
+    const std::string absurd = write("absurd.gltf", absurdText);
     EXPECT_FALSE(refusal(absurd).empty());
     // A binary glTF whose JSON chunk claims 1.9 GB (found by the fuzzer: assimp allocated it all).
     std::string glb = "glTF";
@@ -196,6 +196,11 @@ TEST(SceneImport, EmptyNonsenseAndAbsurdCountsAreRefused) {
         for (int byte = 0; byte < 4; ++byte)
             glb += char((word >> (8 * byte)) & 0xff);
     glb += "{\"asset\":{}}          ";
+    // An accessor whose offset pushes it past its bufferView (found by the fuzzer: assimp read past
+    // the buffer).
+    std::string pastView = absurdText;
+    pastView.replace(pastView.find("\"count\":4000000000"), 18, "\"byteOffset\":4,\"count\":3");
+    EXPECT_EQ(refusal(write("past.gltf", pastView)), "an accessor reaches past its bufferView");
     // An image whose mimeType has no '/' (found by the fuzzer: assimp 5.2 crashed on it).
     EXPECT_EQ(
         refusal(write("mime.gltf", R"({"asset":{"version":"2.0"},"images":[{"mimeType" : "imagepng"}]})")),
