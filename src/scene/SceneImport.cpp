@@ -410,8 +410,12 @@ std::string unopenable(const std::string& path) {
 std::string glbClaimsTooMuch(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     unsigned char header[20] = {};
-    if (!file.read(reinterpret_cast<char*>(header), sizeof header) || std::memcmp(header, "glTF", 4) != 0)
+    const bool whole = bool(file.read(reinterpret_cast<char*>(header), sizeof header));
+    if (std::memcmp(header, "glTF", 4) != 0)
         return std::string();
+    // Shorter than its own header, it sends assimp reading past the end of what it read.
+    if (!whole)
+        return "damaged binary glTF header: the file is shorter than its 20-byte header";
     const auto word = [&](int at) {
         return std::uint64_t(header[at]) | std::uint64_t(header[at + 1]) << 8 |
                std::uint64_t(header[at + 2]) << 16 | std::uint64_t(header[at + 3]) << 24;

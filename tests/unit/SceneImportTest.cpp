@@ -205,6 +205,9 @@ TEST(SceneImport, EmptyNonsenseAndAbsurdCountsAreRefused) {
     EXPECT_EQ(
         refusal(write("mime.gltf", R"({"asset":{"version":"2.0"},"images":[{"mimeType" : "imagepng"}]})")),
         "an image's mimeType has no '/': not a MIME type");
+    // A binary glTF cut short inside its header (found by the fuzzer: assimp read past its end).
+    EXPECT_EQ(refusal(write("short.glb", glb.substr(0, 16))),
+              "damaged binary glTF header: the file is shorter than its 20-byte header");
     EXPECT_EQ(refusal(write("claims.glb", glb)),
               "damaged binary glTF header: it claims 1879375872 bytes, the file has 42");
     std::filesystem::remove_all(dir);
