@@ -16,57 +16,20 @@ prefix="$deps/prefix"
 jobs="$(nproc)"
 
 # Packages: the compiler, the browser and node for the tests, and Debian's source entries.
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
+# shellcheck source=lib/debian-sources.bash
+source "$root/scripts/lib/debian-sources.bash"
 packages=(emscripten cmake make dpkg-dev python3 libglm-dev chromium nodejs)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
 # Some node packages (NodeSource's) bring npm with them and conflict with Debian's.
-command -v npm >/dev/null || missing+=(npm)
-added_sources=false
-if ! grep -rqsE '^(deb-src |Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-      $sudo tee /etc/apt/sources.list.d/demo-deb-src.sources >/dev/null
-  else
-    sed -nE 's/^deb (.*)/deb-src \1/p' /etc/apt/sources.list | $sudo tee /etc/apt/sources.list.d/demo-deb-src.list >/dev/null
-  fi
-  added_sources=true
-fi
-if [ ${#missing[@]} -gt 0 ] || $added_sources; then
-  echo "Updating apt${missing[*]:+; installing: ${missing[*]}}"
-  $sudo apt-get update -qq
-fi
-if [ ${#missing[@]} -gt 0 ]; then
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+command -v npm >/dev/null || packages+=(npm)
+install_with_sources "${packages[@]}"
 
 # Debian's node does not search Debian's own module folder, where emcc's acorn lives.
 export NODE_PATH=/usr/share/nodejs
 mkdir -p "$deps"
 
 # ---- dependency recipe (this part of the script, with cmake/web-deps/, decides when deps are rebuilt)
-# Unpacks Debian's source package $1 into deps/src/$1/ and prints the unpacked folder. When the
-# newest version's files are gone from the mirror, an older one of the same release is taken.
-fetch() {
-  local package="$1" dir="$deps/src/$1"
-  if [ ! -f "$dir/.unpacked" ]; then
-    rm -rf "$dir" && mkdir -p "$dir"
-    local version ok=false
-    for version in "" $(apt-cache showsrc "$package" | sed -n 's/^Version: //p' | sort -rV); do
-      if (cd "$dir" && apt-get source -qq "$package${version:+=$version}" >/dev/null 2>&1); then
-        ok=true
-        break
-      fi
-      find "$dir" -mindepth 1 -delete
-    done
-    $ok || { echo "cannot fetch Debian's source package $package" >&2; exit 1; }
-    touch "$dir/.unpacked"
-  fi
-  find "$dir" -mindepth 1 -maxdepth 1 -type d | head -n 1
-}
+# Unpacks Debian's source package $1 into deps/src/$1/ and prints the unpacked folder.
+fetch() { fetch_source "$1" "$deps/src"; }
 
 # run-logged <name> <command...>: the command's output goes to deps/build-<name>.log, shown on failure.
 run_logged() {

@@ -10,6 +10,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup-windows.sh"
+# shellcheck source=lib/debian-sources.bash
+source "$root/scripts/lib/debian-sources.bash"
 
 out="$root/build-windows"
 deps="$out/deps"
@@ -19,25 +21,8 @@ jobs="$(nproc)"
 cross=(-G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DDEMO_DEPS_PREFIX="$prefix"
        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix")
 
-# Unpacks Debian's source package $1 into deps/src/$1/ and prints the unpacked folder. When the
-# newest version's files are gone from the mirror, an older one of the same release is taken.
-fetch() {
-  local package="$1" dir="$deps/src/$1"
-  if [ ! -f "$dir/.unpacked" ]; then
-    rm -rf "$dir" && mkdir -p "$dir"
-    local version ok=false
-    for version in "" $(apt-cache showsrc "$package" | sed -n 's/^Version: //p' | sort -rV); do
-      if (cd "$dir" && apt-get source -qq "$package${version:+=$version}" >/dev/null 2>&1); then
-        ok=true
-        break
-      fi
-      find "$dir" -mindepth 1 -delete
-    done
-    $ok || { echo "cannot fetch Debian's source package $package" >&2; exit 1; }
-    touch "$dir/.unpacked"
-  fi
-  find "$dir" -mindepth 1 -maxdepth 1 -type d | head -n 1
-}
+# Unpacks Debian's source package $1 into deps/src/$1/ and prints the unpacked folder.
+fetch() { fetch_source "$1" "$deps/src"; }
 
 # configure-build-install <name> <source> [cmake options...]
 build_dep() {

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libglfw3-dev libglew-dev libglm-dev libfreeimage-dev libgtest-dev libimgui-dev
+  libglfw3-dev libglew-dev libglm-dev libfreeimage-dev libgtest-dev libimgui-dev libassimp-dev
   libcli11-dev nlohmann-json3-dev
   libgl-dev libglx-mesa0 libgl1-mesa-dri
   xvfb xauth xdotool imagemagick

@@ -133,7 +133,7 @@ void Desktop::render() {
 
     const PanelRequests asked = panel->draw(
         game.settings, {game.controls->cameraFlight, game.pause.flightTime(), vantor::camera::kFlightSeconds,
-                        game.pause.paused, &frameTimes, &reloadErrors});
+                        game.pause.paused, &frameTimes, &reloadErrors, game.scene});
     if (asked.toggleFlight)
         game.controls->setFlight(!game.controls->cameraFlight, vantor::Controls::clock());
     if (asked.jumpFlightTo)

@@ -327,6 +327,14 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
         ImGui::Separator();
     }
 
+    if (state.scene && ImGui::CollapsingHeader("Scene", ImGuiTreeNodeFlags_DefaultOpen)) {
+        const vantor::scene::SceneModel& scene = *state.scene;
+        ImGui::Text("%zu meshes, %llu triangles", scene.meshCount,
+                    static_cast<unsigned long long>(scene.triangleCount));
+        ImGui::Text("%zu textures (%zu unreadable), %zu draws", scene.imageCount, scene.unreadImages,
+                    scene.draws.size());
+        ImGui::Text("read in %.2f s", scene.loadSeconds);
+    }
     if (ImGui::CollapsingHeader("Lights", ImGuiTreeNodeFlags_DefaultOpen)) {
         countSlider("lights", settings, "lights");
         numberSlider("light speed", settings, "light-speed", "%.2f");

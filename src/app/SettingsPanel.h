@@ -8,6 +8,7 @@
 #include "app/FrameTimeHistory.h"
 #include "input/Controls.h"
 #include "render/RenderSettings.h"
+#include "scene/SceneModel.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ struct PanelState {
     // Lines to show at the top of the panel, where the picture's own corner text is hidden by it
     // (a shader that failed to rebuild).
     const std::vector<std::string>* notices = nullptr;
+    // The model shown in place of the hall, when there is one: what was loaded.
+    const vantor::scene::SceneModel* scene = nullptr;
 };
 
 // What the user asked for in this frame, beyond the settings edited in place.

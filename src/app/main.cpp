@@ -13,6 +13,7 @@
 #include "input/KeyEvents.h"
 #include "platform/FrameLoop.h"
 #include "render/Game.h"
+#include "scene/SceneImport.h"
 
 #include <iostream>
 #include <memory>
@@ -52,6 +53,15 @@ int run(int argc, char* argv[]) {
         throw StartupFailure(commandLine.failure, 1);
     screenWidth = commandLine.screenWidth;
     screenHeight = commandLine.screenHeight;
+    // The model is read before any window opens, so a bad file costs no start-up.
+    std::unique_ptr<vantor::scene::SceneData> scene;
+    if (!commandLine.scenePath.empty()) {
+        scene = std::make_unique<vantor::scene::SceneData>();
+        std::string why;
+        if (!vantor::scene::importScene(commandLine.scenePath, *scene, why))
+            throw StartupFailure(vantor::scene::sceneFailureLine(commandLine.scenePath, why), 1);
+        std::cout << vantor::scene::sceneSummaryLine(commandLine.scenePath, *scene) << std::endl;
+    }
 
     if (!glfwInit())
         throw StartupFailure("Failed to init glfw", -1);
@@ -82,6 +92,7 @@ int run(int argc, char* argv[]) {
     glViewport(0, 0, screenWidth, screenHeight);
 
     game = new Game(window, screenWidth, screenHeight);
+    game->sceneData = std::move(scene);
     game->init();
     installDebugOutput();
 

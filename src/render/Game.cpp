@@ -2,6 +2,7 @@
 
 #include "render/FrameMath.h"
 #include "render/LevelShapeUniforms.h"
+#include "scene/SceneFit.h"
 #include "scene/TriangleOrder.h"
 
 #include <algorithm>
@@ -72,7 +73,14 @@ void Game::init() {
     glm::mat4 spawnPoint(0.0f);
     spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.1f;
     spawnPoint[3][3] = 1.0f;
-    world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
+    if (sceneData) {
+        scene = new vantor::scene::SceneModel(
+            *sceneData, scenefit::fitBounds(sceneData->boundsMin, sceneData->boundsMax));
+        sceneData.reset();
+        sceneShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "sceneGBuffer.frag");
+    } else {
+        world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
+    }
 
     spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.05f;
     ball = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere");
@@ -99,6 +107,10 @@ void Game::init() {
 void Game::destroy() {
     delete world;
     world = nullptr;
+    delete scene;
+    scene = nullptr;
+    delete sceneShader;
+    sceneShader = nullptr;
     delete controls;
     controls = pause.controls = nullptr;
     delete skybox;
@@ -254,7 +266,10 @@ void Game::setShadowUniforms() {
         cacheShadowMatrixLocations();
     }
     depthShader->use();
-    world->setupVertexArray(depthShader, true, false, false, false, false);
+    if (scene)
+        scene->setupVertexArray(depthShader);
+    else
+        world->setupVertexArray(depthShader, true, false, false, false, false);
     glUniform2f(glGetUniformLocation(depthShader->program, "near_far"), nearPlane, farPlane);
     glUniform4f(glGetUniformLocation(depthShader->program, "l_pos"), lightPos.x, lightPos.y, lightPos.z,
                 1.0f);
@@ -286,8 +301,11 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     glDisable(GL_CULL_FACE);
     return;
 #endif
-    const ShadowLevelCache::Key key = ShadowLevelCache::Key::of(lightPos, {world->modelMatrix, transPosition},
-                                                                shadowTransforms, depthShader->generation);
+    const ShadowLevelCache::Key key =
+        ShadowLevelCache::Key::of(lightPos,
+                                  scene ? std::vector<glm::mat4>{scene->modelMatrix}
+                                        : std::vector<glm::mat4>{world->modelMatrix, transPosition},
+                                  shadowTransforms, depthShader->generation);
     switch (shadowCache.plan(key, shadowCacheEnabled && GLEW_ARB_copy_image, depthCubemap)) {
     case ShadowLevelCache::Step::DrawFromScratch:
         drawShadowLevel(depthMapFBO, transPosition);
@@ -317,6 +335,11 @@ void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
     glClear(GL_DEPTH_BUFFER_BIT);
     // The file's order: depth alone comes out the same in any order, and sorting from the
     // light made this no cheaper.
+    if (scene) {
+        setMatrix(depthShader, "M", scene->modelMatrix);
+        scene->drawDepth();
+        return;
+    }
     setMatrix(depthShader, "M", world->modelMatrix);
     world->draw();
     setMatrix(depthShader, "M", transPosition);
@@ -339,14 +362,21 @@ void Game::geometryPass(const glm::mat4& transPosition) {
     glViewport(0, 0, frameWidth, frameHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    Shader* const shader = geometryProgram();
+    Shader* const shader = scene ? sceneShader : geometryProgram();
     shader->use();
     setMatrix(shader, "V", view);
     setMatrix(shader, "P", projection);
-    setMatrix(shader, "M", world->modelMatrix);
+    setMatrix(shader, "M", scene ? scene->modelMatrix : world->modelMatrix);
     setVec3(shader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
     setVec3(shader, "colorOfObject", 0.0f, 0.0f, 0.0f);
     glUniform1f(glGetUniformLocation(shader->program, "parallaxScale"), settings.parallaxScale);
+    // A scene is drawn once, both sides of every face (a model's sheets are often single), with
+    // its textures' own filtering.
+    if (scene) {
+        scene->setupVertexArray(shader);
+        scene->drawSurfaces(shader, settings.normalMaps, settings.parallax);
+        return;
+    }
 
     world->setupVertexArray(shader, true, true, true, true, true);
     for (GLuint unit = 0; unit < 3; ++unit)

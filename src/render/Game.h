@@ -26,6 +26,8 @@
 #include "render/TargetView.h"
 #include "scene/LightSet.h"
 #include "scene/Mesh.h"
+#include "scene/SceneData.h"
+#include "scene/SceneModel.h"
 #include "scene/Skybox.h"
 
 #include <GL/glew.h>
@@ -109,6 +111,12 @@ public:
     Shader* depthShader = nullptr;
     GLuint depthCubemap = 0;
     vantor::scene::World* world = nullptr;
+    // A model shown in place of the hall: given before `init`, which uploads it into `scene`
+    // (fitted into the hall's volume, drawn once, with its own geometry program) and lets the
+    // CPU copy go. Without it `world` is the level, as ever; with it `world` stays null.
+    std::unique_ptr<vantor::scene::SceneData> sceneData;
+    vantor::scene::SceneModel* scene = nullptr;
+    Shader* sceneShader = nullptr;
     vantor::scene::Ball* ball = nullptr;
     // The bodies of lights past the first fifty: a coarse sphere, a few pixels across.
     vantor::scene::BodySphere* smallBall = nullptr;

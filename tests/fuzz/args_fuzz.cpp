@@ -43,13 +43,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             start = stop + 1;
         }
     }
-    std::vector<const char*> argv;
+    std::vector<const char*> all;
     for (const std::string& argument : arguments)
-        argv.push_back(argument.c_str());
-    argv.push_back(nullptr);
-    const int argc = int(arguments.size());
+        all.push_back(argument.c_str());
+    all.push_back(nullptr);
+    const CommandLine line = parseCommandLine(int(arguments.size()), all.data());
 
-    const CommandLine line = parseCommandLine(argc, argv.data());
+    // The scene option and its file are taken out before the size is read.
+    std::vector<const char*> argv;
+    std::string scene;
+    int scenes = 0;
+    bool sceneMissing = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (i > 0 && (a == "--scene" || a.rfind("--scene=", 0) == 0)) {
+            ++scenes;
+            scene =
+                a == "--scene" ? (i + 1 < arguments.size() ? arguments[++i] : std::string()) : a.substr(8);
+            sceneMissing = sceneMissing || scene.empty();
+            continue;
+        }
+        argv.push_back(a.c_str());
+    }
+    argv.push_back(nullptr);
+    const int argc = int(argv.size()) - 1;
 
     int width = 1280, height = 768;
     bool fullscreen = false;
@@ -73,12 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             failure = "Fail in thrid command line!";
     }
 
+    if (failure.empty() && sceneMissing)
+        failure = "--scene needs a model file: --scene FILE";
+    else if (failure.empty() && scenes > 1)
+        failure = "--scene given more than once";
     require(line.failure == failure, "failure line as a stream extraction would give");
     require(line.startLine == (argc >= 3 ? "you are executing '" + arguments[0] + "'" : std::string()),
             "start line exactly when a size is given");
     if (failure.empty()) {
         require(line.screenWidth == width && line.screenHeight == height, "size as extracted");
         require(line.fullscreen == fullscreen, "flag as extracted");
+        require(line.scenePath == scene, "scene file as given");
     }
     return 0;
 }

@@ -64,4 +64,40 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{"800", "600", "yes"}, 0, 0, false, true, "Fail in thrid command line!"},
         Case{{"800", "600", "-1"}, 0, 0, false, true, "Fail in thrid command line!"}));
 
+// The scene option is taken out wherever it stands; the size rule sees the rest exactly as
+// before, and its own failures come first.
+TEST(CommandLineScene, OptionBesideThePositionalArguments) {
+    struct SceneCase {
+        std::vector<const char*> args;
+        const char* scene;
+        int width;
+        const char* failure;
+    };
+    const SceneCase cases[] = {
+        {{"--scene", "a.glb"}, "a.glb", 1280, ""},
+        {{"--scene=dir/b c.gltf"}, "dir/b c.gltf", 1280, ""},
+        {{"800", "--scene", "a.obj", "600", "1"}, "a.obj", 800, ""},
+        {{"800", "600", "--scene", "--scene"}, "--scene", 800, ""},
+        {{"abc", "48", "--scene", "a.glb"}, "", 0, "Fail in first command line!"},
+        {{"abc", "48", "--scene"}, "", 0, "Fail in first command line!"},
+        {{"800", "600", "--scene"}, "", 0, "--scene needs a model file: --scene FILE"},
+        {{"--scene="}, "", 0, "--scene needs a model file: --scene FILE"},
+        {{"--scene", "a", "--scene", "b"}, "", 0, "--scene given more than once"},
+        // Only the exact option is taken: anything else is a positional argument as before.
+        {{"--scenery", "600"}, "", 0, "Fail in first command line!"},
+    };
+    for (const SceneCase& c : cases) {
+        const CommandLine line = parse(c.args);
+        EXPECT_EQ(line.failure, c.failure) << c.args.size() << " arguments, scene " << c.scene;
+        EXPECT_EQ(line.scenePath, c.scene);
+        if (line.failure.empty()) {
+            EXPECT_EQ(line.screenWidth, c.width);
+        }
+    }
+    // The program name is never the option, and the start line names it as before.
+    const CommandLine sized = parse({"--scene", "m.fbx", "640", "480"});
+    EXPECT_EQ(sized.startLine, "you are executing '/opt/demo/bin/demo'");
+    EXPECT_EQ(sized.screenHeight, 480);
+}
+
 } // namespace

@@ -23,12 +23,16 @@
 #include "app/DebugOutput.h"
 #include "gpu/StartupFailure.h"
 #include "render/Game.h"
+#include "scene/SceneImport.h"
 
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -128,6 +132,30 @@ bool captureAt(double t, Game& game, Timeline& timeline, GLFWwindow* window, con
 // Runs the bench; a start-up failure (a shader that will not build) leaves as a StartupFailure,
 // closing the video's file on the way out.
 int run(int argc, char* argv[]) {
+    // --scene FILE: a model in place of the hall, read before anything opens; the option and its
+    // file are taken out before the bench's own options are read.
+    std::unique_ptr<vantor::scene::SceneData> scene;
+    std::vector<char*> benchArgs;
+    for (int i = 0; i < argc; ++i) {
+        if (i == 0 || std::string(argv[i]) != "--scene") {
+            benchArgs.push_back(argv[i]);
+            continue;
+        }
+        if (++i == argc || scene) {
+            std::cerr << "bench: --scene takes one model file" << std::endl;
+            return 2;
+        }
+        scene = std::make_unique<vantor::scene::SceneData>();
+        std::string why;
+        if (!vantor::scene::importScene(argv[i], *scene, why)) {
+            std::cout << vantor::scene::sceneFailureLine(argv[i], why) << std::endl;
+            return 1;
+        }
+        std::cout << vantor::scene::sceneSummaryLine(argv[i], *scene) << std::endl;
+    }
+    argc = static_cast<int>(benchArgs.size());
+    argv = benchArgs.data();
+
     BenchOptions options;
     std::string error;
     if (!parseBenchOptions(argc, argv, options, error)) {
@@ -156,6 +184,7 @@ int run(int argc, char* argv[]) {
         std::filesystem::create_directories(options.captureDir);
 
     Game* game = new Game(window, options.width, options.height);
+    game->sceneData = std::move(scene);
     // The timeline's clock stands at 0 while init builds the camera, so flight time 0 is the
     // camera's start.
     Timeline timeline(*game, options.step);
