@@ -40,6 +40,7 @@ void Desktop::hiddenStretch() {
     // lights nor the flight jump on restore, and neither the overlay nor the panel's graph counts
     // it as a frame. (Escape still ends the run: the key callback sees it.)
     glfwWaitEventsTimeout(0.1);
+    panel->skipFrame();
     const double now = glfwGetTime();
     game.controls->skipTime(now - lastTime);
     lastTime = now;
@@ -74,9 +75,10 @@ bool Desktop::poll() {
 }
 
 void Desktop::update() {
-    // Keys typed into one of the panel's text fields are the panel's alone.
+    // Keys typed into one of the panel's text fields never reach the record (the panel hands on
+    // keys as typing or not, in the order they came).
     vantor::input::KeyRecord& keys = vantor::input::recordKeys(window);
-    InspectKeys inspect = panel->wantsKeys() ? InspectKeys{} : readInspectKeys(keys);
+    InspectKeys inspect = readInspectKeys(keys);
     screenshotsAsked = inspect.screenshots + std::exchange(panelScreenshots, 0);
     if (inspect.togglePanel)
         panel->toggle();
@@ -94,7 +96,7 @@ void Desktop::update() {
             passClock = std::make_unique<PassClock>(*overlay);
     }
     game.passObserver = passClock.get();
-    shaderWatcher.update(frameStart, panel->wantsKeys() ? 0 : keys.presses(GLFW_KEY_F5));
+    shaderWatcher.update(frameStart, keys.presses(GLFW_KEY_F5));
 
     observedPass(game.passObserver, "update", [&] { game.update(focus); });
 }
@@ -140,8 +142,6 @@ void Desktop::render() {
     if (asked.togglePause)
         game.pause.setPaused(!game.pause.paused);
     panelScreenshots += asked.screenshot;
-    // Until the next frame's panel says otherwise, keys typed into one of its fields are typing.
-    vantor::input::recordKeys(window).setTyping(panel->wantsKeys());
 }
 
 void Desktop::present() {
