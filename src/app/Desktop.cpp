@@ -75,8 +75,9 @@ bool Desktop::poll() {
 }
 
 void Desktop::update() {
-    // Keys typed into one of the panel's text fields never reach the record (the panel hands on
-    // keys as typing or not, in the order they came).
+    // While the panel is open, the keys reach the record from its frame, in the order they came;
+    // those typed into one of its text fields count for nothing there.
+    panel->beginFrame();
     vantor::input::KeyRecord& keys = vantor::input::recordKeys(window);
     InspectKeys inspect = readInspectKeys(keys);
     screenshotsAsked = inspect.screenshots + std::exchange(panelScreenshots, 0);

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -120,15 +121,31 @@ void push(const vantor::input::InputEvent& event) {
         flushWithoutFrame();
 }
 
-// Keys that end an edit in a text field (or move it to another): no later key shares their frame.
-bool endsEdit(int key) {
-    return key == GLFW_KEY_ENTER || key == GLFW_KEY_KP_ENTER || key == GLFW_KEY_ESCAPE || key == GLFW_KEY_TAB;
+vantor::input::InputEvent::KeyRole roleOf(int key) {
+    using Role = vantor::input::InputEvent::KeyRole;
+    switch (key) {
+    case GLFW_KEY_LEFT_CONTROL:
+    case GLFW_KEY_RIGHT_CONTROL:
+    case GLFW_KEY_LEFT_ALT:
+    case GLFW_KEY_RIGHT_ALT:
+    case GLFW_KEY_LEFT_SUPER:
+    case GLFW_KEY_RIGHT_SUPER:
+        return Role::Modifier;
+    // Tab moves the edit to another field.
+    case GLFW_KEY_ENTER:
+    case GLFW_KEY_KP_ENTER:
+    case GLFW_KEY_ESCAPE:
+    case GLFW_KEY_TAB:
+        return Role::EndsEdit;
+    default:
+        return Role::Plain;
+    }
 }
 
 void onPanelKey(GLFWwindow*, int key, int, int action, int) {
     // The library repeats a held key itself, and the demo takes no repeats.
     if (action != GLFW_REPEAT)
-        push(vantor::input::InputEvent::keyChange(key, action == GLFW_PRESS, endsEdit(key)));
+        push(vantor::input::InputEvent::keyChange(key, action == GLFW_PRESS, roleOf(key)));
 }
 
 void onPanelChar(GLFWwindow*, unsigned int codepoint) {
@@ -320,25 +337,38 @@ bool SettingsPanel::wantsKeys() const {
     return open && started && textFieldActive();
 }
 
+void SettingsPanel::beginFrame() {
+    if (!open || frameBegun)
+        return;
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(window, &width, &height);
+    rescaled = fitTo(height) || rescaled;
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplGlfw_NewFrame();
+    const std::vector<vantor::input::InputEvent> events = feedFrame();
+    ImGui::NewFrame();
+    frameBegun = true;
+    passKeysToDemo(events, textFieldActive());
+}
+
 PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& state) {
     PanelRequests requests;
     if (!open) {
+        // Closed since its frame began.
+        if (frameBegun)
+            ImGui::EndFrame();
+        frameBegun = false;
         if (started)
             flushWithoutFrame();
         return requests;
     }
+    beginFrame();
+    frameBegun = false;
     int width = 0, height = 0;
     glfwGetFramebufferSize(window, &width, &height);
     const size_t notices = state.notices ? state.notices->size() : 0;
-    const bool rescaled = fitTo(height);
     const RenderSettings before = settings;
-
-    ImGui_ImplOpenGL3_NewFrame();
-    ImGui_ImplGlfw_NewFrame();
     ImGuiIO& io = ImGui::GetIO();
-    const std::vector<vantor::input::InputEvent> events = feedFrame();
-    ImGui::NewFrame();
-    passKeysToDemo(events, textFieldActive());
 
     // Fitted to its contents in every frame (a height of 0), as far as the window has room: a
     // window shrunk and grown again, or a header opened, finds the panel whole again. At its
@@ -349,19 +379,22 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     const ImVec2 least = ImGui::GetStyle().WindowMinSize;
     const ImVec2 most(panelfit::largest(io.DisplaySize.x, margin.x, least.x),
                       panelfit::largest(io.DisplaySize.y, margin.y, least.y));
-    const ImVec2 size(std::min(330.0f * s, most.x), std::min(shown.height, most.y));
-    if (rescaled || !shown.placed)
+    const ImGuiWindow* panel = ImGui::FindWindowByName(title);
+    if (std::exchange(rescaled, false) || !panel) {
         ImGui::SetNextWindowPos(margin, ImGuiCond_Always);
-    else
-        ImGui::SetNextWindowPos(ImVec2(panelfit::keepWithin(shown.x, size.x, io.DisplaySize.x),
-                                       panelfit::keepWithin(shown.y, size.y, io.DisplaySize.y)),
-                                ImGuiCond_Always);
+    } else {
+        // Where the user left it (dragged within this frame too), unless the window has shrunk past it.
+        const ImVec2 size(std::min(330.0f * s, most.x), std::min(panel->SizeFull.y, most.y));
+        const ImVec2 inside(panelfit::keepWithin(panel->Pos.x, size.x, io.DisplaySize.x),
+                            panelfit::keepWithin(panel->Pos.y, size.y, io.DisplaySize.y));
+        if (inside.x != panel->Pos.x || inside.y != panel->Pos.y)
+            ImGui::SetNextWindowPos(inside, ImGuiCond_Always);
+    }
     ImGui::SetNextWindowSize(ImVec2(330.0f * s, 0.0f), ImGuiCond_Always);
     ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f), most);
     ImGui::Begin(title, nullptr, ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoResize);
     const ImVec2 corner = ImGui::GetWindowPos();
     const ImVec2 extent = ImGui::GetWindowSize();
-    shown = Shown{corner.x, corner.y, extent.y, true};
     const ImVec2 pixels = io.DisplayFramebufferScale;
     lastArea = Area{int(corner.x * pixels.x), int(corner.y * pixels.y), int((corner.x + extent.x) * pixels.x),
                     int((corner.y + extent.y) * pixels.y)};

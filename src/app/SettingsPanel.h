@@ -72,11 +72,17 @@ public:
     };
     std::optional<Area> area() const;
 
+    // While open, starts the panel's frame: the text scale fitted to the window, the frame's
+    // share of the input that came handed to the library, and the keys in it handed on to the
+    // demo's key record (vantor::input::passKey), as typing when one of the panel's fields has
+    // the keyboard. Called before the demo reads its keys, so that they act in the turn of the
+    // loop that polled them. Does nothing while closed or once begun.
+    void beginFrame();
+
     // Draws the panel over whatever the window holds (framebuffer 0); edits `settings` in place,
-    // every value within the range the bench's --set takes (settingNames). Does nothing while
-    // closed. Before its frame, the keys that frame takes go on to the demo, as typing when one
-    // of the panel's fields has the keyboard. The panel fits its contents, within the window, in
-    // every frame.
+    // every value within the range the bench's --set takes (settingNames). Begins its frame if
+    // the update did not (the panel opened since). Closed, it only lets go of a frame begun and
+    // of the input that came. The panel fits its contents, within the window, in every frame.
     PanelRequests draw(RenderSettings& settings, const PanelState& state);
 
 private:
@@ -92,11 +98,8 @@ private:
     bool open = false;
     bool started = false;
     panelfit::Scale scale;
-    // Where the panel lay in the last frame, in window points, and its height.
-    struct Shown {
-        float x = 0.0f, y = 0.0f, height = 0.0f;
-        bool placed = false;
-    } shown;
+    bool rescaled = false;                   // the text scale changed: the panel goes back to its corner
+    bool frameBegun = false;                 // the library's frame is begun and not yet drawn
     bool looking = false;                    // the right button turns the camera
     double lookFromX = 0.0, lookFromY = 0.0; // where the pointer was when the turn began
     std::optional<Area> lastArea;

@@ -38,32 +38,51 @@ std::vector<InputEvent> FrameInputQueue::nextFrame() {
     bool textTaken = false;
     bool buttonChanged = false;
     bool movedWhileHeld = false;
+    bool modifierPressed = false;
+    bool lastWasPress = false;     // the event before was a key press: text now is its character
+    bool pressWithoutText = false; // a key press in the frame typed nothing
+    std::vector<int> typed;        // keys whose press typed text: their state is no one's concern
     unsigned held = buttonsHeld;
     std::size_t taken = 0;
     while (taken < queue.size()) {
         const InputEvent& e = queue[taken];
         if (e.kind == Kind::Text) {
-            if (!changed.empty())
+            if (buttonChanged || modifierPressed || pressWithoutText)
                 break;
             textTaken = true;
+            if (lastWasPress) {
+                const int typing = queue[taken - 1].key;
+                changed.erase(
+                    std::find(changed.begin(), changed.end(), std::pair<Kind, int>{Kind::Key, typing}));
+                typed.push_back(typing);
+            }
         } else if (e.kind == Kind::Pointer) {
             if (buttonChanged)
                 break;
             movedWhileHeld = movedWhileHeld || held != 0;
         } else {
             const std::pair<Kind, int> which{e.kind, e.key};
-            if (textTaken || std::find(changed.begin(), changed.end(), which) != changed.end())
+            if (std::find(changed.begin(), changed.end(), which) != changed.end())
                 break;
+            const bool typingKey =
+                e.kind == Kind::Key && std::find(typed.begin(), typed.end(), e.key) != typed.end();
             if (e.kind == Kind::Button) {
-                if (movedWhileHeld)
+                if (textTaken || movedWhileHeld)
                     break;
                 buttonChanged = true;
                 held = e.down ? held | buttonBit(e.key) : held & ~buttonBit(e.key);
+            } else if (e.down && e.role == InputEvent::KeyRole::Modifier) {
+                if (textTaken)
+                    break;
+                modifierPressed = true;
             }
-            changed.push_back(which);
+            if (!typingKey)
+                changed.push_back(which);
         }
+        pressWithoutText = pressWithoutText || (lastWasPress && e.kind != Kind::Text);
+        lastWasPress = e.kind == Kind::Key && e.down;
         ++taken;
-        if ((e.kind == Kind::Button && e.down) || e.endsFrame)
+        if (e.down && (e.kind == Kind::Button || e.role == InputEvent::KeyRole::EndsEdit))
             break;
     }
     return take(taken);

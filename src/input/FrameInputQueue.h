@@ -3,13 +3,21 @@
 // they came. A user interface that looks once a frame at which keys and buttons are down loses a
 // key or a click pressed and let go between two frames (a tapped Return, a click at ten frames a
 // second), and sees Ctrl going down, a click and Ctrl going up as one moment with no Ctrl held.
-// Here a frame takes events while the interface can see all of them at once. It ends before an
-// event that would change a key or button already changed in it, mix key or button changes with
-// text, move the pointer after a button changed, or change a button after the pointer moved with
-// a button held. And it ends after an event that may hand the keyboard to a text field or take it
-// away (a button pressed, a key pressed that is marked so): every later key then meets the field
-// as that event left it, and can be given to the field or to whatever lies behind it, never both.
-// The rest wait for the next frames. Pure: no window, no library.
+// Here a frame takes events while the interface can see all of them at once, as the interface
+// reads them: keys down and up as the frame ends, and the characters typed in a field before the
+// keys that edit it (Return, Backspace, Ctrl+A). A frame ends before an event that would
+// - change a key or button already changed in it (but a key that typed a character is only that
+//   character to the interface: it may go up and down again);
+// - bring text after a key press that typed none (the key would act before the text it came
+//   after), or after a modifier pressed (the field ignores text while Ctrl is held), or a
+//   modifier press after text;
+// - mix text and button changes, move the pointer after a button changed, or change a button
+//   after the pointer moved with a button held.
+// And it ends after an event that may hand the keyboard to a text field or take it away (a button
+// pressed, a key pressed that ends an edit): every later key then meets the field as that event
+// left it, and can be given to the field or to whatever lies behind it, never both. Typing, a key
+// down, its character and the key up, flows on within one frame. The rest wait for the next
+// frames. Pure: no window, no library.
 
 #include <cstddef>
 #include <deque>
@@ -19,18 +27,21 @@ namespace vantor::input {
 
 struct InputEvent {
     enum class Kind { Key, Text, Button, Pointer };
+    // What a key may do to a text field besides typing: be a modifier (Ctrl, Alt, Super), or end
+    // the edit (Return, Escape).
+    enum class KeyRole { Plain, Modifier, EndsEdit };
     Kind kind = Kind::Key;
-    int key = 0;             // Key: the key's code; Button: the button's number
-    bool down = false;       // Key, Button: pressed (true) or let go
-    bool endsFrame = false;  // Key: pressed, nothing after it shares its frame
-    unsigned codepoint = 0;  // Text: the character typed
-    double x = 0.0, y = 0.0; // Pointer: where it went
+    int key = 0;                   // Key: the key's code; Button: the button's number
+    bool down = false;             // Key, Button: pressed (true) or let go
+    KeyRole role = KeyRole::Plain; // Key
+    unsigned codepoint = 0;        // Text: the character typed
+    double x = 0.0, y = 0.0;       // Pointer: where it went
 
-    static InputEvent keyChange(int key, bool down, bool endsFrame = false) {
+    static InputEvent keyChange(int key, bool down, KeyRole role = KeyRole::Plain) {
         InputEvent e;
         e.key = key;
         e.down = down;
-        e.endsFrame = endsFrame && down;
+        e.role = role;
         return e;
     }
     static InputEvent text(unsigned codepoint) {
