@@ -52,8 +52,11 @@ std::vector<InputEvent> FrameInputQueue::nextFrame() {
             textTaken = true;
             if (lastWasPress) {
                 const int typing = queue[taken - 1].key;
-                changed.erase(
-                    std::find(changed.begin(), changed.end(), std::pair<Kind, int>{Kind::Key, typing}));
+                // A key typed before in this frame was never listed as changed: nothing to take back.
+                const auto listed =
+                    std::find(changed.begin(), changed.end(), std::pair<Kind, int>{Kind::Key, typing});
+                if (listed != changed.end())
+                    changed.erase(listed);
                 typed.push_back(typing);
             }
         } else if (e.kind == Kind::Pointer) {
