@@ -40,6 +40,7 @@ void Desktop::hiddenStretch() {
     // lights nor the flight jump on restore, and neither the overlay nor the panel's graph counts
     // it as a frame. (Escape still ends the run: the key callback sees it.)
     glfwWaitEventsTimeout(0.1);
+    panel->skipFrame();
     const double now = glfwGetTime();
     game.controls->skipTime(now - lastTime);
     lastTime = now;
@@ -75,9 +76,11 @@ bool Desktop::poll() {
 }
 
 void Desktop::update() {
-    // Keys typed into one of the panel's text fields are the panel's alone.
+    // While the panel is open, the keys reach the record from its frame, in the order they came;
+    // those typed into one of its text fields count for nothing there.
+    panel->beginFrame();
     vantor::input::KeyRecord& keys = vantor::input::recordKeys(window);
-    InspectKeys inspect = panel->wantsKeys() ? InspectKeys{} : readInspectKeys(keys);
+    InspectKeys inspect = readInspectKeys(keys);
     screenshotsAsked = inspect.screenshots + std::exchange(panelScreenshots, 0);
     if (inspect.togglePanel)
         panel->toggle();
@@ -95,7 +98,7 @@ void Desktop::update() {
             passClock = std::make_unique<PassClock>(*overlay);
     }
     game.passObserver = passClock.get();
-    shaderWatcher.update(frameStart, panel->wantsKeys() ? 0 : keys.presses(GLFW_KEY_F5));
+    shaderWatcher.update(frameStart, keys.presses(GLFW_KEY_F5));
 
     observedPass(game.passObserver, "update", [&] { game.update(focus); });
 }
@@ -141,8 +144,6 @@ void Desktop::render() {
     if (asked.togglePause)
         game.pause.setPaused(!game.pause.paused);
     panelScreenshots += asked.screenshot;
-    // Until the next frame's panel says otherwise, keys typed into one of its fields are typing.
-    vantor::input::recordKeys(window).setTyping(panel->wantsKeys());
 }
 
 void Desktop::present() {

@@ -7,68 +7,62 @@
 #include <backends/imgui_impl_glfw.h>
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include "gpu/ShaderSource.h"
-#include "input/InputTrickle.h"
+#include "input/FrameInputQueue.h"
+#include "input/KeyEvents.h"
 #include "platform/Keyboard.h"
 #include "render/RenderScale.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// The library's own font is 13 pixels high, drawn for a screen of about 768 lines. Scaled by
-// whole steps it stays sharp: 1 up to about 1100 lines, 3 on a 2160-line screen.
-constexpr float baseFontPixels = 13.0f;
-constexpr float designHeight = 768.0f;
+constexpr float baseFontPixels = 13.0f; // the library's own font
+const char* const title = "Settings (F2)";
 
 const char* const viewNames[] = {
     "1 final picture", "2 G-buffer position", "3 G-buffer normal", "4 G-buffer colour", "5 specular",
     "6 shadow cube",   "7 lit, before bloom", "8 bright",          "9 bright, blurred"};
 
-// Where the pointer was when the last event the frame loop polled came in. The library's back-end
-// asks the X server where the pointer is now instead: a release and a move that arrive within one
-// frame would then show the button still down at the new place, and a slider let go of would
-// follow the pointer to wherever it went next. Events give the place and the buttons in one order.
-struct PolledPointer {
-    double x = 0.0, y = 0.0;
-    bool known = false;
-    GLFWcursorposfun chained = nullptr;
-};
-PolledPointer polledPointer;
-
-void onCursorPos(GLFWwindow* window, double x, double y) {
-    polledPointer.x = x;
-    polledPointer.y = y;
-    polledPointer.known = true;
-    if (polledPointer.chained)
-        polledPointer.chained(window, x, y);
-}
-
-// Keys and text for the library a frame's worth at a time. This version of the library looks once
-// a frame at which keys are down, so a key tapped between two frames (a Return at the ten frames
-// a second of a software rasteriser) would never reach a text field. Its back-end's callbacks
-// still run (they pass every key on to the demo's own recording) but what they write into the
-// library's key state is put back; the queue feeds that state before each frame. Versions with
-// an input queue of their own (1.87 on) are left to it.
+// Keys, text, the mouse's buttons and its moves for the library a frame's worth at a time, and
+// keys for the demo in the same order. This version of the library looks once a frame at which
+// keys and buttons are down and where the pointer is (its back-end asks the X server for the
+// pointer and the buttons now): a key or a click tapped between two frames would never reach it,
+// Ctrl pressed and let go around a click within one frame would not make a Ctrl+click, and a
+// slider let go of and moved away from within one frame would follow the pointer. So the
+// callbacks only queue what came; before each frame the queue gives that frame's share. Whether
+// a key is the panel's (typed into one of its text fields) or the demo's is decided as the frame
+// that takes it begins: the field is then as the events before it left it, which the library's
+// own flag (WantTextInput, set one frame late) is not. Keys go to the demo only from here, so
+// none reaches both and none is lost. While the panel is closed nothing waits: keys go to the
+// demo at once and the library's key state follows.
 struct PanelInput {
-    vantor::input::InputTrickle trickle;
-    GLFWkeyfun chainedKey = nullptr;
-    GLFWcharfun chainedChar = nullptr;
+    vantor::input::FrameInputQueue queue;
+    GLFWwindow* window = nullptr;
+    bool framesFollow = false; // the panel is open: frames take the queue's events in turn
+    // Replaced, and put back when the panel goes.
+    GLFWkeyfun libraryKey = nullptr;
+    GLFWcharfun libraryChar = nullptr;
+    // Chained (what they do with a button or a move is overridden before each frame).
+    GLFWmousebuttonfun libraryButton = nullptr;
+    GLFWcursorposfun chainedPointer = nullptr;
+    // The pointer and the buttons as the events taken so far leave them.
+    double x = 0.0, y = 0.0;
+    bool pointerKnown = false;
+    bool buttons[5] = {};
 };
 PanelInput panelInput;
 
-#if IMGUI_VERSION_NUM < 18700
-struct Modifiers {
-    bool ctrl, shift, alt, super;
-};
-
-Modifiers modifiersOf(const ImGuiIO& io) {
-    return {io.KeyCtrl, io.KeyShift, io.KeyAlt, io.KeySuper};
-}
+#if IMGUI_VERSION_NUM >= 18700
+#error                                                                                                       \
+    "The settings panel feeds Dear ImGui 1.86's per-frame input state itself; later versions queue input their own way"
+#endif
 
 // As the back-end sets them from the keys down.
 void syncModifiers(ImGuiIO& io) {
@@ -79,63 +73,124 @@ void syncModifiers(ImGuiIO& io) {
         superKeyIsModifier() && (io.KeysDown[GLFW_KEY_LEFT_SUPER] || io.KeysDown[GLFW_KEY_RIGHT_SUPER]);
 }
 
-void onPanelKey(GLFWwindow* window, int key, int scancode, int action, int mods) {
+// Whether one of the panel's text fields (a slider Ctrl+clicked) has the keyboard: what takes
+// the next frame's keys.
+bool textFieldActive() {
+    const ImGuiID active = ImGui::GetActiveID();
+    return active != 0 && ImGui::GetInputTextState(active) != nullptr;
+}
+
+// The library's input state as `events` leave it; text only when a frame follows.
+void feedLibrary(const std::vector<vantor::input::InputEvent>& events, bool withText) {
+    using Kind = vantor::input::InputEvent::Kind;
     ImGuiIO& io = ImGui::GetIO();
-    const bool known = key >= 0 && key < IM_ARRAYSIZE(io.KeysDown);
-    const bool wasDown = known && io.KeysDown[key];
-    const Modifiers before = modifiersOf(io);
-    if (panelInput.chainedKey)
-        panelInput.chainedKey(window, key, scancode, action, mods);
-    if (!known)
-        return;
-    io.KeysDown[key] = wasDown;
-    io.KeyCtrl = before.ctrl;
-    io.KeyShift = before.shift;
-    io.KeyAlt = before.alt;
-    io.KeySuper = before.super;
-    // The library repeats a held key itself.
-    if (action != GLFW_REPEAT)
-        panelInput.trickle.push(vantor::input::InputEvent::keyChange(key, action == GLFW_PRESS));
-}
-
-// The back-end's own text callback only queues the character and passes it on to a callback the
-// demo never sets: it is replaced, not chained.
-void onPanelChar(GLFWwindow*, unsigned int codepoint) {
-    panelInput.trickle.push(vantor::input::InputEvent::text(codepoint));
-}
-
-void apply(ImGuiIO& io, const std::vector<vantor::input::InputEvent>& events, bool withText) {
     for (const vantor::input::InputEvent& e : events) {
-        if (e.kind == vantor::input::InputEvent::Kind::Key)
+        if (e.kind == Kind::Key && e.key >= 0 && e.key < IM_ARRAYSIZE(io.KeysDown))
             io.KeysDown[e.key] = e.down;
-        else if (withText)
+        else if (e.kind == Kind::Text && withText)
             io.AddInputCharacter(e.codepoint);
+        else if (e.kind == Kind::Button && e.key >= 0 && e.key < IM_ARRAYSIZE(panelInput.buttons))
+            panelInput.buttons[e.key] = e.down;
+        else if (e.kind == Kind::Pointer) {
+            panelInput.x = e.x;
+            panelInput.y = e.y;
+            panelInput.pointerKnown = true;
+        }
     }
     syncModifiers(io);
 }
-#endif
 
-void startInput(GLFWwindow* window) {
-#if IMGUI_VERSION_NUM < 18700
-    panelInput.chainedKey = glfwSetKeyCallback(window, onPanelKey);
-    panelInput.chainedChar = glfwSetCharCallback(window, onPanelChar);
-#else
-    (void)window;
-#endif
+void passKeysToDemo(const std::vector<vantor::input::InputEvent>& events, bool typing) {
+    for (const vantor::input::InputEvent& e : events)
+        if (e.kind == vantor::input::InputEvent::Kind::Key)
+            vantor::input::passKey(panelInput.window, e.key, e.down, typing);
 }
 
-// Before a frame: this frame's share of what was typed. With `frameFollows` false (the panel
-// closed) no frame will look: the keys take their last state and the text is dropped.
-void feedInput(bool frameFollows) {
-#if IMGUI_VERSION_NUM < 18700
+// Everything waiting, with no frame to look at it one event at a time: the library's state
+// follows, and the keys are the demo's.
+void flushWithoutFrame() {
+    const std::vector<vantor::input::InputEvent> events = panelInput.queue.drain();
+    feedLibrary(events, false);
+    passKeysToDemo(events, false);
+}
+
+void push(const vantor::input::InputEvent& event) {
+    panelInput.queue.push(event);
+    if (!panelInput.framesFollow)
+        flushWithoutFrame();
+}
+
+vantor::input::InputEvent::KeyRole roleOf(int key) {
+    using Role = vantor::input::InputEvent::KeyRole;
+    switch (key) {
+    case GLFW_KEY_LEFT_CONTROL:
+    case GLFW_KEY_RIGHT_CONTROL:
+    case GLFW_KEY_LEFT_ALT:
+    case GLFW_KEY_RIGHT_ALT:
+    case GLFW_KEY_LEFT_SUPER:
+    case GLFW_KEY_RIGHT_SUPER:
+        return Role::Modifier;
+    // Tab moves the edit to another field.
+    case GLFW_KEY_ENTER:
+    case GLFW_KEY_KP_ENTER:
+    case GLFW_KEY_ESCAPE:
+    case GLFW_KEY_TAB:
+        return Role::EndsEdit;
+    default:
+        return Role::Plain;
+    }
+}
+
+void onPanelKey(GLFWwindow*, int key, int, int action, int) {
+    // The library repeats a held key itself, and the demo takes no repeats.
+    if (action != GLFW_REPEAT)
+        push(vantor::input::InputEvent::keyChange(key, action == GLFW_PRESS, roleOf(key)));
+}
+
+void onPanelChar(GLFWwindow*, unsigned int codepoint) {
+    push(vantor::input::InputEvent::text(codepoint));
+}
+
+void onPanelButton(GLFWwindow* window, int button, int action, int mods) {
+    if (panelInput.libraryButton)
+        panelInput.libraryButton(window, button, action, mods);
+    push(vantor::input::InputEvent::button(button, action == GLFW_PRESS));
+}
+
+void onPanelPointer(GLFWwindow* window, double x, double y) {
+    if (panelInput.chainedPointer)
+        panelInput.chainedPointer(window, x, y);
+    push(vantor::input::InputEvent::pointer(x, y));
+}
+
+void startInput(GLFWwindow* window) {
+    panelInput.window = window;
+    panelInput.libraryKey = glfwSetKeyCallback(window, onPanelKey);
+    panelInput.libraryChar = glfwSetCharCallback(window, onPanelChar);
+    panelInput.libraryButton = glfwSetMouseButtonCallback(window, onPanelButton);
+    panelInput.chainedPointer = glfwSetCursorPosCallback(window, onPanelPointer);
+}
+
+void stopInput(GLFWwindow* window) {
+    glfwSetKeyCallback(window, panelInput.libraryKey);
+    glfwSetCharCallback(window, panelInput.libraryChar);
+    glfwSetMouseButtonCallback(window, panelInput.libraryButton);
+    glfwSetCursorPosCallback(window, panelInput.chainedPointer);
+    panelInput = PanelInput{};
+}
+
+// Before a frame: its share of what came, the library's own view of the pointer and the buttons
+// replaced (called between the back-end's frame and the library's). Returns the keys the frame
+// takes, for the demo once the frame has begun.
+std::vector<vantor::input::InputEvent> feedFrame() {
+    std::vector<vantor::input::InputEvent> events = panelInput.queue.nextFrame();
+    feedLibrary(events, true);
     ImGuiIO& io = ImGui::GetIO();
-    if (frameFollows)
-        apply(io, panelInput.trickle.nextFrame(), true);
-    else
-        apply(io, panelInput.trickle.drain(), false);
-#else
-    (void)frameFollows;
-#endif
+    for (int i = 0; i < IM_ARRAYSIZE(panelInput.buttons); ++i)
+        io.MouseDown[i] = panelInput.buttons[i];
+    if (panelInput.pointerKnown && io.MousePos.x > -FLT_MAX)
+        io.MousePos = ImVec2(float(panelInput.x), float(panelInput.y));
+    return events;
 }
 
 // Sliders over the knob's range as the bench takes it; a typed value is clamped to it too.
@@ -149,9 +204,18 @@ void numberSlider(const char* label, RenderSettings& settings, const char* name,
                        sliderFlags(info));
 }
 
+// Held as a double while edited: the library's whole-number field drops an exponent ("1e5" would
+// be 15) and wraps past the int range, where a double takes both and the knob then takes the
+// nearest count it has (a knob with an off shows it, below its range).
 void countSlider(const char* label, RenderSettings& settings, const char* name) {
     const SettingInfo& info = *findSetting(name);
-    ImGui::SliderInt(label, &(settings.*info.count), int(info.low), int(info.high), "%d", sliderFlags(info));
+    int& count = settings.*info.count;
+    double value = count;
+    const double low = info.zeroIsOff ? 0.0 : info.low;
+    const double high = info.high;
+    const char* format = info.zeroIsOff && count == 0 ? "off" : "%.0f";
+    if (ImGui::SliderScalar(label, ImGuiDataType_Double, &value, &low, &high, format, sliderFlags(info)))
+        count = countWithinRange(info, value, count);
 }
 
 } // namespace
@@ -161,13 +225,7 @@ SettingsPanel::SettingsPanel(GLFWwindow* window) : window(window) {}
 SettingsPanel::~SettingsPanel() {
     if (!started)
         return;
-    glfwSetCursorPosCallback(window, polledPointer.chained);
-    polledPointer = PolledPointer{};
-#if IMGUI_VERSION_NUM < 18700
-    glfwSetKeyCallback(window, panelInput.chainedKey);
-    glfwSetCharCallback(window, panelInput.chainedChar);
-#endif
-    panelInput = PanelInput{};
+    stopInput(window);
     ImGui_ImplOpenGL3_Shutdown();
     ImGui_ImplGlfw_Shutdown();
     ImGui::DestroyContext();
@@ -177,6 +235,7 @@ void SettingsPanel::toggle() {
     open = !open;
     if (open && !started)
         start();
+    panelInput.framesFollow = open;
 }
 
 void SettingsPanel::start() {
@@ -185,9 +244,8 @@ void SettingsPanel::start() {
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
-    // Callbacks chained: each passes the event on to the demo's own key recording.
     ImGui_ImplGlfw_InitForOpenGL(window, true);
-    polledPointer.chained = glfwSetCursorPosCallback(window, onCursorPos);
+    // In front of the back-end's callbacks: the keys reach the demo through the panel's queue.
     startInput(window);
     ImGui_ImplOpenGL3_Init(glslVersionLine());
     // The back-end would make its programs and a font texture in its first frame even when
@@ -196,28 +254,38 @@ void SettingsPanel::start() {
     started = true;
 }
 
-bool SettingsPanel::fitTo(int height) {
+bool SettingsPanel::fitTo(int framebufferHeight) {
+    int windowWidth = 0, windowHeight = 0;
+    glfwGetWindowSize(window, &windowWidth, &windowHeight);
     float contentScale = 1.0f;
     glfwGetWindowContentScale(window, &contentScale, nullptr);
-    const float wanted = std::max(contentScale, float(height) / designHeight);
-    const int newScale = std::max(1, int(std::floor(wanted + 0.3f)));
-    if (newScale == scale)
+    const panelfit::Scale wanted = panelfit::scaleFor(framebufferHeight, windowHeight, contentScale);
+    if (wanted == scale)
         return false;
-    scale = newScale;
+    scale = wanted;
+    // The font is made for the framebuffer's pixels and drawn at as many points as it has pixels,
+    // so that it stays sharp where a point holds several pixels.
     ImGuiIO& io = ImGui::GetIO();
     io.Fonts->Clear();
     ImFontConfig font;
-    font.SizePixels = baseFontPixels * float(scale);
+    font.SizePixels = baseFontPixels * float(scale.pixels);
     io.Fonts->AddFontDefault(&font);
+    io.FontGlobalScale = scale.points / float(scale.pixels);
     ImGui_ImplOpenGL3_DestroyFontsTexture();
     ImGui_ImplOpenGL3_CreateFontsTexture();
     ImGuiStyle style;
     ImGui::StyleColorsDark(&style);
     style.WindowRounding = 4.0f;
     style.Colors[ImGuiCol_WindowBg].w = 0.82f;
-    style.ScaleAllSizes(float(scale));
+    style.ScaleAllSizes(scale.points);
     ImGui::GetStyle() = style;
     return true;
+}
+
+void SettingsPanel::skipFrame() {
+    // The field keeps what was typed into it for when it is drawn again.
+    if (started && open && !textFieldActive())
+        flushWithoutFrame();
 }
 
 void SettingsPanel::startLooking() {
@@ -265,48 +333,70 @@ bool SettingsPanel::wantsMouse() const {
 }
 
 bool SettingsPanel::wantsKeys() const {
-    return open && started && ImGui::GetIO().WantTextInput;
+    return open && started && textFieldActive();
+}
+
+void SettingsPanel::beginFrame() {
+    if (!open || frameBegun)
+        return;
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(window, &width, &height);
+    rescaled = fitTo(height) || rescaled;
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplGlfw_NewFrame();
+    const std::vector<vantor::input::InputEvent> events = feedFrame();
+    ImGui::NewFrame();
+    frameBegun = true;
+    passKeysToDemo(events, textFieldActive());
 }
 
 PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& state) {
     PanelRequests requests;
     if (!open) {
+        // Closed since its frame began.
+        if (frameBegun)
+            ImGui::EndFrame();
+        frameBegun = false;
         if (started)
-            feedInput(false);
+            flushWithoutFrame();
         return requests;
     }
+    beginFrame();
+    frameBegun = false;
     int width = 0, height = 0;
     glfwGetFramebufferSize(window, &width, &height);
     const size_t notices = state.notices ? state.notices->size() : 0;
-    const bool rescaled = fitTo(height);
-    const bool refit = rescaled || notices != noticesShown;
-    noticesShown = notices;
     const RenderSettings before = settings;
-
-    ImGui_ImplOpenGL3_NewFrame();
-    ImGui_ImplGlfw_NewFrame();
     ImGuiIO& io = ImGui::GetIO();
-    if (polledPointer.known && io.MousePos.x > -FLT_MAX)
-        io.MousePos = ImVec2(float(polledPointer.x), float(polledPointer.y));
-    feedInput(true);
-    ImGui::NewFrame();
 
-    // Placed and sized for the text scale (a height of 0 fits the contents), again whenever the
-    // scale changes, and sized again when notices come or go; never larger than the window,
-    // whatever the user drags it to.
-    const float s = float(scale);
+    // Fitted to its contents in every frame (a height of 0), as far as the window has room: a
+    // window shrunk and grown again, or a header opened, finds the panel whole again. At its
+    // corner when first shown and whenever the text scale changes; dragged elsewhere, kept inside
+    // the window as it shrinks.
+    const float s = scale.points;
     const ImVec2 margin(10.0f * s, 10.0f * s);
-    ImGui::SetNextWindowPos(margin, rescaled ? ImGuiCond_Always : ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(ImVec2(330.0f * s, 0.0f), refit ? ImGuiCond_Always : ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f),
-                                        ImVec2(std::max(io.DisplaySize.x - 2.0f * margin.x, 50.0f),
-                                               std::max(io.DisplaySize.y - 2.0f * margin.y, 50.0f)));
-    ImGui::Begin("Settings (F2)", nullptr, ImGuiWindowFlags_NoSavedSettings);
+    const ImVec2 least = ImGui::GetStyle().WindowMinSize;
+    const ImVec2 most(panelfit::largest(io.DisplaySize.x, margin.x, least.x),
+                      panelfit::largest(io.DisplaySize.y, margin.y, least.y));
+    const ImGuiWindow* panel = ImGui::FindWindowByName(title);
+    if (std::exchange(rescaled, false) || !panel) {
+        ImGui::SetNextWindowPos(margin, ImGuiCond_Always);
+    } else {
+        // Where the user left it (dragged within this frame too), unless the window has shrunk past it.
+        const ImVec2 size(std::min(330.0f * s, most.x), std::min(panel->SizeFull.y, most.y));
+        const ImVec2 inside(panelfit::keepWithin(panel->Pos.x, size.x, io.DisplaySize.x),
+                            panelfit::keepWithin(panel->Pos.y, size.y, io.DisplaySize.y));
+        if (inside.x != panel->Pos.x || inside.y != panel->Pos.y)
+            ImGui::SetNextWindowPos(inside, ImGuiCond_Always);
+    }
+    ImGui::SetNextWindowSize(ImVec2(330.0f * s, 0.0f), ImGuiCond_Always);
+    ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f), most);
+    ImGui::Begin(title, nullptr, ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoResize);
     const ImVec2 corner = ImGui::GetWindowPos();
-    const ImVec2 size = ImGui::GetWindowSize();
+    const ImVec2 extent = ImGui::GetWindowSize();
     const ImVec2 pixels = io.DisplayFramebufferScale;
-    lastArea = Area{int(corner.x * pixels.x), int(corner.y * pixels.y), int((corner.x + size.x) * pixels.x),
-                    int((corner.y + size.y) * pixels.y)};
+    lastArea = Area{int(corner.x * pixels.x), int(corner.y * pixels.y), int((corner.x + extent.x) * pixels.x),
+                    int((corner.y + extent.y) * pixels.y)};
     ImGui::PushItemWidth(150.0f * s);
     if (notices > 0) {
         // A few lines at most, scrolled on their own: a long message keeps the controls in sight.
@@ -370,14 +460,12 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
         const bool held = settings.targetFps > 0;
         if (held)
             ImGui::BeginDisabled();
-        ImGui::SliderFloat("render scale", &settings.renderScale, 0.25f, 1.0f, "%.3f");
+        numberSlider("render scale", settings, "render-scale", "%.3f");
         if (held)
             ImGui::EndDisabled();
         const renderscale::Size inner = renderscale::internalSize(width, height, settings.renderScale);
         ImGui::Text("%d x %d of %d x %d", inner.width, inner.height, width, height);
-        int fps = settings.targetFps;
-        if (ImGui::SliderInt("target fps", &fps, 0, 240, fps == 0 ? "off" : "%d"))
-            settings.targetFps = fps == 0 ? 0 : std::max(fps, 10);
+        countSlider("target fps", settings, "target-fps");
     }
     // The passes on the finished picture, each off by default; closed at first like the one above.
     if (ImGui::CollapsingHeader("Anti-aliasing, upscale, occlusion")) {

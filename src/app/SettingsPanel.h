@@ -6,6 +6,7 @@
 // it is closed it does no work at all. Writes no file (no imgui.ini).
 
 #include "app/FrameTimeHistory.h"
+#include "app/PanelFit.h"
 #include "input/Controls.h"
 #include "render/RenderSettings.h"
 #include "scene/SceneModel.h"
@@ -52,9 +53,14 @@ public:
     bool isOpen() const { return open; }
 
     // While open: whether the pointer is over the panel or dragging one of its widgets, and
-    // whether one of its text fields has the keyboard.
+    // whether one of its text fields has the keyboard (and so takes the keys of the next frame).
     bool wantsMouse() const;
     bool wantsKeys() const;
+
+    // No frame is drawn in this turn of the loop (the window is minimised). Keys that came while
+    // open wait for the panel's next frame only while one of its fields has the keyboard; else
+    // they go on to the demo now (Escape still ends the run).
+    void skipFrame();
 
     // What the camera may use in this update, and the cursor to match. Closed: everything, the
     // cursor hidden as the demo has it. Open: the cursor shows and belongs to the panel; the
@@ -69,24 +75,34 @@ public:
     };
     std::optional<Area> area() const;
 
+    // While open, starts the panel's frame: the text scale fitted to the window, the frame's
+    // share of the input that came handed to the library, and the keys in it handed on to the
+    // demo's key record (vantor::input::passKey), as typing when one of the panel's fields has
+    // the keyboard. Called before the demo reads its keys, so that they act in the turn of the
+    // loop that polled them. Does nothing while closed or once begun.
+    void beginFrame();
+
     // Draws the panel over whatever the window holds (framebuffer 0); edits `settings` in place,
-    // every value within the range the bench's --set takes (settingNames). Does nothing while
-    // closed. The panel fits its contents again whenever the text scale or its notices change.
+    // every value within the range the bench's --set takes (settingNames). Begins its frame if
+    // the update did not (the panel opened since). Closed, it only lets go of a frame begun and
+    // of the input that came. The panel fits its contents, within the window, in every frame.
     PanelRequests draw(RenderSettings& settings, const PanelState& state);
 
 private:
     void start();
-    // Fonts and spacing for a framebuffer `height` pixels high; remade when the scale changes,
-    // and then true.
-    bool fitTo(int height);
+    // Fonts and spacing for a framebuffer `framebufferHeight` pixels high, the window's points and
+    // the display's content scale (panelfit::scaleFor); remade when the scale changes, and then
+    // true.
+    bool fitTo(int framebufferHeight);
     void startLooking();
     void stopLooking();
 
     GLFWwindow* window;
     bool open = false;
     bool started = false;
-    int scale = 0;
-    size_t noticesShown = 0;
+    panelfit::Scale scale;
+    bool rescaled = false;                   // the text scale changed: the panel goes back to its corner
+    bool frameBegun = false;                 // the library's frame is begun and not yet drawn
     bool looking = false;                    // the right button turns the camera
     double lookFromX = 0.0, lookFromY = 0.0; // where the pointer was when the turn began
     std::optional<Area> lastArea;

@@ -12,17 +12,22 @@ std::map<GLFWwindow*, KeyRecord>& records() {
 }
 
 void onKey(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
-    KeyRecord& record = records()[window];
     // Auto-repeat while a key is held is not a new press.
-    if (action == GLFW_PRESS) {
-        if (record.press(key) && key == GLFW_KEY_ESCAPE)
-            glfwSetWindowShouldClose(window, GLFW_TRUE);
-    } else if (action == GLFW_RELEASE) {
-        record.release(key);
-    }
+    if (action == GLFW_PRESS || action == GLFW_RELEASE)
+        passKey(window, key, action == GLFW_PRESS, false);
 }
 
 } // namespace
+
+void passKey(GLFWwindow* window, int key, bool down, bool typing) {
+    KeyRecord& record = records()[window];
+    record.setTyping(typing);
+    if (!down)
+        record.release(key);
+    else if (record.press(key) && key == GLFW_KEY_ESCAPE)
+        glfwSetWindowShouldClose(window, GLFW_TRUE);
+    record.setTyping(false);
+}
 
 KeyRecord& recordKeys(GLFWwindow* window) {
     // A window without a key callback is new to us, even if a destroyed one had its address. One

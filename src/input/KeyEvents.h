@@ -9,9 +9,16 @@
 namespace vantor::input {
 
 // Starts recording `window`'s keys (once; later calls find the running record) and returns its
-// record. A callback installed over ours (the settings panel's) must pass keys on to ours. A
-// press of Escape also asks the window to close, so a tap too short for any update to
-// see it held still ends the run; a press the record does not count (typing) closes nothing.
+// record. A callback installed over ours (the settings panel's) must pass keys on to ours, or
+// hand them to passKey. A press of Escape also asks the window to close, so a tap too short for
+// any update to see it held still ends the run; a press the record does not count (typing)
+// closes nothing.
 KeyRecord& recordKeys(GLFWwindow* window);
+
+// One key's press (`down`) or release for `window`'s record, as the callback takes it, for a user
+// interface that holds keys back and hands them on in the order they came: `typing` says the key
+// went to one of its text fields, so its press neither counts nor holds the key down (nor ends
+// the run, for Escape), while a release always counts.
+void passKey(GLFWwindow* window, int key, bool down, bool typing);
 
 } // namespace vantor::input

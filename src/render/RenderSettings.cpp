@@ -232,7 +232,7 @@ RenderSettings settingsWithinRanges(const RenderSettings& edited, const RenderSe
     for (const SettingInfo& info : settingNames()) {
         if (info.count) {
             int& value = s.*info.count;
-            value = info.zeroIsOff && value <= 0 ? 0 : std::clamp(value, int(info.low), int(info.high));
+            value = countWithinRange(info, value, value);
         } else if (info.number) {
             float& value = s.*info.number;
             if (!std::isfinite(value))
@@ -244,6 +244,14 @@ RenderSettings settingsWithinRanges(const RenderSettings& edited, const RenderSe
         }
     }
     return s;
+}
+
+int countWithinRange(const SettingInfo& info, double value, int previous) {
+    if (std::isnan(value))
+        return previous;
+    if (info.zeroIsOff && value < info.low)
+        return 0;
+    return int(std::lround(std::clamp(value, info.low, info.high)));
 }
 
 std::string settingValue(const RenderSettings& s, const std::string& name) {

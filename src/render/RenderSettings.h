@@ -77,6 +77,11 @@ bool applySettingList(RenderSettings& settings, const std::string& list, std::st
 // beyond an end takes that end, and one that is not finite keeps the value it had in `previous`
 // (or its default, if that was not finite either).
 RenderSettings settingsWithinRanges(const RenderSettings& edited, const RenderSettings& previous);
+// The whole number a count knob (`info.count` set) takes for `value`, typed or dragged in the
+// panel as any number: the nearest within its range, so that one past an end takes that end
+// ("1e9", "99999999999999999999"); below the range, 0 for a knob that takes 0 for off (--set
+// takes nothing between); `previous` for a value that is not a number.
+int countWithinRange(const SettingInfo& info, double value, int previous);
 
 // The knob's current value as `applySetting` reads it back ("on", "0.04", ...): numbers in the
 // shortest text that reads back to the same float.

@@ -5,9 +5,10 @@
 # checkbox clicked with the pointer changes the picture; closed, the mouse turns the camera as
 # before. Typed into a slider (Ctrl+click), Escape cancels the edit and ends nothing, a Return
 # tapped within one frame ends the edit, and values past the ends are clamped to the range --set
-# takes. The timing overlay stays in sight beside the
-# open panel, and the panel fits its contents when the window grows or shrinks. No imgui.ini is
-# written. Needs an X display (DISPLAY).
+# takes (counts typed with an exponent or past any int too). The timing overlay stays in sight
+# beside the open panel, and the panel fits its contents at every size the window passes through.
+# A Ctrl+click, keys and Escape with no pause between them, at a few frames a second, each reach
+# the field or the demo as they would slowly. No imgui.ini is written. Needs an X display (DISPLAY).
 set -uo pipefail
 build="$1"
 cd "$build"
@@ -177,7 +178,7 @@ xdotool key --window "$id" p
 shot speed-typed
 moved="$(differing speed-before speed-typed "$right_half")"
 [ "$moved" -lt 50 ] || fail "with light speed typed as -1e39 the scene changed in $moved pixels"
-xdotool mousemove --window "$id" 213 437 click 1 # described defaults
+xdotool mousemove --window "$id" 213 460 click 1 # described defaults
 sleep 1
 
 # A right-button turn hides the pointer, and puts it back where the press was.
@@ -215,11 +216,53 @@ shown="$(differing no-overlay overlay 600x250+350+0)"
 [ "$shown" -gt 500 ] || fail "F1 showed only $shown pixels of the overlay beside the open panel"
 
 # The panel's extent: where the window differs between the panel open and closed ("W H").
+# Pictures taken as soon as they are due, at the slow frame rates here: a picture once the crop
+# $2 of it has stopped changing, and one once it looks like picture $2 in the crop $3 (up to
+# $4 pixels differing), each waited for up to 15 s.
+grab() {
+  kill -0 "$pid" 2>/dev/null || { fail "the demo ended before the picture '$1'"; exit "$failures"; }
+  timeout 20 import -window "$id" "$out/$1.png"
+}
+settled() {
+  local i same=0
+  grab "$1"
+  for i in $(seq 30); do
+    sleep 0.5
+    mv "$out/$1.png" "$out/$1-before.png"
+    grab "$1"
+    if [ "$(differing "$1" "$1-before" "$2")" -lt 5 ]; then
+      same=$((same + 1))
+      [ "$same" -ge 2 ] && return 0
+    else
+      same=0
+    fi
+  done
+  return 1
+}
+becomes() {
+  local i
+  for i in $(seq 30); do
+    grab "$1"
+    [ "$(differing "$1" "$2" "$3")" -le "$4" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+# The panel's extent: where the window differs between the panel open and closed ("W H"). The
+# panel is open before and after.
 panel_size() {
-  shot "$1-open"
+  local i
   xdotool key --window "$id" F2
-  shot "$1-closed"
+  settled "$1-closed" 400x300+0+0
   xdotool key --window "$id" F2
+  # Its title bar shows, then it has a frame or two to fit its contents.
+  for i in $(seq 30); do
+    grab "$1-open"
+    [ "$(differing "$1-open" "$1-closed" 60x6+30+24)" -gt 100 ] && break
+    sleep 0.5
+  done
+  sleep 1.5
+  grab "$1-open"
   convert "$out/$1-open.png" "$out/$1-closed.png" -compose difference -composite -threshold 3% \
     -format '%@' info: | sed -E 's/^([0-9]+)x([0-9]+).*/\1 \2/'
 }
@@ -235,6 +278,93 @@ sleep 3
 read -r again_w again_h <<<"$(panel_size again)"
 [ "$again_w" -le $((small_w * 11 / 10)) ] && [ "$again_h" -le $((small_h * 11 / 10)) ] ||
   fail "back at 960x540 the panel is ${again_w}x$again_h (it was ${small_w}x$small_h)"
+
+# The panel fits its contents at every size the window passes through: shrunk to 640 x 384 or to
+# 64 x 64 and grown back, it is whole again; opened in a small window, it grows with the window.
+whole_again() {
+  local w h
+  read -r w h <<<"$(panel_size "$1")"
+  [ "$w" -ge $((small_w * 9 / 10)) ] && [ "$h" -ge $((small_h * 9 / 10)) ] ||
+    fail "$2: the panel is ${w}x$h (at first ${small_w}x$small_h)"
+}
+for size in "640 384" "64 64"; do
+  xdotool windowsize "$id" $size
+  sleep 3
+  xdotool windowsize "$id" 960 540
+  sleep 3
+  whole_again "regrown-${size/ /x}" "shrunk to ${size/ /x} and grown back"
+done
+xdotool key --window "$id" F2
+xdotool windowsize "$id" 640 384
+sleep 3
+xdotool key --window "$id" F2
+sleep 3
+xdotool windowsize "$id" 960 540
+sleep 3
+whole_again opened-small "opened at 640x384, then grown"
+
+# Numbers typed into the count sliders take the meaning --set gives them: past an end, that end
+# ("2e1" is 20, not 21; twenty nines and "1e9" are the top, not 10 or 19); target fps below 10 is
+# off ("-5" is not 10). Each is compared, as the slider shows it (its frame, 150 x 19 pixels), with
+# the value it stands for typed plainly.
+lights_slider="90 70"
+fps_slider="90 500"
+row() { echo "150x19+18+$(($1 - 10))"; }
+reference() { # types $2 into the slider at height $1, then takes picture $3 once it has settled
+  type_into 90 "$1" "$2" Return
+  settled "$3" "$(row "$1")" || fail "the slider at height $1 did not settle after $2 was typed"
+}
+shows_as() { # types $2 into the slider at height $1: it comes to show what picture $3 shows
+  type_into 90 "$1" "$2" Return
+  becomes "$3-$2" "$3" "$(row "$1")" 5
+}
+reference 70 20 lights-20
+shows_as 70 2e1 lights-20 || fail "lights typed as 2e1 are not 20"
+xdotool mousemove --window "$id" 150 437 click 1 # opens "Render scale"
+sleep 1
+reference 500 0 fps-off
+shows_as 500 -5 fps-off || fail "target fps typed as -5 is not off"
+shows_as 500 0.5 fps-off || fail "target fps typed as 0.5 is not off"
+reference 500 240 fps-top
+shows_as 500 1e9 fps-top || fail "target fps typed as 1e9 is not the highest"
+shows_as 500 99999999999999999999 fps-top || fail "target fps typed as 99999999999999999999 is not the highest"
+xdotool mousemove --window "$id" 213 523 click 1 # described defaults
+sleep 1
+xdotool mousemove --window "$id" 150 437 click 1 # closes "Render scale"
+sleep 1
+
+# Keys and clicks faster than frames, at 1280 x 768 (a few frames a second here; the panel is the
+# same there), with no pause between the events. References typed with pauses: exposure 2 in
+# view 1, and in view 3.
+xdotool windowsize "$id" 1280 768
+sleep 3
+type_into $exposure_slider 2 Return
+settled exposure2 "$right_half" || fail "exposure 2 did not settle"
+xdotool key --window "$id" 3
+settled exposure2-view3 "$right_half" || fail "view 3 did not settle"
+xdotool key --window "$id" 1
+type_into $exposure_slider 1.15 Return
+xdotool mousemove --window "$id" $exposure_slider
+sleep 0.5
+# Ctrl down, a click and Ctrl up within one frame are a Ctrl+click, and a digit typed at once goes
+# to the field it opened, not to the demo as well (it would show view 2).
+xdotool keydown ctrl click 1 keyup ctrl type --delay 0 2
+sleep 1
+xdotool key --delay 0 Return
+becomes quick-ctrl-click exposure2 "$right_half" 50 ||
+  fail "a quick Ctrl+click then 2 did not give exposure 2 in view 1 ($(differing exposure2 quick-ctrl-click "$right_half") pixels differ)"
+xdotool key --window "$id" 1
+type_into $exposure_slider 1.15 Return
+xdotool mousemove --window "$id" $exposure_slider
+sleep 0.5
+# Escape right after a quick Ctrl+click cancels the edit; it ends nothing.
+xdotool keydown ctrl click 1 keyup ctrl key --delay 0 Escape
+sleep 3
+kill -0 "$pid" 2>/dev/null || { fail "Escape right after a quick Ctrl+click ended the demo"; exit "$failures"; }
+# Return then a digit at once: the digit is the demo's (view 3), the number the field's.
+xdotool keydown ctrl click 1 keyup ctrl key --delay 0 2 Return 3
+becomes quick-return-digit exposure2-view3 "$right_half" 50 ||
+  fail "a quick Ctrl+click, 2, Return and 3 did not give exposure 2 in view 3 ($(differing exposure2-view3 quick-return-digit "$right_half") pixels differ)"
 
 escape_ends_cleanly "$pid" "$id" 60 "the demo"
 [ -e imgui.ini ] && fail "the panel wrote imgui.ini"

@@ -169,6 +169,30 @@ TEST(RenderSettings, PanelEditsStayWithinTheRangesSetTakes) {
     }
 }
 
+TEST(RenderSettings, CountsTypedIntoThePanelMeanWhatSetMeans) {
+    // The panel's count fields take any number as text ("1e5", twenty nines); the knob takes the
+    // nearest value --set would take, and for target fps anything below its lowest rate is off.
+    const SettingInfo& lights = *findSetting("lights");
+    const SettingInfo& fps = *findSetting("target-fps");
+    const int most = RenderSettings::maxLights;
+    for (double typed : {99999999999999999999.0, 2147483648.0, 1e5, 1e9, 1e300, double(INFINITY)})
+        EXPECT_EQ(countWithinRange(lights, typed, 7), most) << typed;
+    EXPECT_EQ(countWithinRange(lights, -5.0, 7), 0);
+    EXPECT_EQ(countWithinRange(lights, 19.4, 7), 19);
+    EXPECT_EQ(countWithinRange(lights, std::nan(""), 7), 7);
+    EXPECT_EQ(countWithinRange(fps, 1e9, 30), 240);
+    for (double off : {-5.0, 0.0, 0.5, 9.9, -double(INFINITY)})
+        EXPECT_EQ(countWithinRange(fps, off, 30), 0) << off;
+    EXPECT_EQ(countWithinRange(fps, 10.0, 30), 10);
+    EXPECT_EQ(countWithinRange(fps, 59.6, 30), 60);
+    // The same in a whole edit: a rate dragged below 10 is off, as typed.
+    RenderSettings dragged;
+    dragged.targetFps = 5;
+    EXPECT_EQ(settingsWithinRanges(dragged, RenderSettings{}).targetFps, 0);
+    std::string error;
+    EXPECT_FALSE(applySetting(dragged, "target-fps", "5", error)) << "--set takes nothing between off and 10";
+}
+
 TEST(FrameTimeHistory, KeepsTheLastSecondsAndTheirExtremes) {
     FrameTimeHistory history(1.0);
     EXPECT_TRUE(history.empty());
