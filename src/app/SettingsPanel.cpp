@@ -4,10 +4,9 @@
 
 #include <GLFW/glfw3.h>
 
-#include <backends/imgui_impl_glfw.h>
-#include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
 
+#include "app/UiContext.h"
 #include "input/InputTrickle.h"
 #include "render/RenderScale.h"
 
@@ -17,11 +16,6 @@
 #include <vector>
 
 namespace {
-
-// The library's own font is 13 pixels high, drawn for a screen of about 768 lines. Scaled by
-// whole steps it stays sharp: 1 up to about 1100 lines, 3 on a 2160-line screen.
-constexpr float baseFontPixels = 13.0f;
-constexpr float designHeight = 768.0f;
 
 const char* const viewNames[] = {
     "1 final picture", "2 G-buffer position", "3 G-buffer normal", "4 G-buffer colour", "5 specular",
@@ -157,11 +151,25 @@ void countSlider(const char* label, RenderSettings& settings, const char* name) 
 
 } // namespace
 
-SettingsPanel::SettingsPanel(GLFWwindow* window) : window(window) {}
+SettingsPanel::SettingsPanel(GLFWwindow* window, UiContext& ui) : window(window), ui(ui) {
+    ui.whenStarted(this, [this] { hookInput(); });
+}
 
 SettingsPanel::~SettingsPanel() {
-    if (!started)
+    ui.forget(this);
+    unhookInput();
+}
+
+void SettingsPanel::hookInput() {
+    polledPointer.chained = glfwSetCursorPosCallback(window, onCursorPos);
+    startInput(window);
+    hooked = true;
+}
+
+void SettingsPanel::unhookInput() {
+    if (!hooked)
         return;
+    hooked = false;
     glfwSetCursorPosCallback(window, polledPointer.chained);
     polledPointer = PolledPointer{};
 #if IMGUI_VERSION_NUM < 18700
@@ -169,55 +177,18 @@ SettingsPanel::~SettingsPanel() {
     glfwSetCharCallback(window, panelInput.chainedChar);
 #endif
     panelInput = PanelInput{};
-    ImGui_ImplOpenGL3_Shutdown();
-    ImGui_ImplGlfw_Shutdown();
-    ImGui::DestroyContext();
 }
 
 void SettingsPanel::toggle() {
     open = !open;
-    if (open && !started)
-        start();
+    if (open)
+        ui.start();
 }
 
-void SettingsPanel::start() {
-    IMGUI_CHECKVERSION();
-    ImGui::CreateContext();
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;
-    io.LogFilename = nullptr;
-    // Callbacks chained: each passes the event on to the demo's own key recording.
-    ImGui_ImplGlfw_InitForOpenGL(window, true);
-    polledPointer.chained = glfwSetCursorPosCallback(window, onCursorPos);
-    startInput(window);
-    ImGui_ImplOpenGL3_Init("#version 330 core");
-    // The back-end would make its programs and a font texture in its first frame even when
-    // fitTo has just made one (and lose that one): made now, fitTo only ever replaces it.
-    ImGui_ImplOpenGL3_CreateDeviceObjects();
-    started = true;
-}
-
-bool SettingsPanel::fitTo(int height) {
-    float contentScale = 1.0f;
-    glfwGetWindowContentScale(window, &contentScale, nullptr);
-    const float wanted = std::max(contentScale, float(height) / designHeight);
-    const int newScale = std::max(1, int(std::floor(wanted + 0.3f)));
-    if (newScale == scale)
+bool SettingsPanel::fitTo() {
+    if (ui.scale() == scale)
         return false;
-    scale = newScale;
-    ImGuiIO& io = ImGui::GetIO();
-    io.Fonts->Clear();
-    ImFontConfig font;
-    font.SizePixels = baseFontPixels * float(scale);
-    io.Fonts->AddFontDefault(&font);
-    ImGui_ImplOpenGL3_DestroyFontsTexture();
-    ImGui_ImplOpenGL3_CreateFontsTexture();
-    ImGuiStyle style;
-    ImGui::StyleColorsDark(&style);
-    style.WindowRounding = 4.0f;
-    style.Colors[ImGuiCol_WindowBg].w = 0.82f;
-    style.ScaleAllSizes(float(scale));
-    ImGui::GetStyle() = style;
+    scale = ui.scale();
     return true;
 }
 
@@ -225,7 +196,7 @@ void SettingsPanel::startLooking() {
     looking = true;
     glfwGetCursorPos(window, &lookFromX, &lookFromY);
     // The back-end would show the pointer again in its next frame.
-    if (started)
+    if (ui.started())
         ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
 }
 
@@ -235,7 +206,7 @@ void SettingsPanel::stopLooking() {
     looking = false;
     // The camera kept the pointer at the window's centre while it turned.
     glfwSetCursorPos(window, lookFromX, lookFromY);
-    if (started)
+    if (ui.started())
         ImGui::GetIO().ConfigFlags &= ~ImGuiConfigFlags_NoMouseCursorChange;
 }
 
@@ -252,8 +223,17 @@ vantor::ControlsFocus SettingsPanel::cameraFocus() {
         focus.mouse = looking;
         focus.keys = !wantsKeys();
     }
-    // Set every update (GLFW ignores a mode already set): the back-end sets its own in between.
+    // Set every update (GLFW ignores a mode already set): the back-end sets its own in between,
+    // unless told not to: with the panel closed the library may still draw text, and the pointer
+    // stays hidden as the demo has it.
     glfwSetInputMode(window, GLFW_CURSOR, !open || looking ? GLFW_CURSOR_HIDDEN : GLFW_CURSOR_NORMAL);
+    if (ui.started()) {
+        ImGuiIO& io = ImGui::GetIO();
+        if (!open || looking)
+            io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
+        else
+            io.ConfigFlags &= ~ImGuiConfigFlags_NoMouseCursorChange;
+    }
     return focus;
 }
 
@@ -262,35 +242,36 @@ std::optional<SettingsPanel::Area> SettingsPanel::area() const {
 }
 
 bool SettingsPanel::wantsMouse() const {
-    return open && started && ImGui::GetIO().WantCaptureMouse;
+    return open && ui.started() && ImGui::GetIO().WantCaptureMouse;
 }
 
 bool SettingsPanel::wantsKeys() const {
-    return open && started && ImGui::GetIO().WantTextInput;
+    return open && ui.started() && ImGui::GetIO().WantTextInput;
 }
 
-PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& state) {
-    PanelRequests requests;
+void SettingsPanel::feedFrame() {
     if (!open) {
-        if (started)
-            feedInput(false);
-        return requests;
+        feedInput(false);
+        return;
     }
-    int width = 0, height = 0;
-    glfwGetFramebufferSize(window, &width, &height);
-    const size_t notices = state.notices ? state.notices->size() : 0;
-    const bool rescaled = fitTo(height);
-    const bool refit = rescaled || notices != noticesShown;
-    noticesShown = notices;
-    const RenderSettings before = settings;
-
-    ImGui_ImplOpenGL3_NewFrame();
-    ImGui_ImplGlfw_NewFrame();
     ImGuiIO& io = ImGui::GetIO();
     if (polledPointer.known && io.MousePos.x > -FLT_MAX)
         io.MousePos = ImVec2(float(polledPointer.x), float(polledPointer.y));
     feedInput(true);
-    ImGui::NewFrame();
+}
+
+PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& state) {
+    PanelRequests requests;
+    if (!open)
+        return requests;
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(window, &width, &height);
+    const size_t notices = state.notices ? state.notices->size() : 0;
+    const bool rescaled = fitTo();
+    const bool refit = rescaled || notices != noticesShown;
+    noticesShown = notices;
+    const RenderSettings before = settings;
+    ImGuiIO& io = ImGui::GetIO();
 
     // Placed and sized for the text scale (a height of 0 fits the contents), again whenever the
     // scale changes, and sized again when notices come or go; never larger than the window,
@@ -391,10 +372,5 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     ImGui::End();
     // Typed values (Ctrl+click) past a slider's ends, or not numbers at all.
     settings = settingsWithinRanges(settings, before);
-    ImGui::Render();
-    // The library sets and restores the GL state it draws with.
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, width, height);
-    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     return requests;
 }

@@ -2,8 +2,8 @@
 // The settings panel (F2): a small Dear ImGui window over the picture that edits the renderer's
 // RenderSettings while the demo runs, switches and jumps the camera's flight, pauses, takes a
 // screenshot and graphs the last seconds' frame times. The panel only edits and asks; the frame
-// loop applies what it returns. Nothing of the panel exists until it is first opened, and while
-// it is closed it does no work at all. Writes no file (no imgui.ini).
+// loop applies what it returns. It draws through the window's UiContext, which it starts the
+// first time it opens; while it is closed it does no work at all. Writes no file (no imgui.ini).
 
 #include "app/FrameTimeHistory.h"
 #include "input/Controls.h"
@@ -14,6 +14,7 @@
 #include <vector>
 
 struct GLFWwindow;
+class UiContext;
 
 // What the panel shows besides the settings, filled in by the frame loop.
 struct PanelState {
@@ -37,14 +38,14 @@ struct PanelRequests {
 
 class SettingsPanel {
 public:
-    explicit SettingsPanel(GLFWwindow* window);
-    // Shuts the user-interface library down if it was started; needs the window's context.
+    // `ui` outlives the panel; the panel's callbacks go in front of its back-end's once it starts.
+    SettingsPanel(GLFWwindow* window, UiContext& ui);
+    // Takes its callbacks out of the window's chain if the library had started.
     ~SettingsPanel();
     SettingsPanel(const SettingsPanel&) = delete;
     SettingsPanel& operator=(const SettingsPanel&) = delete;
 
-    // Opens or closes the panel; the first opening starts the library (fonts sized for the
-    // window, its callbacks chained in front of the demo's own).
+    // Opens or closes the panel; an opening starts the library if nothing has yet.
     void toggle();
     bool isOpen() const { return open; }
 
@@ -66,22 +67,27 @@ public:
     };
     std::optional<Area> area() const;
 
-    // Draws the panel over whatever the window holds (framebuffer 0); edits `settings` in place,
+    // Before the library's frame (given to UiContext::beginFrame): this frame's share of the keys,
+    // text and pointer; while closed, the keys take their last state and the text is dropped.
+    void feedFrame();
+    // Between UiContext::beginFrame and endFrame: the panel's window, editing `settings` in place,
     // every value within the range the bench's --set takes (settingNames). Does nothing while
     // closed. The panel fits its contents again whenever the text scale or its notices change.
     PanelRequests draw(RenderSettings& settings, const PanelState& state);
 
 private:
-    void start();
-    // Fonts and spacing for a framebuffer `height` pixels high; remade when the scale changes,
-    // and then true.
-    bool fitTo(int height);
+    // Its callbacks chained in front of the library's back-end, once that has started.
+    void hookInput();
+    void unhookInput();
+    // Whether the text scale changed since the panel last drew.
+    bool fitTo();
     void startLooking();
     void stopLooking();
 
     GLFWwindow* window;
+    UiContext& ui;
     bool open = false;
-    bool started = false;
+    bool hooked = false;
     int scale = 0;
     size_t noticesShown = 0;
     bool looking = false;                    // the right button turns the camera

@@ -62,6 +62,9 @@ TEST(BenchOptions, AcceptsEveryOptionAndSortsCaptureTimes) {
     EXPECT_EQ(o.captureDir, "out");
     EXPECT_EQ(o.jsonPath, "r.json");
     EXPECT_EQ(o.compareDir, "ref");
+    EXPECT_FALSE(o.overlay);
+    ASSERT_TRUE(parse({"--overlay", "--capture", "20"}, o, error)) << error;
+    EXPECT_TRUE(o.overlay);
 }
 
 TEST(BenchOptions, RejectsBadValuesWithAMessageNamingTheOption) {

@@ -45,7 +45,7 @@ const char* benchUsage() {
            "             [--capture T1,T2,...] [--intermediates] [--capture-dir DIR]\n"
            "             [--json FILE] [--compare DIR] [--max-mean D] [--max-bad-share S]\n"
            "             [--soak FRAMES] [--video FILE [--fps N]] [--view N] [--whole-frames]\n"
-           "             [--set NAME=VALUE[,NAME=VALUE...]]...\n"
+           "             [--overlay] [--set NAME=VALUE[,NAME=VALUE...]]...\n"
            "Runs the demo's Game on a fixed time step from the folder one level below the repo root.\n"
            "--soak renders FRAMES frames from --start instead of timing them and fails on a GL error,\n"
            "a NaN in the G-buffer or resident memory still growing at the end.\n"
@@ -56,6 +56,8 @@ const char* benchUsage() {
            "then named view<N>-t<T>.png.\n"
            "--whole-frames times whole frames as the demo runs them (no glFinish between passes, no pass\n"
            "table).\n"
+           "--overlay draws the demo's timing overlay (F1) over the captures, its times those of a frame\n"
+           "rendered just before each.\n"
            "--set changes the renderer's settings from their defaults, as the demo's settings panel does;\n"
            "it may be repeated. Settings and their values:\n";
 }
@@ -81,6 +83,10 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
         }
         if (flag == "--whole-frames") {
             o.wholeFrames = true;
+            continue;
+        }
+        if (flag == "--overlay") {
+            o.overlay = true;
             continue;
         }
         if (!hasValue) {

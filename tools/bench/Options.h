@@ -26,6 +26,7 @@ struct BenchOptions {
     std::string videoPath;   // non-empty: `frames` frames from `start` at 1/fps s each into this file
     int fps = 60;
     bool wholeFrames = false; // time whole frames only, without a glFinish between passes
+    bool overlay = false;     // captures show the timing overlay (F1), its times from one watched frame
 };
 
 // Fills `options` from argv. On a bad argument returns false with a one-line `error`.
