@@ -84,7 +84,10 @@ bool captureAt(double t, Game& game, Timeline& timeline, GLFWwindow* window, UiC
     std::vector<std::string> overlayLines;
     if (o.overlay) {
         // The overlay's times are those of one frame at the same moment, watched as the demo's F1
-        // watches its frames; the capture itself is not slowed by the watching.
+        // watches its frames, after two that let the rasterizer compile the shaders; the capture
+        // itself is not slowed by the watching.
+        for (int warmup = 0; warmup < 2; ++warmup)
+            game.render();
         Overlay overlay(0.0);
         PassClock clock(overlay);
         PassObserver* const observer = std::exchange(game.passObserver, &clock);
