@@ -27,12 +27,18 @@ TEST(ScreenTextGl, TheLabelsAndTheOverlayDrawnInTheirBoxesAndNowhereElse) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+    // State the frame's passes set for themselves, here set the other way round from what the
+    // library draws with.
+    const GLboolean blendBefore = glIsEnabled(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
     drawFrameText(ui, width, height, true, overlay);
     ASSERT_TRUE(ui.started());
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "the library put back the state it found";
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     glDisable(GL_DEPTH_TEST);
+    if (blendBefore)
+        glEnable(GL_BLEND);
     const readback::Bytes pixels = readback::readWindowBytes();
 
     ScreenTextScene scene;
