@@ -72,7 +72,7 @@ TEST(BenchOptions, RejectsBadValuesWithAMessageNamingTheOption) {
         {"--size", "0x384"},  {"--size", "640"}, {"--size", "-640x384"}, {"--step", "0"},
         {"--step", "abc"},    {"--start", "-1"}, {"--frames", "1e3"},    {"--capture", "3,,x"},
         {"--capture", "nan"}, {"--frames"},      {"--bogus", "1"},       {"--frames", "0"},
-        {"--soak", "0"},      {"--soak", "-5"},
+        {"--soak", "0"},      {"--soak", "-5"},  {"--overlay"},
     };
     for (const auto& args : bad) {
         BenchOptions o;

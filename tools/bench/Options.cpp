@@ -151,6 +151,10 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
         error = "--fps goes with --video";
         return false;
     }
+    if (o.overlay && o.captureTimes.empty()) {
+        error = "--overlay draws over captures: give --capture";
+        return false;
+    }
     if (!o.videoPath.empty()) {
         if (!o.captureTimes.empty() || o.soakFrames > 0) {
             error = "--video renders frames of its own: give --capture or --soak in a run of their own";
