@@ -23,8 +23,8 @@ struct PanelState {
     double flightEnd = 60.0; // the slider's end
     bool paused = false;
     const FrameTimeHistory* frameTimes = nullptr;
-    // Lines to show at the top of the panel, where the picture's own corner text is hidden by it
-    // (a shader that failed to rebuild).
+    // Lines to show at the top of the panel (a shader that failed to rebuild): while the panel is
+    // open they are shown here instead of in the picture's corner, which it covers.
     const std::vector<std::string>* notices = nullptr;
 };
 
