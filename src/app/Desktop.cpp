@@ -5,6 +5,8 @@
 #include <GLFW/glfw3.h>
 
 #include "app/Inspect.h"
+#include "app/ScreenText.h"
+#include "app/TextLayout.h"
 #include "input/KeyEvents.h"
 #include "render/Game.h"
 #include "render/Overlay.h"
@@ -26,11 +28,11 @@ bool frameHidden(GLFWwindow* window) {
 } // namespace
 
 Desktop::Desktop(GLFWwindow* window, Game& game, double startTime)
-    : window(window), game(game), lastTime(startTime), panel(std::make_unique<SettingsPanel>(window)) {}
+    : window(window), game(game), lastTime(startTime), ui(window),
+      panel(std::make_unique<SettingsPanel>(window, ui)) {}
 
 Desktop::~Desktop() {
     screenshots.finish(); // none taken is lost on the way out
-    text.release();
     panel.reset();
 }
 
@@ -103,40 +105,55 @@ void Desktop::update() {
     observedPass(game.passObserver, "update", [&] { game.update(focus); });
 }
 
+bool Desktop::wantsUi() const {
+    return panel->isOpen() || overlay || game.shownView() == TargetViewId::ShadowCube ||
+           !shaderWatcher.messageLines(1, 4).empty();
+}
+
 void Desktop::render() {
     game.render();
-    // A shader that failed to reload says why in the top-left corner, over the last picture that
-    // built; the overlay then goes below it, or beside the panel when that is open over it.
     const int width = game.screenWidth;
     const int height = game.screenHeight;
-    const int textScale = HudText::scaleFor(height);
-    const std::vector<std::string> reloadErrors = shaderWatcher.messageLines(
-        height / (FontLayout::lineHeight * textScale) / 2, width / (FontLayout::advance * textScale) - 4);
-    text.draw(reloadErrors, 8, 8, textScale, width, height);
-    if (overlay) {
-        const OverlayState state{width,
-                                 height,
-                                 TargetView::name(game.shownView()),
-                                 game.controls->cameraFlight,
-                                 game.pause.flightTime(),
-                                 game.pause.paused,
-                                 game.settings.renderScale,
-                                 game.frameWidth,
-                                 game.frameHeight};
-        const std::vector<std::string> lines = overlay->lines(state);
-        const int top = reloadErrors.empty() ? 8 : 16 + HudText::boxSize(reloadErrors, textScale).y;
-        std::optional<PixelRect> cover;
+    // The library's frame was begun at the update while the panel was open (it may have closed
+    // since: the frame still ends here); otherwise it begins here when there is anything to draw.
+    const bool drawUi = wantsUi() || ui.frameBegun();
+    std::vector<std::string> reloadErrors;
+    PanelRequests asked;
+    if (drawUi) {
+        ui.start();
+        // Opened since the update: its frame, and the keys it takes, begin now.
+        panel->beginFrame();
+        if (!ui.frameBegun())
+            ui.beginFrame();
+        // A shader that failed to reload says why in the top-left corner, over the last picture that
+        // built, or at the top of the panel while that is open over the corner; the overlay goes
+        // below the message and clear of the panel and of the shadow view's labels.
+        const TextMetrics metrics = currentTextMetrics();
+        const TextRoom room = messageRoom(width, height, metrics);
+        reloadErrors = shaderWatcher.messageLines(room.lines, room.columns);
+        ScreenTextScene scene;
+        scene.width = width;
+        scene.height = height;
+        scene.messages = reloadErrors;
+        scene.faceLabels = game.shownView() == TargetViewId::ShadowCube;
+        if (overlay)
+            scene.overlay =
+                overlay->lines({width, height, TargetView::name(game.shownView()),
+                                game.controls->cameraFlight, game.pause.flightTime(), game.pause.paused,
+                                game.settings.renderScale, game.frameWidth, game.frameHeight});
         if (const std::optional<SettingsPanel::Area> area = panel->area())
-            cover = PixelRect{area->left, area->top, area->right, area->bottom};
-        const PixelPoint at =
-            placeBeside({8, top}, HudText::boxSize(lines, textScale).x, width, cover ? &*cover : nullptr);
-        text.draw(lines, at.x, at.y, textScale, width, height);
+            scene.panel = PixelRect{area->left, area->top, area->right, area->bottom};
+        drawScreenText(layoutScreenText(scene, metrics));
+        asked = panel->draw(game.settings, {game.controls->cameraFlight, game.pause.flightTime(),
+                                            vantor::camera::kFlightSeconds, game.pause.paused, &frameTimes,
+                                            &reloadErrors, game.scene});
+        ui.endFrame();
+        ui.drawText();
     }
     screenshots.take(width, height, screenshotsAsked);
+    if (drawUi)
+        ui.drawWindows();
 
-    const PanelRequests asked = panel->draw(
-        game.settings, {game.controls->cameraFlight, game.pause.flightTime(), vantor::camera::kFlightSeconds,
-                        game.pause.paused, &frameTimes, &reloadErrors, game.scene});
     if (asked.toggleFlight)
         game.controls->setFlight(!game.controls->cameraFlight, vantor::Controls::clock());
     if (asked.jumpFlightTo)

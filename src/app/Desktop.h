@@ -8,7 +8,7 @@
 #include "app/ScreenshotWriter.h"
 #include "app/SettingsPanel.h"
 #include "app/ShaderWatcher.h"
-#include "render/HudText.h"
+#include "app/UiContext.h"
 #include "render/RenderScale.h"
 
 #include <memory>
@@ -25,8 +25,8 @@ public:
     // `game` is set up; its window's context is current. The first frame's time runs from
     // `startTime` (a glfwGetTime reading).
     Desktop(GLFWwindow* window, Game& game, double startTime);
-    // Waits for the screenshots still being saved and releases the text and the panel (the
-    // context must still be current).
+    // Waits for the screenshots still being saved and releases the panel and the user-interface
+    // library (the context must still be current).
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
@@ -35,24 +35,28 @@ public:
     // the window shows nothing (minimised, or no area); the loop then waited a while instead,
     // and that time is no frame's and no scene time.
     bool poll();
-    // The keys and the panel's focus, then the Game's update.
+    // The keys and the panel's focus, then the Game's update. While the panel is open its frame
+    // begins here, so the keys it hands on act in this turn.
     void update();
-    // The Game's frame, then over it the reload messages and the overlay, the screenshots
-    // taken, and the panel (over the picture but not in its screenshots).
+    // The Game's frame, then over it the shadow view's labels, the reload messages and the
+    // overlay, the screenshots taken, and the panel (over the picture but not in its screenshots).
     void render();
     // Shows the frame and reports what finished meanwhile (screenshots, GL errors).
     void present();
 
 private:
     void hiddenStretch();
+    // Whether anything is to be drawn through the user-interface library in this frame.
+    bool wantsUi() const;
 
     GLFWwindow* window;
     Game& game;
     double lastTime;
     double frameStart = 0.0;
-    // Looking inside the frame: the timing overlay (off until F1), its text and its clock. While
-    // the overlay is off nothing watches the passes and nothing is drawn over the frame.
-    HudText text;
+    // The user-interface library, shared by the screen text and the panel; started on first need.
+    UiContext ui;
+    // Looking inside the frame: the timing overlay (off until F1) and its clock. While the overlay
+    // is off nothing watches the passes and nothing is drawn over the frame.
     std::unique_ptr<Overlay> overlay;
     std::unique_ptr<PassClock> passClock;
     // The settings panel (off until F2) and the frame times its graph shows.

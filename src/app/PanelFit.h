@@ -1,10 +1,10 @@
 #pragma once
-// How large the settings panel's text is and where the panel may lie, from the window's sizes
-// alone. Pure: no window, no library.
+// How large the user interface's text is (the settings panel's and the screen text's) and where
+// the panel may lie, from the window's sizes alone. Pure: no window, no library.
 
 namespace panelfit {
 
-// The panel's text scale. The library's own font is 13 pixels high, drawn for a screen of about
+// The text scale. The library's own font is 13 pixels high, drawn for a screen of about
 // 768 lines; scaled by whole steps it stays sharp. `pixels` is the step on the framebuffer: the
 // framebuffer's height over 768 (from 1.7 the next step up: 1 up to about 1300 lines, 3 on a
 // 2160-line screen), or the display's content scale rounded (a user who asked for 150 % gets

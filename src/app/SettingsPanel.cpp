@@ -4,12 +4,10 @@
 
 #include <GLFW/glfw3.h>
 
-#include <backends/imgui_impl_glfw.h>
-#include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
 #include <imgui_internal.h>
 
-#include "gpu/ShaderSource.h"
+#include "app/UiContext.h"
 #include "input/FrameInputQueue.h"
 #include "input/KeyEvents.h"
 #include "platform/Keyboard.h"
@@ -23,7 +21,6 @@
 
 namespace {
 
-constexpr float baseFontPixels = 13.0f; // the library's own font
 const char* const title = "Settings (F2)";
 
 const char* const viewNames[] = {
@@ -220,71 +217,43 @@ void countSlider(const char* label, RenderSettings& settings, const char* name) 
 
 } // namespace
 
-SettingsPanel::SettingsPanel(GLFWwindow* window) : window(window) {}
+SettingsPanel::SettingsPanel(GLFWwindow* window, UiContext& ui) : window(window), ui(ui) {
+    ui.whenStarted(this, [this] { hookInput(); });
+}
 
 SettingsPanel::~SettingsPanel() {
-    if (!started)
+    ui.forget(this);
+    unhookInput();
+}
+
+void SettingsPanel::hookInput() {
+    // In front of the back-end's callbacks: the keys reach the demo through the panel's queue,
+    // whether or not the panel is open.
+    startInput(window);
+    panelInput.framesFollow = open;
+    hooked = true;
+}
+
+void SettingsPanel::unhookInput() {
+    if (!hooked)
         return;
+    hooked = false;
     stopInput(window);
-    ImGui_ImplOpenGL3_Shutdown();
-    ImGui_ImplGlfw_Shutdown();
-    ImGui::DestroyContext();
 }
 
 void SettingsPanel::toggle() {
     open = !open;
-    if (open && !started)
-        start();
+    if (open)
+        ui.start();
     panelInput.framesFollow = open;
-}
-
-void SettingsPanel::start() {
-    IMGUI_CHECKVERSION();
-    ImGui::CreateContext();
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;
-    io.LogFilename = nullptr;
-    ImGui_ImplGlfw_InitForOpenGL(window, true);
-    // In front of the back-end's callbacks: the keys reach the demo through the panel's queue.
-    startInput(window);
-    ImGui_ImplOpenGL3_Init(glslVersionLine());
-    // The back-end would make its programs and a font texture in its first frame even when
-    // fitTo has just made one (and lose that one): made now, fitTo only ever replaces it.
-    ImGui_ImplOpenGL3_CreateDeviceObjects();
-    started = true;
-}
-
-bool SettingsPanel::fitTo(int framebufferHeight) {
-    int windowWidth = 0, windowHeight = 0;
-    glfwGetWindowSize(window, &windowWidth, &windowHeight);
-    float contentScale = 1.0f;
-    glfwGetWindowContentScale(window, &contentScale, nullptr);
-    const panelfit::Scale wanted = panelfit::scaleFor(framebufferHeight, windowHeight, contentScale);
-    if (wanted == scale)
-        return false;
-    scale = wanted;
-    // The font is made for the framebuffer's pixels and drawn at as many points as it has pixels,
-    // so that it stays sharp where a point holds several pixels.
-    ImGuiIO& io = ImGui::GetIO();
-    io.Fonts->Clear();
-    ImFontConfig font;
-    font.SizePixels = baseFontPixels * float(scale.pixels);
-    io.Fonts->AddFontDefault(&font);
-    io.FontGlobalScale = scale.points / float(scale.pixels);
-    ImGui_ImplOpenGL3_DestroyFontsTexture();
-    ImGui_ImplOpenGL3_CreateFontsTexture();
-    ImGuiStyle style;
-    ImGui::StyleColorsDark(&style);
-    style.WindowRounding = 4.0f;
-    style.Colors[ImGuiCol_WindowBg].w = 0.82f;
-    style.ScaleAllSizes(scale.points);
-    ImGui::GetStyle() = style;
-    return true;
+    // Closed: what came after the last frame's share goes on to the demo now.
+    if (!open && hooked)
+        flushWithoutFrame();
 }
 
 void SettingsPanel::skipFrame() {
     // The field keeps what was typed into it for when it is drawn again.
-    if (started && open && !textFieldActive())
+    if (hooked && open && !textFieldActive())
         flushWithoutFrame();
 }
 
@@ -292,7 +261,7 @@ void SettingsPanel::startLooking() {
     looking = true;
     glfwGetCursorPos(window, &lookFromX, &lookFromY);
     // The back-end would show the pointer again in its next frame.
-    if (started)
+    if (ui.started())
         ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
 }
 
@@ -302,7 +271,7 @@ void SettingsPanel::stopLooking() {
     looking = false;
     // The camera kept the pointer at the window's centre while it turned.
     glfwSetCursorPos(window, lookFromX, lookFromY);
-    if (started)
+    if (ui.started())
         ImGui::GetIO().ConfigFlags &= ~ImGuiConfigFlags_NoMouseCursorChange;
 }
 
@@ -319,8 +288,17 @@ vantor::ControlsFocus SettingsPanel::cameraFocus() {
         focus.mouse = looking;
         focus.keys = !wantsKeys();
     }
-    // Set every update (GLFW ignores a mode already set): the back-end sets its own in between.
+    // Set every update (GLFW ignores a mode already set): the back-end sets its own in between,
+    // unless told not to: with the panel closed the library may still draw text, and the pointer
+    // stays hidden as the demo has it.
     glfwSetInputMode(window, GLFW_CURSOR, !open || looking ? GLFW_CURSOR_HIDDEN : GLFW_CURSOR_NORMAL);
+    if (ui.started()) {
+        ImGuiIO& io = ImGui::GetIO();
+        if (!open || looking)
+            io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
+        else
+            io.ConfigFlags &= ~ImGuiConfigFlags_NoMouseCursorChange;
+    }
     return focus;
 }
 
@@ -329,43 +307,31 @@ std::optional<SettingsPanel::Area> SettingsPanel::area() const {
 }
 
 bool SettingsPanel::wantsMouse() const {
-    return open && started && ImGui::GetIO().WantCaptureMouse;
+    return open && hooked && ImGui::GetIO().WantCaptureMouse;
 }
 
 bool SettingsPanel::wantsKeys() const {
-    return open && started && textFieldActive();
+    return open && hooked && textFieldActive();
 }
 
 void SettingsPanel::beginFrame() {
-    if (!open || frameBegun)
+    if (!open || !ui.started() || ui.frameBegun())
         return;
-    int width = 0, height = 0;
-    glfwGetFramebufferSize(window, &width, &height);
-    rescaled = fitTo(height) || rescaled;
-    ImGui_ImplOpenGL3_NewFrame();
-    ImGui_ImplGlfw_NewFrame();
-    const std::vector<vantor::input::InputEvent> events = feedFrame();
-    ImGui::NewFrame();
-    frameBegun = true;
+    std::vector<vantor::input::InputEvent> events;
+    ui.beginFrame([&] { events = feedFrame(); });
     passKeysToDemo(events, textFieldActive());
 }
 
 PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& state) {
     PanelRequests requests;
-    if (!open) {
-        // Closed since its frame began.
-        if (frameBegun)
-            ImGui::EndFrame();
-        frameBegun = false;
-        if (started)
-            flushWithoutFrame();
+    if (!open)
         return requests;
-    }
-    beginFrame();
-    frameBegun = false;
     int width = 0, height = 0;
     glfwGetFramebufferSize(window, &width, &height);
     const size_t notices = state.notices ? state.notices->size() : 0;
+    // A new text scale sends the panel back to its corner.
+    const bool rescaled = ui.scale() != scale;
+    scale = ui.scale();
     const RenderSettings before = settings;
     ImGuiIO& io = ImGui::GetIO();
 
@@ -379,7 +345,7 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     const ImVec2 most(panelfit::largest(io.DisplaySize.x, margin.x, least.x),
                       panelfit::largest(io.DisplaySize.y, margin.y, least.y));
     const ImGuiWindow* panel = ImGui::FindWindowByName(title);
-    if (std::exchange(rescaled, false) || !panel) {
+    if (rescaled || !panel) {
         ImGui::SetNextWindowPos(margin, ImGuiCond_Always);
     } else {
         // Where the user left it (dragged within this frame too), unless the window has shrunk past it.
@@ -500,10 +466,5 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     ImGui::End();
     // Typed values (Ctrl+click) past a slider's ends, or not numbers at all.
     settings = settingsWithinRanges(settings, before);
-    ImGui::Render();
-    // The library sets and restores the GL state it draws with.
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, width, height);
-    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     return requests;
 }

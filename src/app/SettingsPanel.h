@@ -2,8 +2,8 @@
 // The settings panel (F2): a small Dear ImGui window over the picture that edits the renderer's
 // RenderSettings while the demo runs, switches and jumps the camera's flight, pauses, takes a
 // screenshot and graphs the last seconds' frame times. The panel only edits and asks; the frame
-// loop applies what it returns. Nothing of the panel exists until it is first opened, and while
-// it is closed it does no work at all. Writes no file (no imgui.ini).
+// loop applies what it returns. It draws through the window's UiContext, which it starts the
+// first time it opens; while it is closed it does no work at all. Writes no file (no imgui.ini).
 
 #include "app/FrameTimeHistory.h"
 #include "app/PanelFit.h"
@@ -16,6 +16,7 @@
 #include <vector>
 
 struct GLFWwindow;
+class UiContext;
 
 // What the panel shows besides the settings, filled in by the frame loop.
 struct PanelState {
@@ -24,8 +25,8 @@ struct PanelState {
     double flightEnd = 60.0; // the slider's end
     bool paused = false;
     const FrameTimeHistory* frameTimes = nullptr;
-    // Lines to show at the top of the panel, where the picture's own corner text is hidden by it
-    // (a shader that failed to rebuild).
+    // Lines to show at the top of the panel (a shader that failed to rebuild): while the panel is
+    // open they are shown here instead of in the picture's corner, which it covers.
     const std::vector<std::string>* notices = nullptr;
     // The model shown in place of the hall, when there is one: what was loaded.
     const vantor::scene::SceneModel* scene = nullptr;
@@ -41,14 +42,15 @@ struct PanelRequests {
 
 class SettingsPanel {
 public:
-    explicit SettingsPanel(GLFWwindow* window);
-    // Shuts the user-interface library down if it was started; needs the window's context.
+    // `ui` outlives the panel; the panel's callbacks go in front of its back-end's once it starts.
+    SettingsPanel(GLFWwindow* window, UiContext& ui);
+    // Takes its callbacks out of the window's chain if the library had started.
     ~SettingsPanel();
     SettingsPanel(const SettingsPanel&) = delete;
     SettingsPanel& operator=(const SettingsPanel&) = delete;
 
-    // Opens or closes the panel; the first opening starts the library (fonts sized for the
-    // window, its callbacks chained in front of the demo's own).
+    // Opens or closes the panel; an opening starts the library if nothing has yet, a closing hands
+    // the input still waiting for the panel's frames on to the demo.
     void toggle();
     bool isOpen() const { return open; }
 
@@ -75,34 +77,32 @@ public:
     };
     std::optional<Area> area() const;
 
-    // While open, starts the panel's frame: the text scale fitted to the window, the frame's
-    // share of the input that came handed to the library, and the keys in it handed on to the
-    // demo's key record (vantor::input::passKey), as typing when one of the panel's fields has
+    // While open, begins the library's frame (UiContext::beginFrame) unless one is begun: the
+    // frame's share of the input that came handed to the library, and the keys in it handed on to
+    // the demo's key record (vantor::input::passKey), as typing when one of the panel's fields has
     // the keyboard. Called before the demo reads its keys, so that they act in the turn of the
-    // loop that polled them. Does nothing while closed or once begun.
+    // loop that polled them, and again before the frame's text in case the panel opened since.
+    // Does nothing while closed or once a frame is begun.
     void beginFrame();
 
-    // Draws the panel over whatever the window holds (framebuffer 0); edits `settings` in place,
-    // every value within the range the bench's --set takes (settingNames). Begins its frame if
-    // the update did not (the panel opened since). Closed, it only lets go of a frame begun and
-    // of the input that came. The panel fits its contents, within the window, in every frame.
+    // Between UiContext::beginFrame (after the panel's own beginFrame) and endFrame: the panel's
+    // window, editing `settings` in place, every value within the range the bench's --set takes
+    // (settingNames). Does nothing while closed. The panel fits its contents, within the window,
+    // in every frame.
     PanelRequests draw(RenderSettings& settings, const PanelState& state);
 
 private:
-    void start();
-    // Fonts and spacing for a framebuffer `framebufferHeight` pixels high, the window's points and
-    // the display's content scale (panelfit::scaleFor); remade when the scale changes, and then
-    // true.
-    bool fitTo(int framebufferHeight);
+    // Its callbacks chained in front of the library's back-end, once that has started.
+    void hookInput();
+    void unhookInput();
     void startLooking();
     void stopLooking();
 
     GLFWwindow* window;
+    UiContext& ui;
     bool open = false;
-    bool started = false;
-    panelfit::Scale scale;
-    bool rescaled = false;                   // the text scale changed: the panel goes back to its corner
-    bool frameBegun = false;                 // the library's frame is begun and not yet drawn
+    bool hooked = false;
+    panelfit::Scale scale;                   // the text scale the panel was last drawn at
     bool looking = false;                    // the right button turns the camera
     double lookFromX = 0.0, lookFromY = 0.0; // where the pointer was when the turn began
     std::optional<Area> lastArea;

@@ -88,12 +88,3 @@ std::vector<std::string> Overlay::lines(const OverlayState& state) const {
         out.push_back("paused");
     return out;
 }
-
-PixelPoint placeBeside(PixelPoint usual, int width, int windowWidth, const PixelRect* cover, int margin) {
-    if (!cover || usual.x >= cover->right || usual.x + width <= cover->left || usual.y >= cover->bottom)
-        return usual;
-    const int rightEdge = windowWidth - margin - width;
-    if (rightEdge >= cover->right + margin)
-        return {rightEdge, usual.y};
-    return {usual.x, std::max(usual.y, cover->bottom + margin)};
-}

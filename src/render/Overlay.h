@@ -1,7 +1,7 @@
 #pragma once
 // The timing overlay's content: frame and per-pass times averaged over about half a second,
 // and the lines that show them with the window size, the view, the flight and its time.
-// Pure arithmetic and text, no GL: HudText draws the lines, PassClock measures the passes.
+// Pure arithmetic and text, no GL: the user interface draws the lines, PassClock measures the passes.
 
 #include <string>
 #include <vector>
@@ -19,20 +19,6 @@ struct OverlayState {
     int frameWidth = 0;
     int frameHeight = 0;
 };
-
-// A rectangle of the window in pixels from its top left; right and bottom lie just outside it.
-struct PixelRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-// Where a text box `width` pixels wide, in a window `windowWidth` wide, goes so that `cover` (the
-// open settings panel, drawn over it) does not hide it: its usual corner if `cover` lies wholly
-// beside or above it; else the same height at the window's right edge if that is clear of
-// `cover`; else just below `cover`. Returns the box's top-left corner.
-struct PixelPoint {
-    int x = 0, y = 0;
-};
-PixelPoint placeBeside(PixelPoint usual, int width, int windowWidth, const PixelRect* cover, int margin = 8);
 
 class Overlay {
 public:

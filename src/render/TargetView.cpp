@@ -67,9 +67,12 @@ ShadowFaceGrid shadowFaceGrid(int width, int height) {
     return best;
 }
 
+const char* shadowFaceName(int face) {
+    return face >= 0 && face < 6 ? faceNames[face] : "";
+}
+
 TargetView::TargetView(const std::string& shaderDir)
-    : program(std::make_unique<Shader>(shaderDir + "texture.vert", shaderDir + "view.frag")),
-      atlasPath(shaderDir + "../Textures/font.png") {}
+    : program(std::make_unique<Shader>(shaderDir + "texture.vert", shaderDir + "view.frag")) {}
 
 TargetView::~TargetView() = default;
 
@@ -115,16 +118,6 @@ void TargetView::draw(TargetViewId view, const ViewSources& s) {
     glBindVertexArray(s.quadVAO);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);
-
-    if (view == TargetViewId::ShadowCube) {
-        if (!labels)
-            labels = std::make_unique<HudText>(atlasPath, true);
-        // Small cells take small labels: the text must not hide the face it names.
-        const int scale = std::max(1, std::min(3, grid.cell / 160));
-        for (int face = 0; face < 6; ++face)
-            labels->draw({faceNames[face]}, grid.cellX(face), grid.cellYFromTop(face, s.height), scale,
-                         s.width, s.height);
-    }
 
     glBindSampler(1, 0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);

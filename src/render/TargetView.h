@@ -5,11 +5,11 @@
 // readable. View 1, the final picture, draws nothing and costs nothing.
 
 #include "gpu/Shader.h"
-#include "render/HudText.h"
 
 #include <GL/glew.h>
 
 #include <memory>
+#include <string>
 
 // The views, numbered as the keys that choose them.
 enum class TargetViewId { Final = 1, Position, Normal, Colour, Specular, ShadowCube, Lit, Bright, Blur };
@@ -36,13 +36,15 @@ struct ShadowFaceGrid {
     int columns = 6, rows = 1;
     int cell = 0;             // pixels a side
     int left = 0, bottom = 0; // the grid's lower-left corner, window pixels from the lower left
-    // The top-left corner of face i's cell, window pixels from the top left (as HudText places text).
+    // The top-left corner of face i's cell, window pixels from the top left (where its label goes).
     int cellX(int face) const { return left + (face % columns) * cell; }
     int cellYFromTop(int face, int windowHeight) const {
         return windowHeight - bottom - rows * cell + (face / columns) * cell;
     }
 };
 ShadowFaceGrid shadowFaceGrid(int width, int height);
+// Face i's label ("+X", "-X", "+Y", "-Y", "+Z", "-Z"); the user interface draws it at the cell's corner.
+const char* shadowFaceName(int face);
 
 class TargetView {
 public:
@@ -62,10 +64,4 @@ public:
     void draw(TargetViewId view, const ViewSources& sources);
 
     std::unique_ptr<Shader> program;
-    // The shadow faces' labels; made the first time the shadow view is drawn. A text program that
-    // cannot be built then leaves the faces unlabelled until it builds.
-    std::unique_ptr<HudText> labels;
-
-private:
-    std::string atlasPath;
 };

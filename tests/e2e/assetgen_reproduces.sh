@@ -17,7 +17,7 @@ expected=(Objects/scene2.obj Objects/sphere.obj Objects/sphere-small.obj Objects
           Textures/bricks3.png Textures/bricks_normal.png Textures/bricks_height.png
           Textures/sphere_diff.jpg Textures/sphere_normal.jpg 'Textures/sphere$_height.jpg'
           Textures/right.png Textures/left.png Textures/top.png Textures/bottom.png
-          Textures/front.png Textures/back.png Textures/font.png)
+          Textures/front.png Textures/back.png)
 failed=0
 for file in "${expected[@]}"; do
   [ -f "$scratch/$file" ] || { echo "generator did not write $file"; failed=1; }

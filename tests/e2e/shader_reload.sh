@@ -4,10 +4,8 @@
 # colour (saved with a UTF-8 byte-order mark) shows in the window within two seconds; a compile error in it
 # keeps that picture, prints the file and line once and shows the message in the top-left corner;
 # the original put back by a rename brings back the picture, message gone; the shadow pass's
-# geometry stage (a three-stage program) reloads too, and its picture changes and returns; the
-# text program broken, the shadow view (6), whose labels need a text program of their own, goes
-# on without them, and the labels' program builds when the file is mended; Escape then ends
-# with status 0. The same compile error at start-up ends the demo with the
+# geometry stage (a three-stage program) reloads too, and its picture changes and returns;
+# Escape then ends with status 0. The same compile error at start-up ends the demo with the
 # compiler's message and status 255. Needs an X display (DISPLAY).
 set -uo pipefail
 build="$(cd "$1" && pwd)"
@@ -118,22 +116,6 @@ since="$(date +%s%N)"
 cp "$out/geo.orig" "$geometry"
 until_shown shadowed like_before ||
   fail "the shadows did not come back ($(changed before shadowed 640x384+0+0) pixels differ)"
-
-text="$out/Quarnvale/Shader/text.frag"
-cp "$text" "$out/text.frag.orig"
-since="$(date +%s%N)"
-printf '%s' "$broken" >"$text"
-until_printed "../Quarnvale/Shader/text.frag:4(" || fail "no line naming the broken text program's file and line"
-xdotool key --window "$id" 6
-sleep 2
-kill -0 "$pid" 2>/dev/null || fail "the shadow view ended the demo while the text program was broken"
-since="$(date +%s%N)"
-cp "$out/text.frag.orig" "$text.new" && mv "$text.new" "$text"
-# The overlay's text and the labels' both build again.
-limit=5
-until_printed "Shaders reloaded: ../Quarnvale/Shader/text.frag (2 programs)" ||
-  fail "the labels' text program did not build with the mended file [$(cat "$out/stdout")]"
-xdotool key --window "$id" 1
 
 escape_ends_cleanly "$pid" "$id" 30 "after the reloads"
 pid=""

@@ -17,7 +17,7 @@ source "$(dirname "$0")/common.bash"
 # The programs' files in the order set-up builds them (debuggbuffer.vert and texture.vert serve two programs each).
 shaders=(pointlightdepth1.vert pointlightdepth1.geo pointlightdepth1.frag SkyBox.vert SkyBox.frag
   final.vert final.frag default.vert default.frag gBuffer.vert gBuffer.frag debuggbuffer.vert
-  debuggbuffer.frag nightsky.frag texture.vert texture.frag gauss.frag view.frag text.vert text.frag)
+  debuggbuffer.frag nightsky.frag texture.vert texture.frag gauss.frag view.frag)
 
 # Hiding the files from the last one backwards: each run must stop at the earliest missing one.
 mkdir "$root/hidden"

@@ -45,7 +45,7 @@ expect_same 9 "$dir/blur-doubled.png"
 # +X -X +Y on top, -Y +Z -Z below, centred, black around them. The four side faces stand
 # upright, so each is its capture (the texture's rows as GL stores them, which puts the up
 # direction at the bottom) turned half round; the top and bottom faces are as captured. Each
-# cell's top-left corner carries its label (an 18 x 16 box at this size), masked out of the
+# cell's top-left corner carries its label (a 20 x 19 box at this size), masked out of the
 # comparison and checked to be there.
 w=${size%x*}
 h=${size#*x}
@@ -61,8 +61,8 @@ labels=()
 for face in 0 1 2 3 4 5; do
   x=$((16 + face % 3 * cell))
   y=$((face / 3 * cell))
-  labels+=(-draw "rectangle $x,$y $((x + 19)),$((y + 17))")
-  convert "$dir/v6/view6-t$t.png" "$dir/faces.png" -crop "20x18+$x+$y" +repage "$dir/label$face-%d.png"
+  labels+=(-draw "rectangle $x,$y $((x + 19)),$((y + 18))")
+  convert "$dir/v6/view6-t$t.png" "$dir/faces.png" -crop "20x19+$x+$y" +repage "$dir/label$face-%d.png"
   n="$(compare -metric AE -fuzz 10% "$dir/label$face-0.png" "$dir/label$face-1.png" null: 2>&1 | cut -d' ' -f1)"
   [ "${n%.*}" -ge 60 ] 2>/dev/null || fail "the shadow view's face $face has no label ($n pixels differ in its corner)"
 done

@@ -1,8 +1,10 @@
-// The settings panel's GL names: one font texture per panel life, whatever the text scale does,
-// and none left once the panel is gone.
+// The user interface's GL names: one font texture while the library lives, shared by the screen
+// text and the panel, whatever the text scale does, and none left once it is gone.
 
 #include "GlTestContext.h"
+#include "app/ScreenText.h"
 #include "app/SettingsPanel.h"
+#include "app/UiContext.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -29,6 +31,19 @@ int resizeTo(GLFWwindow* window, int width, int height) {
     return h;
 }
 
+// One frame of the panel as the demo draws it.
+void panelFrame(UiContext& ui, SettingsPanel& panel, RenderSettings& settings) {
+    if (!ui.started())
+        return;
+    panel.beginFrame();
+    if (!ui.frameBegun())
+        ui.beginFrame();
+    panel.draw(settings, {});
+    ui.endFrame();
+    ui.drawText();
+    ui.drawWindows();
+}
+
 } // namespace
 
 TEST(SettingsPanelGl, OneFontTextureWhileItLivesAndNoneAfter) {
@@ -37,24 +52,29 @@ TEST(SettingsPanelGl, OneFontTextureWhileItLivesAndNoneAfter) {
     glfwGetWindowSize(window, &width, &height);
     const int before = liveTextures();
     {
-        SettingsPanel panel(window);
+        UiContext ui(window);
+        SettingsPanel panel(window, ui);
         RenderSettings settings;
-        panel.draw(settings, {});
+        panelFrame(ui, panel, settings);
+        EXPECT_FALSE(ui.started()) << "a closed panel starts nothing";
         EXPECT_EQ(liveTextures(), before) << "a closed panel makes nothing";
+        // The text first (the overlay), then the panel: one library, one font.
+        drawFrameText(ui, width, height, false, {"8.6 fps  116.0 ms/frame"});
+        EXPECT_EQ(liveTextures(), before + 1) << "the overlay's first frame";
         panel.toggle();
         for (int frame = 0; frame < 3; ++frame)
-            panel.draw(settings, {});
+            panelFrame(ui, panel, settings);
         EXPECT_EQ(liveTextures(), before + 1) << "first opening";
         // Twice the text scale remakes the font: still one texture.
         ASSERT_EQ(resizeTo(window, width, 1600), 1600);
-        panel.draw(settings, {});
+        panelFrame(ui, panel, settings);
         EXPECT_EQ(liveTextures(), before + 1) << "after a new text scale";
         panel.toggle();
         panel.toggle();
-        panel.draw(settings, {});
+        panelFrame(ui, panel, settings);
         EXPECT_EQ(liveTextures(), before + 1) << "closed and opened again";
     }
-    EXPECT_EQ(liveTextures(), before) << "after the panel is gone";
+    EXPECT_EQ(liveTextures(), before) << "after the library is gone";
     resizeTo(window, width, height);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

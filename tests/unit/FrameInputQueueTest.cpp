@@ -89,6 +89,13 @@ TEST(FrameInputQueue, TypingFasterThanFramesIsSeenInOrderAndNothingIsLost) {
                              InputEvent::text('2'), key(key2, false)}),
               (Frames{"Ctrl-Return+", "Return-2+22-"}));
 
+    // The same key typed twice before a frame, then another ("221" at a few frames a second): one
+    // frame, each character in its place (the second "2" once corrupted the heap).
+    EXPECT_EQ(frames(queue, {key(key2, true), InputEvent::text('2'), key(key2, false), key(key2, true),
+                             InputEvent::text('2'), key(key2, false), key(key1, true), InputEvent::text('1'),
+                             key(key1, false), key(ctrl, true)}),
+              (Frames{"2+22-2+22-1+11-", "Ctrl+"}));
+
     // A flood of text (a key repeating while nothing draws) costs the oldest text, never a key.
     for (int i = 0; i < 3000; ++i)
         queue.push(InputEvent::text('x'));

@@ -67,6 +67,9 @@ TEST(BenchOptions, AcceptsEveryOptionAndSortsCaptureTimes) {
     EXPECT_EQ(o.captureDir, "out");
     EXPECT_EQ(o.jsonPath, "r.json");
     EXPECT_EQ(o.compareDir, "ref");
+    EXPECT_FALSE(o.overlay);
+    ASSERT_TRUE(parse({"--overlay", "--capture", "20"}, o, error)) << error;
+    EXPECT_TRUE(o.overlay);
 }
 
 TEST(BenchOptions, RejectsBadValuesWithAMessageNamingTheOption) {
@@ -74,7 +77,7 @@ TEST(BenchOptions, RejectsBadValuesWithAMessageNamingTheOption) {
         {"--size", "0x384"},  {"--size", "640"}, {"--size", "-640x384"}, {"--step", "0"},
         {"--step", "abc"},    {"--start", "-1"}, {"--frames", "1e3"},    {"--capture", "3,,x"},
         {"--capture", "nan"}, {"--frames"},      {"--bogus", "1"},       {"--frames", "0"},
-        {"--soak", "0"},      {"--soak", "-5"},
+        {"--soak", "0"},      {"--soak", "-5"},  {"--overlay"},
     };
     for (const auto& args : bad) {
         BenchOptions o;

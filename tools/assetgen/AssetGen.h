@@ -108,8 +108,5 @@ void makeBrickMaps(int size, Image& diffuse, Image& normal, Image& height);
 void makeSphereMaps(Image& diffuse, Image& normal, Image& height);
 // Face i is GL_TEXTURE_CUBE_MAP_POSITIVE_X + i as the renderer uploads it.
 Image makeSkyFace(int face, int size);
-// The overlay's glyph atlas (one grey channel, layout in render/HudText.h's FontLayout).
-// False, with a message, when the glyph sheet in the code is malformed.
-bool makeFontAtlas(Image& atlas);
 
 } // namespace assetgen

@@ -2,9 +2,9 @@
 //
 // Writes the demo's models and images under the output root (default "../Quarnvale", the
 // asset tree as seen from the build folder): Objects/scene2.obj, Objects/sphere.obj,
-// Objects/sphere-small.obj, Objects/sphere-shadow.obj and the images in Textures/, the
-// overlay's glyph atlas font.png among them. The output depends on nothing but the code, so a
-// second run writes the same bytes; the committed assets are checked against a fresh run.
+// Objects/sphere-small.obj, Objects/sphere-shadow.obj and the images in Textures/. The output
+// depends on nothing but the code, so a second run writes the same bytes; the committed assets
+// are checked against a fresh run.
 
 #include "AssetGen.h"
 
@@ -92,9 +92,6 @@ int main(int argc, char** argv) {
         std::string name = std::string(faces[face]) + ".png";
         ok &= report(savePng(makeSkyFace(face, 256), textures + name), name);
     }
-
-    Image font(1, 1, 1);
-    ok &= makeFontAtlas(font) && report(savePng(font, textures + "font.png"), "font.png");
 
     FreeImage_DeInitialise();
     return ok ? 0 : 1;

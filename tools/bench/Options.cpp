@@ -46,7 +46,7 @@ const char* benchUsage() {
            "             [--capture T1,T2,...] [--intermediates] [--capture-dir DIR]\n"
            "             [--json FILE] [--compare DIR] [--max-mean D] [--max-bad-share S]\n"
            "             [--soak FRAMES] [--video FILE [--fps N]] [--view N] [--whole-frames]\n"
-           "             [--set NAME=VALUE[,NAME=VALUE...]]...\n"
+           "             [--overlay] [--set NAME=VALUE[,NAME=VALUE...]]...\n"
            "Runs the demo's Game on a fixed time step from the folder one level below the repo root.\n"
            "--soak renders FRAMES frames from --start instead of timing them and fails on a GL error,\n"
            "a NaN in the G-buffer or resident memory still growing at the end.\n"
@@ -57,6 +57,8 @@ const char* benchUsage() {
            "then named view<N>-t<T>.png.\n"
            "--whole-frames times whole frames as the demo runs them (no glFinish between passes, no pass\n"
            "table).\n"
+           "--overlay draws the demo's timing overlay (F1) over the captures, its times those of a frame\n"
+           "rendered just before each.\n"
            "--set changes the renderer's settings from their defaults, as the demo's settings panel does;\n"
            "it may be repeated. Settings and their values:\n";
 }
@@ -81,6 +83,7 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
     app.add_flag("--help", o.help);
     app.add_flag("--intermediates", o.intermediates);
     app.add_flag("--whole-frames", o.wholeFrames);
+    app.add_flag("--overlay", o.overlay);
     const std::vector<std::pair<const char*, std::string*>> values = {
         {"--size", &size},         {"--start", &start},
         {"--frames", &frames},     {"--warmup", &warmup},
@@ -159,6 +162,10 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
 
     if (given("--fps") && o.videoPath.empty()) {
         error = "--fps goes with --video";
+        return false;
+    }
+    if (o.overlay && o.captureTimes.empty()) {
+        error = "--overlay draws over captures: give --capture";
         return false;
     }
     if (!o.videoPath.empty()) {

@@ -27,6 +27,7 @@ struct BenchOptions {
     int fps = 60;
     bool wholeFrames = false; // time whole frames only, without a glFinish between passes
     bool help = false;        // --help: print the usage and do nothing else
+    bool overlay = false;     // captures show the timing overlay (F1), its times from one watched frame
 };
 
 // Fills `options` from argv. On a bad argument returns false with a one-line `error`; with

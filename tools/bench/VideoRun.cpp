@@ -4,6 +4,8 @@
 #include "Progress.h"
 #include "Timeline.h"
 #include "VideoWriter.h"
+#include "app/ScreenText.h"
+#include "app/UiContext.h"
 #include "platform/Process.h"
 #include "render/Game.h"
 
@@ -30,6 +32,8 @@ int recordVideo(Game& game, Timeline& timeline, GLFWwindow* window, const BenchO
     std::vector<unsigned char> rgb;
     std::string reason;
     int written = 0;
+    // The shadow view's labels, as on a capture; nothing of the library starts for other views.
+    UiContext ui(window, UiContext::Input::None);
 
     // The oldest frame read back goes to the encoder.
     const auto sendOldest = [&] {
@@ -51,6 +55,7 @@ int recordVideo(Game& game, Timeline& timeline, GLFWwindow* window, const BenchO
         timeline.advanceTo(o.start + static_cast<double>(n) / o.fps);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         game.render();
+        drawFrameText(ui, o.width, o.height, game.shownView() == TargetViewId::ShadowCube, {});
         if (reader.queued() == FrameReader::buffers)
             ok = sendOldest();
         reader.start();

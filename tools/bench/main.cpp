@@ -21,8 +21,12 @@
 #include "VideoRun.h"
 #include "VideoWriter.h"
 #include "app/DebugOutput.h"
+#include "app/ScreenText.h"
+#include "app/UiContext.h"
 #include "gpu/StartupFailure.h"
 #include "render/Game.h"
+#include "render/Overlay.h"
+#include "render/PassClock.h"
 #include "scene/SceneImport.h"
 
 #include <chrono>
@@ -32,6 +36,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -76,10 +81,32 @@ std::string timeLabel(double t) {
 
 // Renders the frame at flight time `t` through Game::render itself, writes its captures and
 // checks them. Returns false when the picture is broken or differs from its reference.
-bool captureAt(double t, Game& game, Timeline& timeline, GLFWwindow* window, const BenchOptions& o) {
+bool captureAt(double t, Game& game, Timeline& timeline, GLFWwindow* window, UiContext& ui,
+               const BenchOptions& o) {
     timeline.advanceTo(t);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    std::vector<std::string> overlayLines;
+    if (o.overlay) {
+        // The overlay's times are those of one frame at the same moment, watched as the demo's F1
+        // watches its frames, after two that let the rasterizer compile the shaders; the capture
+        // itself is not slowed by the watching.
+        for (int warmup = 0; warmup < 2; ++warmup)
+            game.render();
+        Overlay overlay(0.0);
+        PassClock clock(overlay);
+        PassObserver* const observer = std::exchange(game.passObserver, &clock);
+        clock.frameEnds();
+        game.render();
+        clock.frameEnds();
+        game.passObserver = observer;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        overlayLines =
+            overlay.lines({o.width, o.height, TargetView::name(game.shownView()), game.controls->cameraFlight,
+                           t, false, game.settings.renderScale, game.frameWidth, game.frameHeight});
+    }
     game.render();
+    // The shadow view names its faces, as in the demo.
+    drawFrameText(ui, o.width, o.height, game.shownView() == TargetViewId::ShadowCube, overlayLines);
     const Picture picture = readWindow(o.width, o.height);
     const std::string name =
         (o.settings.view == 1 ? std::string("final") : "view" + std::to_string(o.settings.view)) + "-t" +
@@ -191,6 +218,9 @@ int run(int argc, char* argv[]) {
     game->init();
     game->settings = options.settings;
     installDebugOutput();
+    // The captures' text; nothing of the library is started unless a capture shows some.
+    auto uiOwner = std::make_unique<UiContext>(window, UiContext::Input::None);
+    UiContext& ui = *uiOwner;
     const double setUpMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - processStart).count();
 
@@ -203,7 +233,7 @@ int run(int argc, char* argv[]) {
                 std::cout << "capture t = " << options.captureTimes[nextCapture]
                           << " s falls inside the measured frames: taken at t = " << timeline.now() << " s\n";
             ok &= captureAt(std::max(options.captureTimes[nextCapture], timeline.now()), *game, timeline,
-                            window, options);
+                            window, ui, options);
         }
     };
 
@@ -241,6 +271,7 @@ int run(int argc, char* argv[]) {
     }
     captureUpTo(1e300);
 
+    uiOwner.reset(); // while the context lives
     delete game;
     glfwTerminate();
     return ok ? 0 : 3;
