@@ -12,6 +12,7 @@
 #include "render/Overlay.h"
 #include "render/PassClock.h"
 #include "render/PassObserver.h"
+#include "render/SceneContent.h"
 
 #include <iostream>
 #include <utility>
@@ -100,7 +101,7 @@ void Desktop::update() {
             passClock = std::make_unique<PassClock>(*overlay);
     }
     game.passObserver = passClock.get();
-    shaderWatcher.update(frameStart, keys.presses(GLFW_KEY_F5));
+    shaderWatcher.update(frameStart, keys.presses(GLFW_KEY_F5), game.allPrograms());
 
     observedPass(game.passObserver, "update", [&] { game.update(focus); });
 }
@@ -146,7 +147,7 @@ void Desktop::render() {
         drawScreenText(layoutScreenText(scene, metrics));
         asked = panel->draw(game.settings, {game.controls->cameraFlight, game.pause.flightTime(),
                                             vantor::camera::kFlightSeconds, game.pause.paused, &frameTimes,
-                                            &reloadErrors, game.scene});
+                                            &reloadErrors, game.content->scene});
         ui.endFrame();
         ui.drawText();
     }

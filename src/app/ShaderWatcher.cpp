@@ -28,18 +28,17 @@ ShaderWatcher::ShaderWatcher(double checkInterval) : checkInterval(checkInterval
     muteShaderCompilerMessages();
 }
 
-void ShaderWatcher::followLiveShaders() {
+void ShaderWatcher::follow(const std::vector<Shader*>& programs) {
     std::vector<std::string> paths;
-    for (const Shader* shader : Shader::live())
+    for (const Shader* shader : programs)
         for (const std::string& file : shader->files())
             if (std::find(paths.begin(), paths.end(), file) == paths.end())
                 paths.push_back(file);
     files.follow(paths);
 }
 
-void ShaderWatcher::update(double now, int reloadPresses) {
+void ShaderWatcher::update(double now, int reloadPresses, const std::vector<Shader*>& live) {
     // A Shader deleted since (the sky box's at teardown) has nothing more to say.
-    const std::vector<Shader*>& live = Shader::live();
     failures.erase(std::remove_if(failures.begin(), failures.end(),
                                   [&live](const Failure& failure) {
                                       return std::find(live.begin(), live.end(), failure.shader) ==
@@ -53,14 +52,14 @@ void ShaderWatcher::update(double now, int reloadPresses) {
             shader->unreportedFailure.reset();
         }
     if (reloadPresses > 0) {
-        followLiveShaders();
+        follow(live);
         files.markAllSeen();
         reload(live, {}, reloadPresses);
     }
     if (now < nextCheck)
         return;
     nextCheck = now + checkInterval;
-    followLiveShaders();
+    follow(live);
     const std::vector<std::string> changed = files.poll();
     if (changed.empty())
         return;

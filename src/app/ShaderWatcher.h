@@ -2,10 +2,11 @@
 // Live shader editing for the running demo: every Shader alive is rebuilt when one of its files
 // changes on disk (checked a few times a second through FileChanges), or all of them on demand.
 // A reload that fails keeps the last program that linked; its message is printed once on
-// standard output and kept, for the screen, until that program builds again. The Shaders are
-// found through Shader::live(), so programs made later (variants, the HUD's) are watched too; one
-// of them that could not be built when it was first needed is reported the same way (its owner
-// draws without it) and built again when one of its files changes.
+// standard output and kept, for the screen, until that program builds again. The programs are
+// the ones its caller hands each update (the Game's, made so far), so programs made later
+// (variants, the passes' built on first use) are watched too; one of them that could not be built when it was
+// first needed is reported the same way (its owner draws without it) and built again when one of its files
+// changes.
 
 #include "app/FileChanges.h"
 #include "gpu/Shader.h"
@@ -24,7 +25,8 @@ public:
     // rebuilds every Shader whatever changed, once however many presses the frame saw (a second
     // rebuild of the same files in the same frame would build the same programs); the message
     // says how many presses it stood for.
-    void update(double now, int reloadPresses);
+    // `programs` are the programs alive now: the ones to watch.
+    void update(double now, int reloadPresses, const std::vector<Shader*>& programs);
 
     // The messages of the failed reloads whose programs have not built since, one entry per
     // text line (a message shared by several programs once), cut to `maxLines` lines of at most
@@ -38,7 +40,7 @@ private:
                 int presses = 0);
     // Keeps `shader`'s failure, printing it unless the same file and log were printed already.
     void fail(const Shader* shader, const std::string& header, const Shader::ReloadResult& result);
-    void followLiveShaders();
+    void follow(const std::vector<Shader*>& programs);
 
     double checkInterval;
     double nextCheck = 0.0;

@@ -13,6 +13,7 @@
 #include "input/KeyEvents.h"
 #include "platform/FrameLoop.h"
 #include "render/Game.h"
+#include "render/SceneContent.h"
 #include "scene/SceneImport.h"
 
 #include <iostream>
@@ -92,7 +93,7 @@ int run(int argc, char* argv[]) {
     glViewport(0, 0, screenWidth, screenHeight);
 
     game = new Game(window, screenWidth, screenHeight);
-    game->sceneData = std::move(scene);
+    game->content->sceneData = std::move(scene);
     game->init();
     installDebugOutput();
 

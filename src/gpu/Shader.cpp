@@ -9,11 +9,6 @@
 
 namespace {
 
-std::vector<Shader*>& registry() {
-    static std::vector<Shader*> shaders;
-    return shaders;
-}
-
 // The log of a shader or a program, through that kind's pair of GL queries. The length GL
 // reports includes the terminating zero; a length of 0 (no log) must still give a valid, empty
 // text, so the buffer is never read past what GL wrote.
@@ -100,7 +95,6 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath, c
     loadShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
     link();
     // Listed only once built: a constructor that throws leaves no entry behind.
-    registry().push_back(this);
 }
 
 Shader::Shader(const std::string& vertexPath, const std::string& geometryPath,
@@ -114,12 +108,10 @@ Shader::Shader(const std::string& vertexPath, const std::string& geometryPath,
     loadShader(geometryPath, GL_GEOMETRY_SHADER, geometryShader);
     loadShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
     link();
-    registry().push_back(this);
 }
 
 Shader::Shader(BuiltLater, const std::vector<std::string>& files, const ShaderDefines& defines)
     : paths(files), defineLines(defines.lines) {
-    registry().push_back(this);
     hasGeometryShader = files.size() == 3;
     ReloadResult result = reload();
     if (!result.linked)
@@ -127,17 +119,11 @@ Shader::Shader(BuiltLater, const std::vector<std::string>& files, const ShaderDe
 }
 
 Shader::~Shader() {
-    std::vector<Shader*>& shaders = registry();
-    shaders.erase(std::remove(shaders.begin(), shaders.end(), this), shaders.end());
     glDeleteProgram(program);
     glDeleteShader(vertexShader);
     if (hasGeometryShader)
         glDeleteShader(geometryShader);
     glDeleteShader(fragmentShader);
-}
-
-const std::vector<Shader*>& Shader::live() {
-    return registry();
 }
 
 void Shader::use() {

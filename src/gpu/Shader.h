@@ -57,8 +57,6 @@ public:
     // The files the program is built from, in stage order (vertex, geometry, fragment).
     const std::vector<std::string>& files() const { return paths; }
     const std::string& defines() const { return defineLines; }
-    // Every Shader alive now, in the order they were made.
-    static const std::vector<Shader*>& live();
 
     GLuint program = 0;
     GLuint vertexShader = 0;

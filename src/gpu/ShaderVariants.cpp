@@ -14,11 +14,25 @@ std::string ShaderVariants::defines(unsigned variant) const {
     return lines;
 }
 
+void ShaderVariants::makePlain() {
+    plainProgram = files.size() == 3 ? std::make_unique<Shader>(files[0], files[1], files[2])
+                                     : std::make_unique<Shader>(files[0], files[1]);
+}
+
 Shader* ShaderVariants::get(unsigned variant) {
+    Shader* const plain = plainProgram.get();
     if (variant == 0 || variant > built.size())
         return plain;
     std::unique_ptr<Shader>& shader = built[variant - 1];
     if (!shader)
         shader = std::make_unique<Shader>(Shader::BuiltLater{}, files, ShaderDefines{defines(variant)});
     return shader->linked() ? shader.get() : plain;
+}
+
+void ShaderVariants::collect(std::vector<Shader*>& out) const {
+    if (plainProgram)
+        out.push_back(plainProgram.get());
+    for (const std::unique_ptr<Shader>& variant : built)
+        if (variant)
+            out.push_back(variant.get());
 }

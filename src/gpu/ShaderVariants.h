@@ -16,16 +16,21 @@ public:
     // `files` in stage order; `switches` the preprocessor names, switch i is bit i of a variant.
     ShaderVariants(std::vector<std::string> files, std::vector<std::string> switches);
 
-    // The program for `variant` (0 is `plain`): built on first use, `plain` while it has not built.
+    // Builds the plain program (no switch set) as every start-up program is built: a failure
+    // throws StartupFailure. Needs the GL context current.
+    void makePlain();
+    // The program for `variant` (0 is the plain one): built on first use, the plain one while it
+    // has not built.
     Shader* get(unsigned variant);
+    Shader* plain() const { return plainProgram.get(); }
+    // The plain program and every variant built so far.
+    void collect(std::vector<Shader*>& out) const;
     // "#define NAME" lines for the switches set in `variant`.
     std::string defines(unsigned variant) const;
-
-    // Built at start-up and owned elsewhere; set before the first `get`.
-    Shader* plain = nullptr;
 
 private:
     std::vector<std::string> files;
     std::vector<std::string> switches;
+    std::unique_ptr<Shader> plainProgram;
     std::vector<std::unique_ptr<Shader>> built; // index variant - 1
 };

@@ -1,5 +1,8 @@
 #include "render/Game.h"
 
+#include "render/GameParts.h"
+#include "render/PassObserver.h"
+
 #include "render/FrameMath.h"
 #include "render/LevelShapeUniforms.h"
 #include "scene/SceneFit.h"
@@ -26,119 +29,121 @@ void setVec3(Shader* shader, const char* name, float x, float y, float z) {
 } // namespace
 
 Game::Game(GLFWwindow* window, int screenWidth, int screenHeight)
-    : deltaTime(0.0), window(window), screenWidth(screenWidth), screenHeight(screenHeight), shadowWidth(1024),
-      shadowHeight(1024), objectCount(50), view(1.0f), projection(1.0f), lightPos(0.0f, 0.0f, 0.0f),
-      nearPlane(0.01f), farPlane(3.0f), shadowProj(framemath::shadowProjection(nearPlane, farPlane)),
-      geometryVariants({shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag"},
-                       {"NO_NORMAL_MAPS", "NO_PARALLAX"}),
-      lightingVariants({shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag"},
-                       {"NO_SHADOWS", "AMBIENT_OCCLUSION"}) {}
+    : deltaTime(0.0), window(window), screenWidth(screenWidth), screenHeight(screenHeight), view(1.0f),
+      projection(1.0f), shadow(std::make_unique<ShadowCube>()), gbuffer(std::make_unique<GBuffer>()),
+      lightRig(std::make_unique<LightRig>()), content(std::make_unique<SceneContent>()),
+      programs(std::make_unique<GamePrograms>(shaderDir)), passes(std::make_unique<PicturePasses>()) {}
 
 void Game::init() {
     glfwSetWindowTitle(window, "Demo");
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
-    lightPos.y = 1.0f;
+    shadow->lightPos.y = 1.0f;
     sizeLimits = queryGlSizeLimits();
 
-    createShadowMap();
+    shadow->create();
 #ifdef __EMSCRIPTEN__
     // WebGL2 has no geometry stage: the vertex stage projects to one face per pass (shadowPass).
-    depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.frag",
-                             ShaderDefines{"#define ONE_FACE_PER_PASS"});
+    programs->depthShader =
+        new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.frag",
+                   ShaderDefines{"#define ONE_FACE_PER_PASS"});
 #else
-    depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
-                             shaderDir + "pointlightdepth1.frag");
+    programs->depthShader =
+        new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
+                   shaderDir + "pointlightdepth1.frag");
 #endif
-    cacheShadowMatrixLocations();
+    shadow->cacheMatrixLocations(*programs->depthShader);
 
-    skybox = new Skybox();
-    skyboxShader = new Shader(shaderDir + "SkyBox.vert", shaderDir + "SkyBox.frag");
-    finalShader = new Shader(shaderDir + "final.vert", shaderDir + "final.frag");
-    defaultShader = new Shader(shaderDir + "default.vert", shaderDir + "default.frag");
+    content->skybox = new Skybox();
+    programs->skyboxShader = new Shader(shaderDir + "SkyBox.vert", shaderDir + "SkyBox.frag");
+    programs->finalShader = new Shader(shaderDir + "final.vert", shaderDir + "final.frag");
+    programs->defaultShader = new Shader(shaderDir + "default.vert", shaderDir + "default.frag");
 
-    createGBuffer();
-    gBufferShader = geometryVariants.plain =
-        new Shader(shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag");
-    lightingShader = lightingVariants.plain =
-        new Shader(shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag");
-    nightSkyShader = new Shader(shaderDir + "debuggbuffer.vert", shaderDir + "nightsky.frag");
+    createQuad();
+    gbuffer->createSampler();
+    gbuffer->createGBufferTargets(frameWidth, frameHeight);
+    programs->geometryVariants.makePlain();
+    programs->lightingVariants.makePlain();
+    programs->nightSkyShader = new Shader(shaderDir + "debuggbuffer.vert", shaderDir + "nightsky.frag");
 
-    postProcessing = new PostProcessing(screenWidth, screenHeight);
-    textureShader = new Shader(shaderDir + "texture.vert", shaderDir + "texture.frag");
-    gaussShader = new Shader(shaderDir + "texture.vert", shaderDir + "gauss.frag");
+    passes->postProcessing = std::make_unique<PostProcessing>(screenWidth, screenHeight);
+    programs->textureShader = new Shader(shaderDir + "texture.vert", shaderDir + "texture.frag");
+    programs->gaussShader = new Shader(shaderDir + "texture.vert", shaderDir + "gauss.frag");
 
     controls = pause.controls = new vantor::Controls();
 
     glm::mat4 spawnPoint(0.0f);
     spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.1f;
     spawnPoint[3][3] = 1.0f;
-    if (sceneData) {
-        scene = new vantor::scene::SceneModel(
-            *sceneData, scenefit::fitBounds(sceneData->boundsMin, sceneData->boundsMax));
-        sceneData.reset();
-        sceneShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "sceneGBuffer.frag");
+    if (content->sceneData) {
+        content->scene = new vantor::scene::SceneModel(
+            *content->sceneData,
+            scenefit::fitBounds(content->sceneData->boundsMin, content->sceneData->boundsMax));
+        content->sceneData.reset();
+        programs->sceneShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "sceneGBuffer.frag");
     } else {
-        world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
+        content->world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
     }
 
     spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.05f;
-    ball = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere");
-    smallBall = new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-small");
-    shadowBall = new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-shadow");
-    bodyDrawing = {ball, smallBall, shadowBall};
+    content->ball = new vantor::scene::Ball(spawnPoint, assetRoot + "Quarnvale/Objects/sphere");
+    content->smallBall =
+        new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-small");
+    content->shadowBall =
+        new vantor::scene::BodySphere(spawnPoint, assetRoot + "Quarnvale/Objects/sphere-shadow");
+    lightRig->bodyBatches = {content->ball, content->smallBall, content->shadowBall};
 
     // A thousand lights need a uniform block of 16016 bytes (the least a context may offer is
     // 16384) and their lists a buffer texture; a context offering less lights none of them.
     const LightPathLimits limits = queryLightPathLimits();
-    lightFrame.capacity = limits.lights;
-    lightFrame.indexCapacity = limits.indexEntries;
+    lightRig->lightFrame.capacity = limits.lights;
+    lightRig->lightFrame.indexCapacity = limits.indexEntries;
     if (!limits.shortfall.empty())
         std::cout << "Lighting: " << limits.shortfall << "; the coloured lights are not lit" << std::endl;
-    objectCount = std::clamp(settings.lights, 0, RenderSettings::maxLights);
-    objects.makeUpTo(objectCount);
+    lightRig->count = std::clamp(settings.lights, 0, RenderSettings::maxLights);
+    lightRig->lights.makeUpTo(lightRig->count);
 
-    targetView = std::make_unique<TargetView>(shaderDir);
-    fxaa = std::make_unique<Fxaa>(shaderDir);
-    sharpUpscale = std::make_unique<SharpUpscale>(shaderDir);
-    ambientOcclusion = std::make_unique<AmbientOcclusion>(shaderDir);
+    passes->targetView = std::make_unique<TargetView>(shaderDir);
+    passes->fxaa = std::make_unique<Fxaa>(shaderDir);
+    passes->sharpUpscale = std::make_unique<SharpUpscale>(shaderDir);
+    passes->ambientOcclusion = std::make_unique<AmbientOcclusion>(shaderDir);
 }
 
 void Game::destroy() {
-    delete world;
-    world = nullptr;
-    delete scene;
-    scene = nullptr;
-    delete sceneShader;
-    sceneShader = nullptr;
+    delete content->world;
+    content->world = nullptr;
+    delete content->scene;
+    content->scene = nullptr;
+    delete programs->sceneShader;
+    programs->sceneShader = nullptr;
     delete controls;
     controls = pause.controls = nullptr;
-    delete skybox;
-    skybox = nullptr;
-    delete skyboxShader;
-    skyboxShader = nullptr;
+    delete content->skybox;
+    content->skybox = nullptr;
+    delete programs->skyboxShader;
+    programs->skyboxShader = nullptr;
 }
 
 void Game::update(vantor::ControlsFocus focus) {
     controls->update(static_cast<float>(deltaTime), window, screenWidth, screenHeight, view, projection,
                      focus);
-    objectCount = std::clamp(settings.lights, 0, RenderSettings::maxLights);
+    lightRig->count = std::clamp(settings.lights, 0, RenderSettings::maxLights);
     // Lights are made in order as the count first reaches them, paused or not.
-    objects.makeUpTo(objectCount);
+    lightRig->lights.makeUpTo(lightRig->count);
     if (pause.paused)
         return;
     // At the described speed the product is the frame time itself, to the bit.
     const double sceneTime = deltaTime * settings.lightSpeed;
-    objects.advance(objectCount, static_cast<float>(sceneTime));
+    lightRig->lights.advance(lightRig->count, static_cast<float>(sceneTime));
 
     // A height no longer finite (an infinite step) starts the shadow light's descent again.
-    lightPos.x = 0.0f;
-    lightPos.y = framemath::sunkShadowLightHeight(lightPos.y, sceneTime);
-    if (!std::isfinite(lightPos.y))
-        lightPos.y = 1.0f;
-    lightPos.z = 0.0f;
+    shadow->lightPos.x = 0.0f;
+    shadow->lightPos.y = framemath::sunkShadowLightHeight(shadow->lightPos.y, sceneTime);
+    if (!std::isfinite(shadow->lightPos.y))
+        shadow->lightPos.y = 1.0f;
+    shadow->lightPos.z = 0.0f;
 
-    buildShadowTransforms();
+    shadow->buildTransforms();
 }
 
 void Game::render() {
@@ -150,11 +155,11 @@ void Game::render() {
         observedPass(passObserver, "shadow", [&] { shadowPass(transPosition); });
     observedPass(passObserver, "geometry", [&] { geometryPass(transPosition); });
     // Two passes of its own ("ssao", "ssao blur"), between the G-buffer and the lighting that reads it.
-    occlusionTexture = 0;
+    passes->occlusionTexture = 0;
     if (settings.ssao) {
         AmbientOcclusion::Inputs in;
-        in.position = gPosition;
-        in.normal = gNormal;
+        in.position = gbuffer->gPosition;
+        in.normal = gbuffer->gNormal;
         in.width = frameWidth;
         in.height = frameHeight;
         in.view = view;
@@ -162,7 +167,7 @@ void Game::render() {
         in.radius = settings.ssaoRadius;
         in.strength = settings.ssaoStrength;
         in.quadVAO = quadVAO;
-        occlusionTexture = ambientOcclusion->draw(in, passObserver);
+        passes->occlusionTexture = passes->ambientOcclusion->draw(in, passObserver);
     }
     observedPass(passObserver, "lighting", [&] { lightingPass(); });
     observedPass(passObserver, "forward", [&] { forwardPass(); });
@@ -171,75 +176,84 @@ void Game::render() {
     // Three passes, reported one by one as "blur 1 (h)", "blur 2 (v)", "blur 3 (h)". Without
     // bloom the composite adds nothing, so what the blur would hold is never read.
     if (settings.bloom)
-        postProcessing->blur(gaussShader, passObserver);
+        passes->postProcessing->blur(programs->gaussShader, passObserver);
 
     // Anti-aliasing and the sharp stretch work on the composited picture before it reaches the
     // window; without them the composite draws (or stretches) straight into it.
     const bool finishing =
-        settings.aa == AaFxaa || (settings.upscale == UpscaleSharp && postProcessing->scaled());
+        settings.aa == AaFxaa || (settings.upscale == UpscaleSharp && passes->postProcessing->scaled());
     GLuint picture = 0;
     observedPass(passObserver, "composite", [&] {
         glEnable(GL_BLEND);
 #ifndef __EMSCRIPTEN__ // WebGL2 fills polygons only
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 #endif
-        textureShader->use();
-        glUniform1f(glGetUniformLocation(textureShader->program, "bloomStrength"),
+        programs->textureShader->use();
+        glUniform1f(glGetUniformLocation(programs->textureShader->program, "bloomStrength"),
                     settings.bloom ? settings.bloomStrength : 0.0f);
         if (finishing)
-            picture = postProcessing->compositeToPicture(textureShader);
+            picture = passes->postProcessing->compositeToPicture(programs->textureShader);
         else
-            postProcessing->composite(textureShader, finalShader);
+            passes->postProcessing->composite(programs->textureShader, programs->finalShader);
     });
     if (finishing)
         finishPicture(picture);
     const TargetViewId shown = shownView();
     if (shown != TargetViewId::Final)
-        observedPass(passObserver, "view", [&] { targetView->draw(shown, viewSources()); });
+        observedPass(passObserver, "view", [&] { passes->targetView->draw(shown, viewSources()); });
 }
 
 void Game::finishPicture(GLuint picture) {
-    const bool scaled = postProcessing->scaled();
+    const bool scaled = passes->postProcessing->scaled();
     if (settings.aa == AaFxaa) {
         bool drawn = false;
         observedPass(passObserver, "fxaa", [&] {
-            drawn = fxaa->draw(*postProcessing, picture, frameWidth, frameHeight, !scaled, gPosition,
-                               controls->position);
+            drawn = passes->fxaa->draw(*passes->postProcessing, picture, frameWidth, frameHeight, !scaled,
+                                       gbuffer->gPosition, controls->position);
         });
         // Without its program the picture goes on as it was.
         if (drawn && !scaled)
             return;
         if (drawn)
-            picture = fxaa->output.texture;
+            picture = passes->fxaa->output.texture;
     }
     // At scale 1 the pass-through program copies the picture into the window pixel for pixel.
     if (settings.upscale == UpscaleSharp && scaled &&
-        sharpUpscale->draw(*postProcessing, picture, frameWidth, frameHeight, settings.sharpness,
-                           passObserver))
+        passes->sharpUpscale->draw(*passes->postProcessing, picture, frameWidth, frameHeight,
+                                   settings.sharpness, passObserver))
         return;
-    observedPass(passObserver, "stretch", [&] { postProcessing->stretchToWindow(finalShader, picture); });
+    observedPass(passObserver, "stretch",
+                 [&] { passes->postProcessing->stretchToWindow(programs->finalShader, picture); });
+}
+
+std::vector<Shader*> Game::allPrograms() const {
+    std::vector<Shader*> all;
+    programs->collect(all);
+    passes->collect(all);
+    return all;
 }
 
 Shader* Game::geometryProgram() {
-    return geometryVariants.get((settings.normalMaps ? 0u : 1u) | (settings.parallax ? 0u : 2u));
+    return programs->geometryVariants.get((settings.normalMaps ? 0u : 1u) | (settings.parallax ? 0u : 2u));
 }
 
 Shader* Game::lightingProgram() {
-    return lightingVariants.get((settings.shadows ? 0u : 1u) | (occlusionTexture ? 2u : 0u));
+    return programs->lightingVariants.get((settings.shadows ? 0u : 1u) |
+                                          (passes->occlusionTexture ? 2u : 0u));
 }
 
 ViewSources Game::viewSources() const {
     ViewSources s;
-    s.position = gPosition;
-    s.normal = gNormal;
-    s.colourSpec = gColorSpec;
-    s.shadowCube = depthCubemap;
-    s.shadowSampler = shadowSampler;
-    s.nearPlane = nearPlane;
-    s.farPlane = farPlane;
-    s.lit = postProcessing->renderedTexture;
-    s.bright = postProcessing->brightTexture;
-    s.blur = postProcessing->blurResult();
+    s.position = gbuffer->gPosition;
+    s.normal = gbuffer->gNormal;
+    s.colourSpec = gbuffer->gColorSpec;
+    s.shadowCube = shadow->depthCubemap;
+    s.shadowSampler = shadow->shadowSampler;
+    s.nearPlane = shadow->nearPlane;
+    s.farPlane = shadow->farPlane;
+    s.lit = passes->postProcessing->renderedTexture;
+    s.bright = passes->postProcessing->brightTexture;
+    s.blur = passes->postProcessing->blurResult();
     s.quadVAO = quadVAO;
     s.width = screenWidth;
     s.height = screenHeight;
@@ -250,35 +264,30 @@ ViewSources Game::viewSources() const {
 
 // ---- Shadow cube map -------------------------------------------------------------------
 
-void Game::buildShadowTransforms() {
-    shadowTransforms.clear();
-    for (const glm::mat4& face : framemath::shadowFaceMatrices(shadowProj, lightPos))
-        shadowTransforms.push_back(face);
-}
-
 void Game::setShadowUniforms() {
     // A frame rendered before any update (a capture at time 0) still needs the six faces.
-    if (shadowTransforms.size() != 6)
-        buildShadowTransforms();
+    if (shadow->shadowTransforms.size() != 6)
+        shadow->buildTransforms();
     // A reloaded shadow program has locations of its own.
-    if (shadowLocationsGeneration != depthShader->generation) {
-        shadowMatrixLocations.clear();
-        cacheShadowMatrixLocations();
+    if (shadow->shadowLocationsGeneration != programs->depthShader->generation) {
+        shadow->shadowMatrixLocations.clear();
+        shadow->cacheMatrixLocations(*programs->depthShader);
     }
-    depthShader->use();
-    if (scene)
-        scene->setupVertexArray(depthShader);
+    programs->depthShader->use();
+    if (content->scene)
+        content->scene->setupVertexArray(programs->depthShader);
     else
-        world->setupVertexArray(depthShader, true, false, false, false, false);
-    glUniform2f(glGetUniformLocation(depthShader->program, "near_far"), nearPlane, farPlane);
-    glUniform4f(glGetUniformLocation(depthShader->program, "l_pos"), lightPos.x, lightPos.y, lightPos.z,
-                1.0f);
-    glUseProgram(depthShader->program);
+        content->world->setupVertexArray(programs->depthShader, true, false, false, false, false);
+    glUniform2f(glGetUniformLocation(programs->depthShader->program, "near_far"), shadow->nearPlane,
+                shadow->farPlane);
+    glUniform4f(glGetUniformLocation(programs->depthShader->program, "l_pos"), shadow->lightPos.x,
+                shadow->lightPos.y, shadow->lightPos.z, 1.0f);
+    glUseProgram(programs->depthShader->program);
     for (int i = 0; i < 6; ++i) {
-        const glm::mat4 pointLightView = shadowTransforms[i];
-        glUniformMatrix4fv(shadowMatrixLocations[i], 1, GL_FALSE, &pointLightView[0][0]);
+        const glm::mat4 pointLightView = shadow->shadowTransforms[i];
+        glUniformMatrix4fv(shadow->shadowMatrixLocations[i], 1, GL_FALSE, &pointLightView[0][0]);
     }
-    glUniform1i(glGetUniformLocation(depthShader->program, "instanced"), 0);
+    glUniform1i(glGetUniformLocation(programs->depthShader->program, "instanced"), 0);
 }
 
 void Game::shadowPass(const glm::mat4& transPosition) {
@@ -287,112 +296,116 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     // One face per pass, with the faces' own matrices; the rasteriser keeps the sides facing the
     // light (counter-clockwise seen from it, whatever the placement mirrors), as the desktop's
     // geometry stage does. Nothing is cached: WebGL2 copies no texture into another.
-    const GLint faceLocation = glGetUniformLocation(depthShader->program, "face");
+    const GLint faceLocation = glGetUniformLocation(programs->depthShader->program, "face");
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
     for (int face = 0; face < 6; ++face) {
-        glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-        attachDepthCubeFace(depthCubemap, face);
+        glBindFramebuffer(GL_FRAMEBUFFER, shadow->depthMapFBO);
+        attachDepthCubeFace(shadow->depthCubemap, face);
         glUniform1i(faceLocation, face);
-        drawShadowLevel(depthMapFBO, transPosition);
+        drawShadowLevel(shadow->depthMapFBO, transPosition);
         drawShadowSpheres(false);
     }
     glDisable(GL_CULL_FACE);
     return;
 #endif
-    const ShadowLevelCache::Key key =
-        ShadowLevelCache::Key::of(lightPos,
-                                  scene ? std::vector<glm::mat4>{scene->modelMatrix}
-                                        : std::vector<glm::mat4>{world->modelMatrix, transPosition},
-                                  shadowTransforms, depthShader->generation);
-    switch (shadowCache.plan(key, shadowCacheEnabled && GLEW_ARB_copy_image, depthCubemap)) {
+    const ShadowLevelCache::Key key = ShadowLevelCache::Key::of(
+        shadow->lightPos,
+        content->scene ? std::vector<glm::mat4>{content->scene->modelMatrix}
+                       : std::vector<glm::mat4>{content->world->modelMatrix, transPosition},
+        shadow->shadowTransforms, programs->depthShader->generation);
+    switch (shadow->shadowCache.plan(key, shadow->shadowCacheEnabled && GLEW_ARB_copy_image,
+                                     shadow->depthCubemap)) {
     case ShadowLevelCache::Step::DrawFromScratch:
-        drawShadowLevel(depthMapFBO, transPosition);
+        drawShadowLevel(shadow->depthMapFBO, transPosition);
         drawShadowSpheres(false);
         return;
     case ShadowLevelCache::Step::DrawStraight:
-        drawShadowLevel(depthMapFBO, transPosition);
+        drawShadowLevel(shadow->depthMapFBO, transPosition);
         drawShadowSpheres(true);
         return;
     case ShadowLevelCache::Step::KeepLevel:
-        drawShadowLevel(shadowCache.framebuffer, transPosition);
+        drawShadowLevel(shadow->shadowCache.framebuffer, transPosition);
         break;
     case ShadowLevelCache::Step::ReuseLevel:
         break;
     }
-    shadowCache.restore(depthCubemap);
-    glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-    glViewport(0, 0, shadowWidth, shadowHeight);
+    shadow->shadowCache.restore(shadow->depthCubemap);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadow->depthMapFBO);
+    glViewport(0, 0, shadow->shadowWidth, shadow->shadowHeight);
     drawShadowSpheres(true);
-    shadowCache.recordBodies(bodyDrawing.sets(lightBodies.bodies, true), objects.positions(objectCount),
-                             lightPos, shadowTransforms);
+    shadow->shadowCache.recordBodies(lightRig->bodyBatches.sets(lightRig->lightBodies.bodies, true),
+                                     lightRig->lights.positions(lightRig->count), shadow->lightPos,
+                                     shadow->shadowTransforms);
 }
 
 void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glViewport(0, 0, shadowWidth, shadowHeight);
+    glViewport(0, 0, shadow->shadowWidth, shadow->shadowHeight);
     glClear(GL_DEPTH_BUFFER_BIT);
     // The file's order: depth alone comes out the same in any order, and sorting from the
     // light made this no cheaper.
-    if (scene) {
-        setMatrix(depthShader, "M", scene->modelMatrix);
-        scene->drawDepth();
+    if (content->scene) {
+        setMatrix(programs->depthShader, "M", content->scene->modelMatrix);
+        content->scene->drawDepth();
         return;
     }
-    setMatrix(depthShader, "M", world->modelMatrix);
-    world->draw();
-    setMatrix(depthShader, "M", transPosition);
-    world->draw();
+    setMatrix(programs->depthShader, "M", content->world->modelMatrix);
+    content->world->draw();
+    setMatrix(programs->depthShader, "M", transPosition);
+    content->world->draw();
 }
 
 void Game::drawShadowSpheres(bool instanced) {
     if (!instanced) {
-        bodyDrawing.drawEachIntoShadow(depthShader, objects.positions(objectCount), lightPos);
+        lightRig->bodyBatches.drawEachIntoShadow(
+            programs->depthShader, lightRig->lights.positions(lightRig->count), shadow->lightPos);
         return;
     }
-    lightBodies.upload(objects.positions(objectCount), objects.colors(objectCount));
-    bodyDrawing.draw(lightBodies, depthShader, true);
+    lightRig->lightBodies.upload(lightRig->lights.positions(lightRig->count),
+                                 lightRig->lights.colors(lightRig->count));
+    lightRig->bodyBatches.draw(lightRig->lightBodies, programs->depthShader, true);
 }
 
 // ---- G-buffer and forward pass ---------------------------------------------------------
 
 void Game::geometryPass(const glm::mat4& transPosition) {
-    glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, gbuffer->gBuffer);
     glViewport(0, 0, frameWidth, frameHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    Shader* const shader = scene ? sceneShader : geometryProgram();
+    Shader* const shader = content->scene ? programs->sceneShader : geometryProgram();
     shader->use();
     setMatrix(shader, "V", view);
     setMatrix(shader, "P", projection);
-    setMatrix(shader, "M", scene ? scene->modelMatrix : world->modelMatrix);
+    setMatrix(shader, "M", content->scene ? content->scene->modelMatrix : content->world->modelMatrix);
     setVec3(shader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
     setVec3(shader, "colorOfObject", 0.0f, 0.0f, 0.0f);
     glUniform1f(glGetUniformLocation(shader->program, "parallaxScale"), settings.parallaxScale);
     // A scene is drawn once, both sides of every face (a model's sheets are often single), with
     // its textures' own filtering.
-    if (scene) {
-        scene->setupVertexArray(shader);
-        scene->drawSurfaces(shader, settings.normalMaps, settings.parallax);
+    if (content->scene) {
+        content->scene->setupVertexArray(shader);
+        content->scene->drawSurfaces(shader, settings.normalMaps, settings.parallax);
         return;
     }
 
-    world->setupVertexArray(shader, true, true, true, true, true);
+    content->world->setupVertexArray(shader, true, true, true, true, true);
     for (GLuint unit = 0; unit < 3; ++unit)
-        glBindSampler(unit, gBufferSampler);
+        glBindSampler(unit, gbuffer->gBufferSampler);
     // The level is closed towards every place a camera can reach, so its back faces are never
     // what a pixel shows; a mirroring placement turns its winding over.
     if (levelBackFaceCulling)
         glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    const glm::mat4 placements[2] = {world->modelMatrix, transPosition};
-    const int first = levelOrder.sort(*world, controls->position, placements);
+    const glm::mat4 placements[2] = {content->world->modelMatrix, transPosition};
+    const int first = content->levelOrder.sort(*content->world, controls->position, placements);
     for (int n = 0; n < 2; ++n) {
         const int i = (first + n) % 2;
         setMatrix(shader, "M", placements[i]);
         glFrontFace(framemath::mirrors(placements[i]) ? GL_CW : GL_CCW);
-        levelOrder.draw(*world, i);
+        content->levelOrder.draw(*content->world, i);
     }
     glFrontFace(GL_CCW);
     glDisable(GL_CULL_FACE);
@@ -401,17 +414,17 @@ void Game::geometryPass(const glm::mat4& transPosition) {
 }
 
 void Game::copyGBufferDepth() {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, gBuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, postProcessing->getFramebuffer());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gbuffer->gBuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, passes->postProcessing->getFramebuffer());
     glBlitFramebuffer(0, 0, frameWidth, frameHeight, 0, 0, frameWidth, frameHeight, GL_DEPTH_BUFFER_BIT,
                       GL_NEAREST);
 }
 
 void Game::forwardPass() {
-    glBindFramebuffer(GL_FRAMEBUFFER, postProcessing->getFramebuffer());
-    defaultShader->use();
-    setMatrix(defaultShader, "V", view);
-    setMatrix(defaultShader, "P", projection);
+    glBindFramebuffer(GL_FRAMEBUFFER, passes->postProcessing->getFramebuffer());
+    programs->defaultShader->use();
+    setMatrix(programs->defaultShader, "V", view);
+    setMatrix(programs->defaultShader, "P", projection);
 
     // The spheres are closed and wound counter-clockwise seen from outside, so culling their
     // back faces loses nothing seen from outside; but the camera's path runs through the
@@ -425,19 +438,20 @@ void Game::forwardPass() {
 
     // The first fifty bodies in one instanced draw (the same matrices and colours, in the same
     // order, as one draw per body), the rest in one batched draw.
-    lightBodies.upload(objects.positions(objectCount), objects.colors(objectCount));
-    bodyDrawing.draw(lightBodies, defaultShader, false);
+    lightRig->lightBodies.upload(lightRig->lights.positions(lightRig->count),
+                                 lightRig->lights.colors(lightRig->count));
+    lightRig->bodyBatches.draw(lightRig->lightBodies, programs->defaultShader, false);
 
-    ball->setupVertexArray(defaultShader, true, false, false, false, false);
+    content->ball->setupVertexArray(programs->defaultShader, true, false, false, false, false);
 
     // The marker: the sphere's raw geometry at a fixed scale, not the mesh's own matrix.
     glm::mat4 markerScale(0.0f);
     markerScale[0][0] = markerScale[1][1] = markerScale[2][2] = 0.2f;
     markerScale[3][3] = 1.0f;
-    const glm::mat4 position_pointlight = framemath::placedAt(markerScale, lightPos);
-    setMatrix(defaultShader, "M", position_pointlight);
-    setVec3(defaultShader, "colorOfObject", 1.0f, 1.0f, 1.0f);
-    ball->draw();
+    const glm::mat4 position_pointlight = framemath::placedAt(markerScale, shadow->lightPos);
+    setMatrix(programs->defaultShader, "M", position_pointlight);
+    setVec3(programs->defaultShader, "colorOfObject", 1.0f, 1.0f, 1.0f);
+    content->ball->draw();
     glDisable(GL_CULL_FACE);
 }
 
@@ -453,7 +467,7 @@ void Game::lightingPass() {
     // replaces the whole depth buffer; clearing first would only cost a pass over all three.
     prepareLights();
     copyGBufferDepth();
-    glBindFramebuffer(GL_FRAMEBUFFER, postProcessing->getFramebuffer());
+    glBindFramebuffer(GL_FRAMEBUFFER, passes->postProcessing->getFramebuffer());
     glViewport(0, 0, frameWidth, frameHeight);
     const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
     glDrawBuffers(2, buffers);
@@ -461,7 +475,7 @@ void Game::lightingPass() {
 
     Shader* const shader = lightingProgram();
     shader->use();
-    const GLuint textures[3] = {gPosition, gNormal, gColorSpec};
+    const GLuint textures[3] = {gbuffer->gPosition, gbuffer->gNormal, gbuffer->gColorSpec};
     const char* samplers[3] = {"gPosition", "gNormal", "gColorSpec"};
     for (int unit = 0; unit < 3; ++unit) {
         glActiveTexture(GL_TEXTURE0 + unit);
@@ -470,26 +484,27 @@ void Game::lightingPass() {
     }
     setLightingUniforms(shader);
     // Units 0-3 hold the G-buffer and the shadow cube, 4 and 5 the light grid.
-    if (occlusionTexture) {
+    if (passes->occlusionTexture) {
         glActiveTexture(GL_TEXTURE6);
-        glBindTexture(GL_TEXTURE_2D, occlusionTexture);
-        glBindSampler(6, postProcessing->linearSampler);
+        glBindTexture(GL_TEXTURE_2D, passes->occlusionTexture);
+        glBindSampler(6, passes->postProcessing->linearSampler);
         glUniform1i(glGetUniformLocation(shader->program, "ambientOcclusion"), 6);
     }
 
     glBindVertexArray(quadVAO);
     glDepthFunc(GL_GREATER);
-    glBindSampler(3, shadowSampler);
+    glBindSampler(3, shadow->shadowSampler);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindSampler(3, 0);
-    if (occlusionTexture) {
+    if (passes->occlusionTexture) {
         glBindSampler(6, 0);
         glActiveTexture(GL_TEXTURE3);
     }
 
-    nightSkyShader->use();
-    setVec3(nightSkyShader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
-    setMatrix(nightSkyShader, "inverseViewProjection", glm::inverse(projection * view));
+    programs->nightSkyShader->use();
+    setVec3(programs->nightSkyShader, "viewPos", controls->position.x, controls->position.y,
+            controls->position.z);
+    setMatrix(programs->nightSkyShader, "inverseViewProjection", glm::inverse(projection * view));
     glDepthFunc(GL_EQUAL);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 
@@ -499,21 +514,22 @@ void Game::lightingPass() {
 }
 
 void Game::prepareLights() {
-    lightFrame.prepare(objects.positions(objectCount), objects.colors(objectCount),
-                       lightcount::lightLook(objects.inUse(objectCount)));
+    lightRig->lightFrame.prepare(lightRig->lights.positions(lightRig->count),
+                                 lightRig->lights.colors(lightRig->count),
+                                 lightcount::lightLook(lightRig->lights.inUse(lightRig->count)));
 }
 
 void Game::setLightingUniforms(Shader* shader) {
     // Every coloured light reaches the program through the light block and the grid.
-    lightFrame.apply(shader);
+    lightRig->lightFrame.apply(shader);
     setVec3(shader, "viewPos", controls->position.x, controls->position.y, controls->position.z);
-    glUniform1i(glGetUniformLocation(shader->program, "NR_LIGHTS"), objectCount);
-    glUniform4f(glGetUniformLocation(shader->program, "WS_pos_light"), lightPos.x, lightPos.y, lightPos.z,
-                1.0f);
-    glUniform2f(glGetUniformLocation(shader->program, "near_far"), nearPlane, farPlane);
+    glUniform1i(glGetUniformLocation(shader->program, "NR_LIGHTS"), lightRig->count);
+    glUniform4f(glGetUniformLocation(shader->program, "WS_pos_light"), shadow->lightPos.x, shadow->lightPos.y,
+                shadow->lightPos.z, 1.0f);
+    glUniform2f(glGetUniformLocation(shader->program, "near_far"), shadow->nearPlane, shadow->farPlane);
     glUniform1f(glGetUniformLocation(shader->program, "exposure"), settings.exposure);
     setLevelShapeUniforms(shader->program);
     glActiveTexture(GL_TEXTURE3);
     glUniform1i(glGetUniformLocation(shader->program, "cubemap_tex"), 3);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, depthCubemap);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, shadow->depthCubemap);
 }

@@ -5,30 +5,11 @@
 // operation of its own so a test can run one alone; a tool that times the frame watches
 // `render` itself through `passObserver`.
 
-#include "gpu/Shader.h"
-#include "gpu/ShaderVariants.h"
 #include "gpu/WindowSize.h"
 #include "input/Controls.h"
 #include "input/ScenePause.h"
-#include "render/AmbientOcclusion.h"
-#include "render/BodyDrawing.h"
-#include "render/FrameMath.h"
-#include "render/Fxaa.h"
-#include "render/LevelOrder.h"
-#include "render/LightBodies.h"
-#include "render/LightCount.h"
-#include "render/LightFrame.h"
-#include "render/PassObserver.h"
-#include "render/PostProcessing.h"
 #include "render/RenderSettings.h"
-#include "render/ShadowLevelCache.h"
-#include "render/SharpUpscale.h"
 #include "render/TargetView.h"
-#include "scene/LightSet.h"
-#include "scene/Mesh.h"
-#include "scene/SceneData.h"
-#include "scene/SceneModel.h"
-#include "scene/Skybox.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -36,6 +17,15 @@
 
 #include <memory>
 #include <vector>
+
+class PassObserver;
+class Shader;
+struct GBuffer;
+struct GamePrograms;
+struct LightRig;
+struct PicturePasses;
+struct SceneContent;
+struct ShadowCube;
 
 class Game {
 public:
@@ -64,16 +54,10 @@ public:
     // differs from the size they have; `render` calls it first.
     void fitTargetsToScale();
 
-    // Set-up steps.
-    void createShadowMap();
-    void cacheShadowMatrixLocations();
-    // The G-buffer (its size-dependent targets and the fixed full-screen quad and sampler).
-    void createGBuffer();
-    void createGBufferTargets();
-    void releaseGBufferTargets();
+    // The full-screen quad the lighting and picture passes draw.
+    void createQuad();
 
-    // Per-frame steps, in the order `update` and `render` run them.
-    void buildShadowTransforms();
+    // Per-frame steps, in the order `render` runs them.
     void shadowPass(const glm::mat4& transPosition);
     // Shadow-pass steps: the uniforms every shadow draw shares, both level placements cleared
     // into `framebuffer`'s cube, and the light spheres into the bound cube (instanced, or one
@@ -105,74 +89,25 @@ public:
     // render scale (the window's own at scale 1).
     int frameWidth = screenWidth;
     int frameHeight = screenHeight;
-    int shadowWidth;
-    int shadowHeight;
-    GLuint depthMapFBO = 0;
-    Shader* depthShader = nullptr;
-    GLuint depthCubemap = 0;
-    vantor::scene::World* world = nullptr;
-    // A model shown in place of the hall: given before `init`, which uploads it into `scene`
-    // (fitted into the hall's volume, drawn once, with its own geometry program) and lets the
-    // CPU copy go. Without it `world` is the level, as ever; with it `world` stays null.
-    std::unique_ptr<vantor::scene::SceneData> sceneData;
-    vantor::scene::SceneModel* scene = nullptr;
-    Shader* sceneShader = nullptr;
-    vantor::scene::Ball* ball = nullptr;
-    // The bodies of lights past the first fifty: a coarse sphere, a few pixels across.
-    vantor::scene::BodySphere* smallBall = nullptr;
-    vantor::scene::BodySphere* shadowBall = nullptr; // the same in the shadow cube, an octahedron
-    // The lights made so far, in the order made; the first `objectCount` of them (at most
-    // lightcount::maxLightCount) are on. Raising the count makes the missing ones; the others
-    // keep their state while off.
-    vantor::scene::LightSet objects{lightcount::maxLightCount};
-    int objectCount;
-    // The lights' per-instance body data for the shadow and forward passes, and how they are drawn.
-    LightBodies lightBodies;
-    BodyDrawing bodyDrawing;
-    vantor::Controls* controls = nullptr;
-    Skybox* skybox = nullptr;
-    Shader* skyboxShader = nullptr;
-    Shader* finalShader = nullptr;
-    Shader* defaultShader = nullptr;
-    PostProcessing* postProcessing = nullptr;
-    Shader* gaussShader = nullptr;
-    Shader* textureShader = nullptr;
-    GLuint gBuffer = 0;
-    GLuint gPosition = 0;
-    GLuint gNormal = 0;
-    GLuint gColorSpec = 0;
-    GLuint quadVAO = 0;
-    Shader* gBufferShader = nullptr;
-    Shader* lightingShader = nullptr;
     glm::mat4 view;
     glm::mat4 projection;
-    glm::vec3 lightPos;
-    std::vector<glm::mat4> shadowTransforms;
-    float nearPlane;
-    float farPlane;
-    glm::mat4 shadowProj;
-    std::vector<GLint> shadowMatrixLocations;
-    // The depthShader generation shadowMatrixLocations were looked up in.
-    unsigned shadowLocationsGeneration = 0;
-    GLuint rboDepth = 0; // the G-buffer's depth attachment
+    vantor::Controls* controls = nullptr;
+    GLuint quadVAO = 0;
     GLuint quadVBO = 0;
-    // The night sky behind the level: the lighting pass's empty pixels, drawn by a program of
-    // their own so the lit pixels do not pay for the sky and the sky not for the lights.
-    Shader* nightSkyShader = nullptr;
-    // Filtering of the level's maps during the geometry pass; nearest filtering of the shadow
-    // cube while the lighting pass reads it.
-    GLuint gBufferSampler = 0;
-    GLuint shadowSampler = 0;
 
-    // The level's depth in the shadow cube, kept while the light rests; false renders every
-    // frame's cube from scratch.
-    bool shadowCacheEnabled = true;
-    ShadowLevelCache shadowCache{shadowWidth}; // shadowWidth is set before it
+    // The frame's parts, one owner each: the shadow light's cube, the G-buffer, the coloured
+    // lights, what is drawn (level or model, bodies, sky), the programs, and the passes after
+    // the lighting.
+    std::unique_ptr<ShadowCube> shadow;
+    std::unique_ptr<GBuffer> gbuffer;
+    std::unique_ptr<LightRig> lightRig;
+    std::unique_ptr<SceneContent> content;
+    std::unique_ptr<GamePrograms> programs;
+    std::unique_ptr<PicturePasses> passes;
+
     // The geometry pass skips the level's back faces: nowhere on the flight or within the free
     // camera's reach does one show. False draws both sides, the slower path it must match.
     bool levelBackFaceCulling = true;
-    LevelOrder levelOrder;
-    LightFrame lightFrame;
     // The context's largest targets, read by `init`; `resize` stays within them.
     GlSizeLimits sizeLimits;
     int refusedWidth = 0; // the last size refused, so a refusal is said once
@@ -181,23 +116,14 @@ public:
     // and speed from it, `render` which passes run, their program variants and uniforms, and
     // what reaches the window (the final picture, or one of the frame's targets drawn over it).
     RenderSettings settings;
-    std::unique_ptr<TargetView> targetView;
-    // The passes on the finished picture, made by `init`; their programs on first use.
-    std::unique_ptr<Fxaa> fxaa;
-    std::unique_ptr<SharpUpscale> sharpUpscale;
-    std::unique_ptr<AmbientOcclusion> ambientOcclusion;
-    // This frame's ambient occlusion for the lighting pass; 0 without it.
-    GLuint occlusionTexture = 0;
     TargetViewId shownView() const { return TargetView::fromNumber(settings.view); }
-    // The geometry pass's program for the map switches (NO_NORMAL_MAPS, NO_PARALLAX), and the
-    // lighting program for the shadow and occlusion switches (NO_SHADOWS, AMBIENT_OCCLUSION): the
-    // described programs at the defaults, variants built from the same files on first use
-    // otherwise (the described program while a variant cannot be built).
-    ShaderVariants geometryVariants;
-    ShaderVariants lightingVariants;
+    // The geometry program for the map switches, the lighting program for the shadow and
+    // occlusion switches (GamePrograms).
     Shader* geometryProgram();
     Shader* lightingProgram();
     ViewSources viewSources() const;
+    // Every program the frame has made so far, for the shader watcher.
+    std::vector<Shader*> allPrograms() const;
     // Paused, the coloured lights and the shadow light stand still and the camera's flight holds.
     vantor::ScenePause pause;
 

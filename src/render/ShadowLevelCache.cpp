@@ -100,11 +100,10 @@ ShadowLevelCache::Key ShadowLevelCache::Key::of(const glm::vec3& light,
     return key;
 }
 
-void ShadowLevelCache::recordBodies(const std::vector<BodyDrawing::BodySet>& sets,
-                                    const std::vector<glm::vec3>& positions, const glm::vec3& light,
-                                    const std::vector<glm::mat4>& faces) {
+void ShadowLevelCache::recordBodies(const std::vector<BodySet>& sets, const std::vector<glm::vec3>& positions,
+                                    const glm::vec3& light, const std::vector<glm::mat4>& faces) {
     std::vector<Spheres> drawn;
-    for (const BodyDrawing::BodySet& set : sets)
+    for (const BodySet& set : sets)
         drawn.push_back(
             {set.mesh, set.model,
              std::vector<glm::vec3>(positions.begin() + set.first, positions.begin() + set.first + set.count),

@@ -9,7 +9,7 @@
 // cube, whatever its path, and forgets what it knew of the cube it restores into when a pass
 // draws that cube another way. Owns its cube and framebuffer.
 
-#include "render/BodyDrawing.h"
+#include "render/BodySet.h"
 #include "render/FrameMath.h"
 #include "scene/Mesh.h"
 
@@ -76,8 +76,8 @@ public:
     // `faces`.
     void recordSpheres(const std::vector<Spheres>& spheres, const glm::vec3& light,
                        const std::vector<glm::mat4>& faces);
-    // The same for the light bodies BodyDrawing drew as `sets`, body i at positions[i].
-    void recordBodies(const std::vector<BodyDrawing::BodySet>& sets, const std::vector<glm::vec3>& positions,
+    // The same for the light bodies LightBodyBatches drew as `sets`, body i at positions[i].
+    void recordBodies(const std::vector<BodySet>& sets, const std::vector<glm::vec3>& positions,
                       const glm::vec3& light, const std::vector<glm::mat4>& faces);
     // The same for one mesh at its own `modelMatrix`.
     void recordSpheres(const vantor::scene::Mesh& ball, const std::vector<glm::vec3>& centres,

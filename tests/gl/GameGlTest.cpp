@@ -6,6 +6,7 @@
 #include "GlTestContext.h"
 #include "render/FrameMath.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -36,7 +37,7 @@ size_t countNonFinite(const Image& image) {
 Image relight(Game& game) {
     game.lightingPass();
     glFinish();
-    return readTexture(game.postProcessing->renderedTexture);
+    return readTexture(game.passes->postProcessing->renderedTexture);
 }
 
 // One rendered frame and the images it is judged by.
@@ -54,10 +55,10 @@ Frame renderAndDissect(Game& game) {
     game.render();
     glFinish();
     f.window = readWindow();
-    f.rendered = readTexture(game.postProcessing->renderedTexture);
-    f.bright = readTexture(game.postProcessing->brightTexture);
-    f.position = readTexture(game.gPosition);
-    f.normal = readTexture(game.gNormal);
+    f.rendered = readTexture(game.passes->postProcessing->renderedTexture);
+    f.bright = readTexture(game.passes->postProcessing->brightTexture);
+    f.position = readTexture(game.gbuffer->gPosition);
+    f.normal = readTexture(game.gbuffer->gNormal);
     f.covered.resize(pixelCount);
     for (size_t i = 0; i < pixelCount; ++i) {
         f.covered[i] = glm::length(rgb(f.normal, i)) > 0.5f;
@@ -65,13 +66,13 @@ Frame renderAndDissect(Game& game) {
     }
 
     f.lit = relight(game);
-    const int lights = game.objectCount;
-    game.objectCount = 0;
+    const int lights = game.lightRig->count;
+    game.lightRig->count = 0;
     f.noColoured = relight(game);
-    game.objectCount = lights;
-    glBindFramebuffer(GL_FRAMEBUFFER, game.depthMapFBO);
+    game.lightRig->count = lights;
+    glBindFramebuffer(GL_FRAMEBUFFER, game.shadow->depthMapFBO);
     glClear(GL_DEPTH_BUFFER_BIT);
-    game.shadowCache.sphereRectsValid =
+    game.shadow->shadowCache.sphereRectsValid =
         false; // cleared by hand: the next shadow pass restores the whole cube
     f.noShadow = relight(game);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -135,51 +136,61 @@ void expectLitShadowedBloomedFrame(const Frame& f, const char* when) {
 
 TEST(GameSetUp, InitBuildsTheSceneAndDestroyReleasesItsFourObjects) {
     Game game(glTestWindow(), width, height);
-    EXPECT_EQ(game.objectCount, 50);
-    EXPECT_EQ(game.lightPos, glm::vec3(0.0f));
+    EXPECT_EQ(game.lightRig->count, 50);
+    EXPECT_EQ(game.shadow->lightPos, glm::vec3(0.0f));
     game.init();
-    EXPECT_EQ(game.lightPos, glm::vec3(0.0f, 1.0f, 0.0f));
-    EXPECT_EQ(game.objects.size(), 50u);
-    ASSERT_EQ(game.shadowMatrixLocations.size(), 6u);
-    for (GLint location : game.shadowMatrixLocations)
+    EXPECT_EQ(game.shadow->lightPos, glm::vec3(0.0f, 1.0f, 0.0f));
+    EXPECT_EQ(game.lightRig->lights.size(), 50u);
+    ASSERT_EQ(game.shadow->shadowMatrixLocations.size(), 6u);
+    for (GLint location : game.shadow->shadowMatrixLocations)
         EXPECT_NE(location, -1);
-    EXPECT_NE(glIsFramebuffer(game.depthMapFBO), GL_FALSE);
-    EXPECT_NE(glIsFramebuffer(game.gBuffer), GL_FALSE);
-    EXPECT_NE(glIsFramebuffer(game.postProcessing->getFramebuffer()), GL_FALSE);
+    EXPECT_NE(glIsFramebuffer(game.shadow->depthMapFBO), GL_FALSE);
+    EXPECT_NE(glIsFramebuffer(game.gbuffer->gBuffer), GL_FALSE);
+    EXPECT_NE(glIsFramebuffer(game.passes->postProcessing->getFramebuffer()), GL_FALSE);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     // The frame update: the shadow light rests at 0.25, six face matrices every frame.
-    game.lightPos.y = 0.3f;
+    game.shadow->lightPos.y = 0.3f;
     game.deltaTime = 2.0;
     game.update();
-    EXPECT_EQ(game.lightPos, glm::vec3(0.0f, 0.25f, 0.0f));
+    EXPECT_EQ(game.shadow->lightPos, glm::vec3(0.0f, 0.25f, 0.0f));
     game.deltaTime = 0.0;
     for (int frame = 0; frame < 3; ++frame)
         game.update();
-    EXPECT_EQ(game.shadowTransforms.size(), 6u);
-    EXPECT_EQ(game.shadowTransforms[3], framemath::shadowFaceMatrices(game.shadowProj, game.lightPos)[3]);
-    game.lightPos.y = 1.0f;
+    EXPECT_EQ(game.shadow->shadowTransforms.size(), 6u);
+    EXPECT_EQ(game.shadow->shadowTransforms[3],
+              framemath::shadowFaceMatrices(game.shadow->shadowProj, game.shadow->lightPos)[3]);
+    game.shadow->lightPos.y = 1.0f;
 
-    Shader* const kept[] = {game.depthShader,   game.finalShader,   game.defaultShader, game.gaussShader,
-                            game.textureShader, game.gBufferShader, game.lightingShader};
-    vantor::scene::Ball* const ball = game.ball;
-    PostProcessing* const postProcessing = game.postProcessing;
-    const GLuint gBuffer = game.gBuffer;
+    Shader* const kept[] = {game.programs->depthShader,
+                            game.programs->finalShader,
+                            game.programs->defaultShader,
+                            game.programs->gaussShader,
+                            game.programs->textureShader,
+                            game.programs->geometryVariants.plain(),
+                            game.programs->lightingVariants.plain()};
+    vantor::scene::Ball* const ball = game.content->ball;
+    PostProcessing* const postProcessing = game.passes->postProcessing.get();
+    const GLuint gBuffer = game.gbuffer->gBuffer;
     game.destroy();
-    EXPECT_EQ(game.world, nullptr);
+    EXPECT_EQ(game.content->world, nullptr);
     EXPECT_EQ(game.controls, nullptr);
-    EXPECT_EQ(game.skybox, nullptr);
-    EXPECT_EQ(game.skyboxShader, nullptr);
-    const Shader* const after[] = {game.depthShader,   game.finalShader,   game.defaultShader,
-                                   game.gaussShader,   game.textureShader, game.gBufferShader,
-                                   game.lightingShader};
+    EXPECT_EQ(game.content->skybox, nullptr);
+    EXPECT_EQ(game.programs->skyboxShader, nullptr);
+    const Shader* const after[] = {game.programs->depthShader,
+                                   game.programs->finalShader,
+                                   game.programs->defaultShader,
+                                   game.programs->gaussShader,
+                                   game.programs->textureShader,
+                                   game.programs->geometryVariants.plain(),
+                                   game.programs->lightingVariants.plain()};
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(after[i], kept[i]);
-    EXPECT_EQ(game.ball, ball);
-    EXPECT_EQ(game.postProcessing, postProcessing);
-    EXPECT_EQ(game.gBuffer, gBuffer);
-    EXPECT_EQ(game.objects.size(), 50u);
-    EXPECT_EQ(game.lightPos, glm::vec3(0.0f, 1.0f, 0.0f));
+    EXPECT_EQ(game.content->ball, ball);
+    EXPECT_EQ(game.passes->postProcessing.get(), postProcessing);
+    EXPECT_EQ(game.gbuffer->gBuffer, gBuffer);
+    EXPECT_EQ(game.lightRig->lights.size(), 50u);
+    EXPECT_EQ(game.shadow->lightPos, glm::vec3(0.0f, 1.0f, 0.0f));
     game.destroy(); // a second call finds nothing left to release
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -201,7 +212,7 @@ TEST(GameFrame, LightingPassLeavesNoPixelUnlitAndTheSkyOnlyWhereNothingIsDrawn) 
     auto game = flownGame(3.0, width, height);
     game->render();
     glFinish();
-    const Image normal = readTexture(game->gNormal);
+    const Image normal = readTexture(game->gbuffer->gNormal);
     glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
     const Image lit = relight(*game);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -239,7 +250,7 @@ TEST(GameFrame, TheLitTargetNeedsNoClearAndGetsTheDepthItNeeds) {
     game->shadowPass(copy);
     game->geometryPass(copy);
     auto poisonTarget = [&](float depth) {
-        glBindFramebuffer(GL_FRAMEBUFFER, game->postProcessing->getFramebuffer());
+        glBindFramebuffer(GL_FRAMEBUFFER, game->passes->postProcessing->getFramebuffer());
         const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
         glDrawBuffers(2, buffers);
         glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
@@ -250,25 +261,25 @@ TEST(GameFrame, TheLitTargetNeedsNoClearAndGetsTheDepthItNeeds) {
     };
     poisonTarget(1.0f);
     const Image lit = relight(*game);
-    const Image bright = readTexture(game->postProcessing->brightTexture);
+    const Image bright = readTexture(game->passes->postProcessing->brightTexture);
     for (float depth : {0.0f, 0.3f}) {
         poisonTarget(depth);
         EXPECT_TRUE(relight(*game) == lit) << "depth " << depth;
-        EXPECT_TRUE(readTexture(game->postProcessing->brightTexture) == bright) << "depth " << depth;
+        EXPECT_TRUE(readTexture(game->passes->postProcessing->brightTexture) == bright) << "depth " << depth;
     }
 
     // The forward pass draws over the depth the lighting pass copied; run alone after a fresh
     // copy it draws the same spheres: with a target depth of 0 left in place, none would pass.
     game->forwardPass();
     glFinish();
-    const Image withSpheres = readTexture(game->postProcessing->renderedTexture);
+    const Image withSpheres = readTexture(game->passes->postProcessing->renderedTexture);
     game->geometryPass(copy);
     relight(*game);
     poisonTarget(0.0f);
     game->copyGBufferDepth();
     game->forwardPass();
     glFinish();
-    const Image handedOver = readTexture(game->postProcessing->renderedTexture);
+    const Image handedOver = readTexture(game->passes->postProcessing->renderedTexture);
     size_t sphereColours = 0;
     for (size_t i = 0; i < pixelCount; ++i)
         sphereColours += rgb(handedOver, i) == rgb(withSpheres, i) && rgb(withSpheres, i) != rgb(lit, i);
@@ -293,15 +304,15 @@ TEST(GameFrame, GBufferHoldsTheLevelTwiceAndNeverASphere) {
     Frame f = renderAndDissect(*game);
 
     // Balls and marker moved far away leave every G-buffer texture exactly as it was.
-    const Image colorSpec = readTexture(game->gColorSpec);
-    for (vantor::scene::Object* object : game->objects)
+    const Image colorSpec = readTexture(game->gbuffer->gColorSpec);
+    for (vantor::scene::Object* object : game->lightRig->lights)
         object->x += 1000.0f;
-    game->lightPos.x += 1000.0f;
+    game->shadow->lightPos.x += 1000.0f;
     game->render();
     glFinish();
-    EXPECT_TRUE(readTexture(game->gPosition) == f.position);
-    EXPECT_TRUE(readTexture(game->gNormal) == f.normal);
-    EXPECT_TRUE(readTexture(game->gColorSpec) == colorSpec);
+    EXPECT_TRUE(readTexture(game->gbuffer->gPosition) == f.position);
+    EXPECT_TRUE(readTexture(game->gbuffer->gNormal) == f.normal);
+    EXPECT_TRUE(readTexture(game->gbuffer->gColorSpec) == colorSpec);
 
     // The level stays below height 0.25; the upside-down copy supplies everything above.
     auto countAbove = [](const Image& position, const std::vector<bool>& covered) {
@@ -320,8 +331,8 @@ TEST(GameFrame, GBufferHoldsTheLevelTwiceAndNeverASphere) {
     game->geometryPass(glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 100.0f, 0.0f)) *
                        framemath::levelCopyTransform());
     glFinish();
-    const Image moved = readTexture(game->gPosition);
-    const Image movedNormal = readTexture(game->gNormal);
+    const Image moved = readTexture(game->gbuffer->gPosition);
+    const Image movedNormal = readTexture(game->gbuffer->gNormal);
     std::vector<bool> movedCovered(pixelCount);
     for (size_t i = 0; i < pixelCount; ++i)
         movedCovered[i] = glm::length(rgb(movedNormal, i)) > 0.5f;
@@ -341,13 +352,13 @@ TEST(GameFrame, CullingTheLevelsBackFacesLeavesTheGBufferAsItWas) {
         game->levelBackFaceCulling = true;
         game->geometryPass(copy);
         glFinish();
-        const Image culled = readTexture(game->gPosition);
-        const Image culledColor = readTexture(game->gColorSpec);
+        const Image culled = readTexture(game->gbuffer->gPosition);
+        const Image culledColor = readTexture(game->gbuffer->gColorSpec);
         game->levelBackFaceCulling = false;
         game->geometryPass(copy);
         glFinish();
-        const Image both = readTexture(game->gPosition);
-        const Image bothColor = readTexture(game->gColorSpec);
+        const Image both = readTexture(game->gbuffer->gPosition);
+        const Image bothColor = readTexture(game->gbuffer->gColorSpec);
         size_t differing = 0;
         for (size_t i = 0; i < pixelCount; ++i)
             differing += rgb(culled, i) != rgb(both, i) || rgb(culledColor, i) != rgb(bothColor, i);
@@ -371,12 +382,12 @@ TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
     double now = 0.0;
     const glm::mat4 copy = framemath::levelCopyTransform();
     auto gBuffer = [&](bool sorted) {
-        game->levelOrder.enabled = sorted;
+        game->content->levelOrder.enabled = sorted;
         game->geometryPass(copy);
         glFinish();
-        std::vector<Image> images{readTexture(game->gPosition), readTexture(game->gNormal),
-                                  readTexture(game->gColorSpec), Image(pixelCount)};
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, game->gBuffer);
+        std::vector<Image> images{readTexture(game->gbuffer->gPosition), readTexture(game->gbuffer->gNormal),
+                                  readTexture(game->gbuffer->gColorSpec), Image(pixelCount)};
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, game->gbuffer->gBuffer);
         glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, images[3].data());
         return images;
     };
@@ -384,7 +395,7 @@ TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
         SCOPED_TRACE("t = " + std::to_string(t));
         advanceFromTo(*game, now, t);
         const std::vector<Image> sorted = gBuffer(true);
-        EXPECT_FALSE(game->levelOrder.order[0].empty());
+        EXPECT_FALSE(game->content->levelOrder.order[0].empty());
         const std::vector<Image> fileOrder = gBuffer(false);
         size_t differing = 0;
         for (size_t i = 0; i < pixelCount; ++i)
@@ -394,7 +405,7 @@ TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
                          sorted[2][4 * i + 3] != fileOrder[2][4 * i + 3] || sorted[3][i] != fileOrder[3][i];
         EXPECT_EQ(differing, 0u) << "pixels of the G-buffer or its depth";
     }
-    game->levelOrder.enabled = true;
+    game->content->levelOrder.enabled = true;
 }
 
 TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
@@ -408,7 +419,7 @@ TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
         const Image before = relight(*game);
         game->forwardPass();
         glFinish();
-        const Image after = readTexture(game->postProcessing->renderedTexture);
+        const Image after = readTexture(game->passes->postProcessing->renderedTexture);
         changed = coloured = 0;
         for (size_t i = 0; i < pixelCount; ++i) {
             const glm::vec3 a = rgb(after, i);
@@ -421,22 +432,22 @@ TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
 
     // Lightless from the first frame: no ball has been set up for any program yet.
     size_t changed = 0, coloured = 0;
-    game->objectCount = 0;
+    game->lightRig->count = 0;
     forwardChanges(changed, coloured);
     EXPECT_GT(changed, 100u) << "the marker is drawn";
     EXPECT_EQ(coloured, 0u) << "and nothing else";
 
     // The flight ends with the camera inside the marker: seen from inside, a sphere is all
     // back faces and must vanish rather than fill the view with its far half.
-    const glm::vec3 restingLight = game->lightPos;
+    const glm::vec3 restingLight = game->shadow->lightPos;
     const glm::mat4& view = game->view;
     const glm::vec3 forward = -glm::vec3(view[0][2], view[1][2], view[2][2]);
-    game->lightPos = game->controls->position + 0.05f * forward; // the marker's radius is 0.1
+    game->shadow->lightPos = game->controls->position + 0.05f * forward; // the marker's radius is 0.1
     forwardChanges(changed, coloured);
     EXPECT_EQ(changed, 0u) << "a sphere around the camera is not drawn";
-    game->lightPos = restingLight;
+    game->shadow->lightPos = restingLight;
 
-    game->objectCount = 50;
+    game->lightRig->count = 50;
     forwardChanges(changed, coloured);
     EXPECT_GT(coloured, 0u) << "with the lights, coloured balls are drawn";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -477,26 +488,26 @@ struct HeldName {
 // Every GL name a Game and the objects it owns hold.
 std::vector<HeldName> namesHeldBy(const Game& game) {
     std::vector<HeldName> names = {
-        {"gPosition", Kind::texture, game.gPosition},
-        {"gNormal", Kind::texture, game.gNormal},
-        {"gColorSpec", Kind::texture, game.gColorSpec},
-        {"depthCubemap", Kind::texture, game.depthCubemap},
-        {"light boxes", Kind::texture, game.lightFrame.textures.boxTexture},
-        {"light lists", Kind::texture, game.lightFrame.textures.listTexture},
-        {"light list buffer", Kind::buffer, game.lightFrame.textures.listBuffer},
-        {"light block buffer", Kind::buffer, game.lightFrame.textures.lightBuffer},
-        {"light bodies buffer", Kind::buffer, game.lightBodies.buffer},
-        {"gBuffer", Kind::framebuffer, game.gBuffer},
-        {"depthMapFBO", Kind::framebuffer, game.depthMapFBO},
-        {"kept shadow cube", Kind::texture, game.shadowCache.cube},
-        {"kept shadow framebuffer", Kind::framebuffer, game.shadowCache.framebuffer},
-        {"rboDepth", Kind::renderbuffer, game.rboDepth},
+        {"gPosition", Kind::texture, game.gbuffer->gPosition},
+        {"gNormal", Kind::texture, game.gbuffer->gNormal},
+        {"gColorSpec", Kind::texture, game.gbuffer->gColorSpec},
+        {"depthCubemap", Kind::texture, game.shadow->depthCubemap},
+        {"light boxes", Kind::texture, game.lightRig->lightFrame.textures.boxTexture},
+        {"light lists", Kind::texture, game.lightRig->lightFrame.textures.listTexture},
+        {"light list buffer", Kind::buffer, game.lightRig->lightFrame.textures.listBuffer},
+        {"light block buffer", Kind::buffer, game.lightRig->lightFrame.textures.lightBuffer},
+        {"light bodies buffer", Kind::buffer, game.lightRig->lightBodies.buffer},
+        {"gBuffer", Kind::framebuffer, game.gbuffer->gBuffer},
+        {"depthMapFBO", Kind::framebuffer, game.shadow->depthMapFBO},
+        {"kept shadow cube", Kind::texture, game.shadow->shadowCache.cube},
+        {"kept shadow framebuffer", Kind::framebuffer, game.shadow->shadowCache.framebuffer},
+        {"rboDepth", Kind::renderbuffer, game.gbuffer->rboDepth},
         {"quadVAO", Kind::vertexArray, game.quadVAO},
         {"quadVBO", Kind::buffer, game.quadVBO},
-        {"gBufferSampler", Kind::sampler, game.gBufferSampler},
-        {"shadowSampler", Kind::sampler, game.shadowSampler},
+        {"gBufferSampler", Kind::sampler, game.gbuffer->gBufferSampler},
+        {"shadowSampler", Kind::sampler, game.shadow->shadowSampler},
     };
-    const PostProcessing& post = *game.postProcessing;
+    const PostProcessing& post = *game.passes->postProcessing;
     names.insert(names.end(), {
                                   {"renderedTexture", Kind::texture, post.renderedTexture},
                                   {"brightTexture", Kind::texture, post.brightTexture},
@@ -513,11 +524,15 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
                                       {"pingpongRboId", Kind::renderbuffer, post.pingpongRboId[i]},
                                   });
     const std::pair<const char*, const Shader*> shaders[] = {
-        {"depthShader", game.depthShader},       {"skyboxShader", game.skyboxShader},
-        {"finalShader", game.finalShader},       {"defaultShader", game.defaultShader},
-        {"gBufferShader", game.gBufferShader},   {"lightingShader", game.lightingShader},
-        {"textureShader", game.textureShader},   {"gaussShader", game.gaussShader},
-        {"nightSkyShader", game.nightSkyShader},
+        {"depthShader", game.programs->depthShader},
+        {"skyboxShader", game.programs->skyboxShader},
+        {"finalShader", game.programs->finalShader},
+        {"defaultShader", game.programs->defaultShader},
+        {"gBufferShader", game.programs->geometryVariants.plain()},
+        {"lightingShader", game.programs->lightingVariants.plain()},
+        {"textureShader", game.programs->textureShader},
+        {"gaussShader", game.programs->gaussShader},
+        {"nightSkyShader", game.programs->nightSkyShader},
     };
     for (const auto& [what, shader] : shaders) {
         names.push_back({what, Kind::program, shader->program});
@@ -526,8 +541,8 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
         if (shader->hasGeometryShader)
             names.push_back({std::string(what) + " geometry", Kind::shader, shader->geometryShader});
     }
-    const std::pair<const char*, const vantor::scene::Mesh*> meshes[] = {{"world", game.world},
-                                                                         {"ball", game.ball}};
+    const std::pair<const char*, const vantor::scene::Mesh*> meshes[] = {{"world", game.content->world},
+                                                                         {"ball", game.content->ball}};
     for (const auto& [what, mesh] : meshes) {
         const std::string prefix = std::string(what) + " ";
         names.insert(names.end(), {
@@ -544,9 +559,9 @@ std::vector<HeldName> namesHeldBy(const Game& game) {
                                   });
     }
     names.insert(names.end(), {
-                                  {"sky box cube map", Kind::texture, game.skybox->cubemapTexture},
-                                  {"sky box VAO", Kind::vertexArray, game.skybox->skyboxVAO},
-                                  {"sky box VBO", Kind::buffer, game.skybox->skyboxVBO},
+                                  {"sky box cube map", Kind::texture, game.content->skybox->cubemapTexture},
+                                  {"sky box VAO", Kind::vertexArray, game.content->skybox->skyboxVAO},
+                                  {"sky box VBO", Kind::buffer, game.content->skybox->skyboxVBO},
                               });
     return names;
 }
@@ -642,12 +657,13 @@ TEST(GameResize, EveryScreenSizedTargetFollowsTheSizeAndNothingLeaks) {
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
         EXPECT_EQ(game->screenWidth, w);
         EXPECT_EQ(game->screenHeight, h);
-        for (GLuint texture : {game->gPosition, game->gNormal, game->gColorSpec,
-                               game->postProcessing->renderedTexture, game->postProcessing->brightTexture}) {
+        for (GLuint texture :
+             {game->gbuffer->gPosition, game->gbuffer->gNormal, game->gbuffer->gColorSpec,
+              game->passes->postProcessing->renderedTexture, game->passes->postProcessing->brightTexture}) {
             EXPECT_EQ(textureSide(texture, GL_TEXTURE_WIDTH), w);
             EXPECT_EQ(textureSide(texture, GL_TEXTURE_HEIGHT), h);
         }
-        EXPECT_EQ(textureSide(game->postProcessing->blurResult(), GL_TEXTURE_WIDTH), (w + 1) / 2);
+        EXPECT_EQ(textureSide(game->passes->postProcessing->blurResult(), GL_TEXTURE_WIDTH), (w + 1) / 2);
         GLint viewport[4] = {};
         glGetIntegerv(GL_VIEWPORT, viewport);
         EXPECT_EQ(viewport[2], w) << "the composite's viewport";

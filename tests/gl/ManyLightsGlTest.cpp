@@ -5,6 +5,7 @@
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
 #include "render/LightCount.h"
 
 #include <GL/glew.h>
@@ -40,9 +41,9 @@ struct LoopWork {
 };
 
 LoopWork loopWork(const Game& game) {
-    const Image position = readTexture(game.gPosition);
-    const Image normal = readTexture(game.gNormal);
-    const lightcount::LightLook look = game.lightFrame.look;
+    const Image position = readTexture(game.gbuffer->gPosition);
+    const Image normal = readTexture(game.gbuffer->gNormal);
+    const lightcount::LightLook look = game.lightRig->lightFrame.look;
     // Inside the light's reach: the ellipsoid with the look's radii.
     const auto reaches = [&](glm::vec3 light, glm::vec3 p) {
         const glm::vec3 d = (light - p) / glm::vec3(look.reach, look.heightReach, look.reach);
@@ -62,11 +63,11 @@ LoopWork loopWork(const Game& game) {
                     any = true;
                     ++covered;
                     const glm::vec3 p = rgb(position, i);
-                    const std::vector<int> listed = lightgrid::lightsAt(game.lightFrame.grid, p);
+                    const std::vector<int> listed = lightgrid::lightsAt(game.lightRig->lightFrame.grid, p);
                     longest = std::max(longest, listed.size());
                     work.listedPerPixel += listed.size();
                     for (int light : listed)
-                        work.reachingPerPixel += reaches(game.lightFrame.binned[light], p);
+                        work.reachingPerPixel += reaches(game.lightRig->lightFrame.binned[light], p);
                 }
             if (any) {
                 ++groups;
@@ -118,20 +119,20 @@ int hueSector(glm::vec3 c) {
 
 TEST(ManyLights, AThousandLightsShowManyColouredPoolsAndBeads) {
     auto game = renderedGame(lightcount::maxLightCount, 30.0);
-    EXPECT_EQ(game->objects.size(), size_t(lightcount::maxLightCount));
-    EXPECT_EQ(game->lightFrame.lightData.size(), size_t(lightcount::maxLightCount))
+    EXPECT_EQ(game->lightRig->lights.size(), size_t(lightcount::maxLightCount));
+    EXPECT_EQ(game->lightRig->lightFrame.lightData.size(), size_t(lightcount::maxLightCount))
         << "the context holds them all";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    const Image lit = readTexture(game->postProcessing->renderedTexture);
+    const Image lit = readTexture(game->passes->postProcessing->renderedTexture);
     game->lightingPass();
     glFinish();
-    const Image level = readTexture(game->postProcessing->renderedTexture); // without the beads
-    const int lights = game->objectCount;
-    game->objectCount = 0;
+    const Image level = readTexture(game->passes->postProcessing->renderedTexture); // without the beads
+    const int lights = game->lightRig->count;
+    game->lightRig->count = 0;
     game->lightingPass();
     glFinish();
-    const Image dark = readTexture(game->postProcessing->renderedTexture);
-    game->objectCount = lights;
+    const Image dark = readTexture(game->passes->postProcessing->renderedTexture);
+    game->lightRig->count = lights;
 
     // Neither black nor washed out.
     double sum = 0;
@@ -175,30 +176,30 @@ TEST(ManyLights, RaisingTheCountMakesTheNextLightsAndLoweringItKeepsThem) {
     for (int i = 0; i < 120; ++i)
         expected.emplace_back();
     auto game = renderedGame(50, 2.0);
-    ASSERT_EQ(game->objects.size(), 50u);
+    ASSERT_EQ(game->lightRig->lights.size(), 50u);
     game->settings.lights = 120;
     game->deltaTime = 0.5;
     game->update();
-    ASSERT_EQ(game->objects.size(), 120u);
+    ASSERT_EQ(game->lightRig->lights.size(), 120u);
     for (int i = 0; i < 120; ++i) {
-        EXPECT_EQ(game->objects[i]->color, expected[i].color) << i;
-        EXPECT_EQ(game->objects[i]->angularSpeed, expected[i].angularSpeed) << i;
+        EXPECT_EQ(game->lightRig->lights[i]->color, expected[i].color) << i;
+        EXPECT_EQ(game->lightRig->lights[i]->angularSpeed, expected[i].angularSpeed) << i;
     }
-    const vantor::scene::Object kept = *game->objects[100];
+    const vantor::scene::Object kept = *game->lightRig->lights[100];
     game->settings.lights = 50;
     for (int frame = 0; frame < 4; ++frame)
         game->update();
     game->render();
-    EXPECT_EQ(game->objects.size(), 120u);
-    EXPECT_EQ(game->objects[100]->angle, kept.angle) << "an unused light stands still";
-    EXPECT_EQ(game->objects[100]->x, kept.x);
-    EXPECT_EQ(game->lightFrame.lightData.size(), 50u);
+    EXPECT_EQ(game->lightRig->lights.size(), 120u);
+    EXPECT_EQ(game->lightRig->lights[100]->angle, kept.angle) << "an unused light stands still";
+    EXPECT_EQ(game->lightRig->lights[100]->x, kept.x);
+    EXPECT_EQ(game->lightRig->lightFrame.lightData.size(), 50u);
     // Past the largest count, the largest.
     game->settings.lights = lightcount::maxLightCount + 500;
     game->update();
     game->render();
-    EXPECT_EQ(game->objects.size(), size_t(lightcount::maxLightCount));
-    EXPECT_EQ(game->lightFrame.lightData.size(), size_t(lightcount::maxLightCount));
+    EXPECT_EQ(game->lightRig->lights.size(), size_t(lightcount::maxLightCount));
+    EXPECT_EQ(game->lightRig->lightFrame.lightData.size(), size_t(lightcount::maxLightCount));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -214,8 +215,11 @@ TEST(ManyLights, LightsMadeWhilePausedStandOnTheirPathAndBrokenLightsStartAgain)
     game->render();
     const glm::vec3 rim(3.0f, 0.25f, 0.0f);
     for (size_t i = 50; i < 60; ++i) {
-        EXPECT_EQ(glm::vec3(game->objects[i]->x, game->objects[i]->y, game->objects[i]->z), rim) << i;
-        EXPECT_EQ(glm::vec3(game->lightFrame.binned[i]), rim) << i;
+        EXPECT_EQ(glm::vec3(game->lightRig->lights[i]->x, game->lightRig->lights[i]->y,
+                            game->lightRig->lights[i]->z),
+                  rim)
+            << i;
+        EXPECT_EQ(glm::vec3(game->lightRig->lightFrame.binned[i]), rim) << i;
     }
     game->pause.setPaused(false);
 
@@ -224,20 +228,20 @@ TEST(ManyLights, LightsMadeWhilePausedStandOnTheirPathAndBrokenLightsStartAgain)
     game->update();
     game->render();
     const auto finite = [](const glm::vec3& p) { return std::isfinite(p.x + p.y + p.z); };
-    for (const glm::vec3& p : game->objects.positions(60))
+    for (const glm::vec3& p : game->lightRig->lights.positions(60))
         EXPECT_TRUE(finite(p)) << p.x << " " << p.y << " " << p.z;
-    EXPECT_TRUE(finite(game->lightPos));
+    EXPECT_TRUE(finite(game->shadow->lightPos));
 
     game->settings = RenderSettings();
     game->update();
-    const std::vector<glm::vec3> before = game->objects.positions(50);
+    const std::vector<glm::vec3> before = game->lightRig->lights.positions(50);
     game->update();
     game->render();
-    const std::vector<glm::vec3> after = game->objects.positions(50);
+    const std::vector<glm::vec3> after = game->lightRig->lights.positions(50);
     for (size_t i = 0; i < after.size(); ++i) {
         EXPECT_TRUE(finite(after[i])) << i;
         EXPECT_NE(after[i], before[i]) << "light " << i << " moves again";
     }
-    EXPECT_LE(game->lightPos.y, 1.0f);
+    EXPECT_LE(game->shadow->lightPos.y, 1.0f);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -5,6 +5,8 @@
 #include "GlTestContext.h"
 #include "Timeline.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
+#include "render/PassObserver.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -65,12 +67,12 @@ TEST(PassObserver, SeesEveryPassOfRenderInOrderEachAtItsOwnTarget) {
     game.passObserver = nullptr;
     EXPECT_TRUE(readWindow() == unobserved) << "watching a frame changes what it draws";
 
-    const PostProcessing& post = *game.postProcessing;
+    const PostProcessing& post = *game.passes->postProcessing;
     const std::vector<std::pair<std::string, GLuint>> expected = {
-        {"shadow", game.depthMapFBO},        {"geometry", game.gBuffer},
-        {"lighting", post.sceneFBO},         {"forward", post.sceneFBO},
-        {"blur 1 (h)", post.pingpongFBO[1]}, {"blur 2 (v)", post.pingpongFBO[0]},
-        {"blur 3 (h)", post.pingpongFBO[1]}, {"composite", 0},
+        {"shadow", game.shadow->depthMapFBO}, {"geometry", game.gbuffer->gBuffer},
+        {"lighting", post.sceneFBO},          {"forward", post.sceneFBO},
+        {"blur 1 (h)", post.pingpongFBO[1]},  {"blur 2 (v)", post.pingpongFBO[0]},
+        {"blur 3 (h)", post.pingpongFBO[1]},  {"composite", 0},
     };
     ASSERT_EQ(recorder.ended.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {

@@ -10,6 +10,7 @@
 
 #include "GlTestContext.h"
 #include "render/Game.h"
+#include "render/PassObserver.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>

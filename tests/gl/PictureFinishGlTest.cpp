@@ -8,6 +8,7 @@
 #include "FlownGame.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -95,7 +96,7 @@ TEST(PictureFinishGl, FxaaAndTheSharpUpscaleBringThePictureCloserToItsReference)
         ASSERT_TRUE(game->resize(320, 192));
         const Bytes plain = renderedCorner(*game, 320, 192);
         if (seconds == 3.0) {
-            EXPECT_FALSE(game->fxaa->shader) << "FXAA off builds nothing";
+            EXPECT_FALSE(game->passes->fxaa->shader) << "FXAA off builds nothing";
         }
         game->settings.aa = AaFxaa;
         const Bytes smoothed = renderedCorner(*game, 320, 192);
@@ -110,7 +111,7 @@ TEST(PictureFinishGl, FxaaAndTheSharpUpscaleBringThePictureCloserToItsReference)
         game->settings.renderScale = 0.5f;
         const Bytes bilinear = renderedCorner(*game, 320, 192);
         if (seconds == 3.0) {
-            EXPECT_FALSE(game->sharpUpscale->upscale) << "the bilinear stretch builds nothing";
+            EXPECT_FALSE(game->passes->sharpUpscale->upscale) << "the bilinear stretch builds nothing";
         }
         game->settings.upscale = UpscaleSharp;
         const Bytes sharp = renderedCorner(*game, 320, 192);
@@ -135,14 +136,14 @@ TEST(PictureFinishGl, AmbientOcclusionDarkensCornersAndLeavesOpenSurfaces) {
     const std::unique_ptr<Game> game = flownGame(20.0, 320, 192, 0);
     game->settings.bloom = false;
     const Bytes open = renderedCorner(*game, 320, 192);
-    EXPECT_FALSE(game->ambientOcclusion->occlusion) << "off, it builds nothing";
+    EXPECT_FALSE(game->passes->ambientOcclusion->occlusion) << "off, it builds nothing";
     game->settings.ssao = true;
     const Bytes occluded = renderedCorner(*game, 320, 192);
-    ASSERT_NE(game->occlusionTexture, 0u);
+    ASSERT_NE(game->passes->occlusionTexture, 0u);
 
     const int w = (320 + 1) / 2, h = (192 + 1) / 2;
     std::vector<unsigned char> kept(size_t(w) * h * 4);
-    glBindTexture(GL_TEXTURE_2D, game->occlusionTexture);
+    glBindTexture(GL_TEXTURE_2D, game->passes->occlusionTexture);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
     size_t whole = 0, darkened = 0;
     for (size_t i = 0; i < size_t(w) * h; ++i) {

@@ -6,6 +6,7 @@
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -57,13 +58,13 @@ TEST(RenderScaleGl, ScaleOneIsTheUntouchedFrameAndHalfFillsTheWindow) {
     const std::unique_ptr<Game> game = orbitingGame();
     const Bytes untouched = renderWith(*game, 1.0f);
     const Bytes untouchedLit = renderWith(*game, 1.0f, 7);
-    EXPECT_EQ(game->postProcessing->scaledFBO, 0u) << "scale 1 makes no target of its own";
+    EXPECT_EQ(game->passes->postProcessing->scaledFBO, 0u) << "scale 1 makes no target of its own";
 
     const Bytes half = renderWith(*game, 0.5f);
     EXPECT_EQ(game->frameWidth, width / 2);
     EXPECT_EQ(game->frameHeight, height / 2);
     GLint litWidth = 0;
-    glBindTexture(GL_TEXTURE_2D, game->postProcessing->renderedTexture);
+    glBindTexture(GL_TEXTURE_2D, game->passes->postProcessing->renderedTexture);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &litWidth);
     EXPECT_EQ(litWidth, width / 2);
     expectSameCells(untouched, half, "final");
@@ -72,7 +73,7 @@ TEST(RenderScaleGl, ScaleOneIsTheUntouchedFrameAndHalfFillsTheWindow) {
     // Back at 1: the window-sized targets again and the same bits as before.
     EXPECT_EQ(renderWith(*game, 1.0f), untouched);
     EXPECT_EQ(renderWith(*game, 1.0f, 7), untouchedLit);
-    EXPECT_EQ(game->postProcessing->scaledFBO, 0u);
+    EXPECT_EQ(game->passes->postProcessing->scaledFBO, 0u);
     // A window resized at half scale keeps the scale.
     game->settings.renderScale = 0.5f;
     ASSERT_TRUE(game->resize(320, 200));

@@ -6,6 +6,7 @@
 #include "GlTestContext.h"
 #include "render/FrameMath.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
 #include "scene/SceneImport.h"
 
 #include <GL/glew.h>
@@ -28,7 +29,7 @@ namespace {
 #endif
 
 std::vector<float> shadowCube(const Game& game, GLuint cube) {
-    const size_t faceSize = size_t(game.shadowWidth) * game.shadowHeight;
+    const size_t faceSize = size_t(game.shadow->shadowWidth) * game.shadow->shadowHeight;
     std::vector<float> depth(faceSize * 6);
     glFinish();
     glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
@@ -42,17 +43,17 @@ std::vector<float> shadowCube(const Game& game, GLuint cube) {
 // The cube the cached pass left against one drawn from scratch into a cube of the test's own;
 // returns the texels the model covers, so an empty cube cannot pass.
 size_t expectCachedEqualsScratch(Game& game) {
-    const std::vector<float> cached = shadowCube(game, game.depthCubemap);
+    const std::vector<float> cached = shadowCube(game, game.shadow->depthCubemap);
     GLuint cube = 0, framebuffer = 0;
-    createDepthCube(game.shadowWidth, cube, framebuffer);
-    std::swap(game.depthCubemap, cube);
-    std::swap(game.depthMapFBO, framebuffer);
-    game.shadowCacheEnabled = false;
+    createDepthCube(game.shadow->shadowWidth, cube, framebuffer);
+    std::swap(game.shadow->depthCubemap, cube);
+    std::swap(game.shadow->depthMapFBO, framebuffer);
+    game.shadow->shadowCacheEnabled = false;
     game.shadowPass(framemath::levelCopyTransform());
-    const std::vector<float> scratch = shadowCube(game, game.depthCubemap);
-    game.shadowCacheEnabled = true;
-    std::swap(game.depthCubemap, cube);
-    std::swap(game.depthMapFBO, framebuffer);
+    const std::vector<float> scratch = shadowCube(game, game.shadow->depthCubemap);
+    game.shadow->shadowCacheEnabled = true;
+    std::swap(game.shadow->depthCubemap, cube);
+    std::swap(game.shadow->depthMapFBO, framebuffer);
     glDeleteFramebuffers(1, &framebuffer);
     glDeleteTextures(1, &cube);
     size_t differing = 0, covered = 0;
@@ -76,27 +77,27 @@ TEST(SceneGame, ModelReplacesTheHallAndShadowsAsItDid) {
     const std::uint64_t triangles = data->triangles;
 
     Game game(glTestWindow(), 320, 192);
-    game.sceneData = std::move(data);
+    game.content->sceneData = std::move(data);
     game.init();
     game.controls->startTime = 0.0f;
     game.controls->lastFlightTime = 0.0f;
-    ASSERT_NE(game.scene, nullptr);
-    EXPECT_EQ(game.world, nullptr) << "the hall is not read";
-    EXPECT_EQ(game.sceneData, nullptr) << "the CPU copy is let go once uploaded";
+    ASSERT_NE(game.content->scene, nullptr);
+    EXPECT_EQ(game.content->world, nullptr) << "the hall is not read";
+    EXPECT_EQ(game.content->sceneData, nullptr) << "the CPU copy is let go once uploaded";
 
     // Material order, each triangle drawn once.
     std::uint64_t drawn = 0, next = 0;
-    for (size_t i = 0; i < game.scene->draws.size(); ++i) {
-        const auto& d = game.scene->draws[i];
+    for (size_t i = 0; i < game.content->scene->draws.size(); ++i) {
+        const auto& d = game.content->scene->draws[i];
         if (i > 0) {
-            EXPECT_LE(game.scene->draws[i - 1].material, d.material);
+            EXPECT_LE(game.content->scene->draws[i - 1].material, d.material);
         }
         EXPECT_EQ(d.firstIndex, next);
         next += d.indexCount;
         drawn += d.indexCount / 3;
     }
     EXPECT_EQ(drawn, triangles);
-    for (GLuint texture : game.scene->textures)
+    for (GLuint texture : game.content->scene->textures)
         EXPECT_TRUE(glIsTexture(texture));
 
     if (!GLEW_ARB_copy_image)
@@ -108,10 +109,11 @@ TEST(SceneGame, ModelReplacesTheHallAndShadowsAsItDid) {
         game.update();
         game.shadowPass(framemath::levelCopyTransform());
         // Nothing is kept while the light sinks; once it rests the model is drawn once, kept.
-        EXPECT_EQ(game.shadowCache.levelRenders, now < 15.5 + 1e-9 ? 0 : 1) << "t = " << now;
+        EXPECT_EQ(game.shadow->shadowCache.levelRenders, now < 15.5 + 1e-9 ? 0 : 1) << "t = " << now;
         if (now == 5.0 || now == 15.0 || now == 16.0 || now == 17.0) {
             SCOPED_TRACE("t = " + std::to_string(now));
-            EXPECT_GT(expectCachedEqualsScratch(game), size_t(game.shadowWidth) * game.shadowHeight / 20)
+            EXPECT_GT(expectCachedEqualsScratch(game),
+                      size_t(game.shadow->shadowWidth) * game.shadow->shadowHeight / 20)
                 << "the model casts into the cube";
         }
     }
@@ -119,5 +121,5 @@ TEST(SceneGame, ModelReplacesTheHallAndShadowsAsItDid) {
     game.render();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     game.destroy();
-    EXPECT_EQ(game.scene, nullptr);
+    EXPECT_EQ(game.content->scene, nullptr);
 }

@@ -6,6 +6,8 @@
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
+#include "render/PassObserver.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -69,9 +71,9 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
     const RenderSettings defaults;
     PassNames passes = render(defaults);
     const Bytes full = readWindowBytes();
-    const Bytes fullLit = readTextureBytes(game->postProcessing->renderedTexture);
-    const Image fullNormals = readTexture(game->gNormal);
-    const Bytes fullColour = readTextureBytes(game->gColorSpec);
+    const Bytes fullLit = readTextureBytes(game->passes->postProcessing->renderedTexture);
+    const Image fullNormals = readTexture(game->gbuffer->gNormal);
+    const Bytes fullColour = readTextureBytes(game->gbuffer->gColorSpec);
     EXPECT_TRUE(passes.saw("shadow") && passes.saw("blur"));
 
     // Without bloom the window is the lit image itself and the blur does not run.
@@ -79,7 +81,7 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
     s.bloom = false;
     passes = render(s);
     EXPECT_FALSE(passes.saw("blur"));
-    EXPECT_EQ(readWindowBytes(), readTextureBytes(game->postProcessing->renderedTexture));
+    EXPECT_EQ(readWindowBytes(), readTextureBytes(game->passes->postProcessing->renderedTexture));
     EXPECT_GT(differing(full, readWindowBytes(), 8), 500u) << "the spheres' glow is gone";
 
     // Without shadows nothing gets darker and the shadowed floor gets lighter; no shadow pass.
@@ -87,7 +89,7 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
     s.shadows = false;
     passes = render(s);
     EXPECT_FALSE(passes.saw("shadow"));
-    const Bytes unshadowed = readTextureBytes(game->postProcessing->renderedTexture);
+    const Bytes unshadowed = readTextureBytes(game->passes->postProcessing->renderedTexture);
     size_t lighter = 0, darker = 0;
     for (size_t i = 0; i < pixelCount * 4; ++i) {
         lighter += unshadowed[i] > fullLit[i] + 2;
@@ -112,19 +114,19 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
     s.normalMaps = false;
     render(s);
     EXPECT_LT(sameAsRightNeighbour(fullNormals), 0.3);
-    EXPECT_GT(sameAsRightNeighbour(readTexture(game->gNormal)), 0.8);
+    EXPECT_GT(sameAsRightNeighbour(readTexture(game->gbuffer->gNormal)), 0.8);
 
     // Parallax off reads the maps where a relief of no depth would: the same G-buffer, and not
     // the described one.
     s = defaults;
     s.parallax = false;
     render(s);
-    const Bytes flatColour = readTextureBytes(game->gColorSpec);
+    const Bytes flatColour = readTextureBytes(game->gbuffer->gColorSpec);
     EXPECT_GT(differing(fullColour, flatColour, 8), 5000u);
     s = defaults;
     s.parallaxScale = 0.0f;
     render(s);
-    EXPECT_EQ(readTextureBytes(game->gColorSpec), flatColour);
+    EXPECT_EQ(readTextureBytes(game->gbuffer->gColorSpec), flatColour);
     // Both off: a program that reads neither the tangents nor the bitangents.
     s.normalMaps = false;
     s.parallax = false;
@@ -140,7 +142,7 @@ TEST_F(Settings, EachEffectOffChangesItsPartOfTheFrame) {
 TEST_F(Settings, LightSpeedAndNoLightsActOnTheLights) {
     const auto positions = [] {
         std::vector<glm::vec3> p;
-        for (const vantor::scene::Object* object : game->objects)
+        for (const vantor::scene::Object* object : game->lightRig->lights)
             p.emplace_back(object->x, object->y, object->z);
         return p;
     };
@@ -152,20 +154,20 @@ TEST_F(Settings, LightSpeedAndNoLightsActOnTheLights) {
     RenderSettings s;
     // The shadow light rests on its floor by now; put it back where it still sinks (as at 8 s),
     // or a light that ignored the speed would stand still here all the same.
-    const float restingHeight = game->lightPos.y;
-    game->lightPos.y = 0.6f;
+    const float restingHeight = game->shadow->lightPos.y;
+    game->shadow->lightPos.y = 0.6f;
     // Standing still: no light and not the shadow light moves.
     s.lightSpeed = 0.0f;
     const std::vector<glm::vec3> before = positions();
     step(s);
     EXPECT_EQ(positions(), before);
-    EXPECT_EQ(game->lightPos.y, 0.6f);
+    EXPECT_EQ(game->shadow->lightPos.y, 0.6f);
     // Twice the speed, twice the sinking (0.05 a second) in the same frame time.
     s.lightSpeed = 2.0f;
     step(s);
-    EXPECT_NEAR(game->lightPos.y, 0.6f - 2.0f * 0.1f * 0.05f, 1e-6f);
+    EXPECT_NEAR(game->shadow->lightPos.y, 0.6f - 2.0f * 0.1f * 0.05f, 1e-6f);
     EXPECT_NE(positions(), before);
-    game->lightPos.y = restingHeight;
+    game->shadow->lightPos.y = restingHeight;
     s.lightSpeed = 0.0f;
 
     // No light at all: nothing coloured is lit or drawn, the frame is still whole.
@@ -174,7 +176,7 @@ TEST_F(Settings, LightSpeedAndNoLightsActOnTheLights) {
     render(s);
     // Pixels greener or bluer than the red brick can be by itself.
     const auto colouredPixels = [] {
-        const Bytes lit = readTextureBytes(game->postProcessing->renderedTexture);
+        const Bytes lit = readTextureBytes(game->passes->postProcessing->renderedTexture);
         size_t count = 0;
         for (size_t i = 0; i < pixelCount; ++i)
             count += lit[4 * i + 1] > lit[4 * i] + 24 || lit[4 * i + 2] > lit[4 * i] + 40;

@@ -7,6 +7,7 @@
 #include "gpu/Shader.h"
 #include "gpu/ShaderVariants.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -131,12 +132,13 @@ TEST(ShaderWatcher, ReloadsWhatAChangedFileBuiltAndShowsAFailureUntilItBuilds) {
     const std::string other = write("c2.frag", fragmentSource);
     Shader one(vert, frag), two(vert, other);
     auto unrelated = std::make_unique<Shader>(write("d.vert", vertexSource), write("d.frag", fragmentSource));
+    const std::vector<Shader*> watched{&one, &two, unrelated.get()};
     ShaderWatcher watcher(0.25);
     double now = 10.0;
     // Two checks: one sees the change, the next finds it settled.
     const auto twoChecks = [&] {
         for (int i = 0; i < 2; ++i)
-            watcher.update(now += 0.3, false);
+            watcher.update(now += 0.3, false, watched);
     };
     twoChecks();
     EXPECT_EQ(one.generation + two.generation, 0u) << "nothing changed";
@@ -167,10 +169,9 @@ TEST(ShaderWatcher, ReloadsWhatAChangedFileBuiltAndShowsAFailureUntilItBuilds) {
     EXPECT_EQ(watcher.messageLines(1, 200), std::vector<std::string>{"..."});
     EXPECT_EQ(one.generation, 1u);
 
-    // F5 rebuilds every live Shader, the broken ones failing again without a second message.
-    ASSERT_EQ(Shader::live().size(), 3u);
+    // F5 rebuilds every watched Shader, the broken ones failing again without a second message.
     ::testing::internal::CaptureStdout();
-    watcher.update(now, true);
+    watcher.update(now, true, watched);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Shaders reloaded: 1 program\n");
     EXPECT_EQ(unrelated->generation, 1u);
     write("c.vert", vertexSource);
@@ -199,7 +200,7 @@ TEST(ShaderReload, ANulByteIsNamedByItsLineAByteOrderMarkPassesAndF5PressesAreCo
 
     ShaderWatcher watcher(0.25);
     ::testing::internal::CaptureStdout();
-    watcher.update(10.0, 3);
+    watcher.update(10.0, 3, {&shader});
     const std::string printed = ::testing::internal::GetCapturedStdout();
     EXPECT_NE(printed.find("(F5 pressed 3 times in one frame: rebuilt once)"), std::string::npos) << printed;
     EXPECT_EQ(shader.generation, 2u);
@@ -214,9 +215,15 @@ TEST(ShaderWatcher, AVariantThatCannotBeBuiltIsReportedAndBuildsWhenItsFileDoes)
                                "void main() { fragColor = undeclaredRed; }\n#else\n"
                                "void main() { fragColor = vec4(1.0); }\n#endif\n";
     const std::string frag = write("g.frag", broken);
-    Shader plain(vert, frag);
     ShaderVariants variants({vert, frag}, {"RED"});
-    variants.plain = &plain;
+    variants.makePlain();
+    const Shader& plain = *variants.plain();
+    // What the variants have built so far, as the frame hands it to the watcher.
+    const auto built = [&variants] {
+        std::vector<Shader*> all;
+        variants.collect(all);
+        return all;
+    };
     ShaderWatcher watcher(0.25);
     double now = 10.0;
 
@@ -224,7 +231,7 @@ TEST(ShaderWatcher, AVariantThatCannotBeBuiltIsReportedAndBuildsWhenItsFileDoes)
     EXPECT_EQ(variants.get(1), &plain);
     EXPECT_EQ(variants.get(1), &plain) << "asked again before the file changed";
     for (int i = 0; i < 3; ++i)
-        watcher.update(now += 0.3, 0);
+        watcher.update(now += 0.3, 0, built());
     std::string printed = ::testing::internal::GetCapturedStdout();
     const std::string header = "Shader build failed, left out until it builds: " + frag;
     EXPECT_EQ(printed.find(header), 0u) << printed;
@@ -236,7 +243,7 @@ TEST(ShaderWatcher, AVariantThatCannotBeBuiltIsReportedAndBuildsWhenItsFileDoes)
     write("g.frag", std::string(broken).replace(broken.find("undeclaredRed"), 13, "vec4(1, 0, 0, 1)"));
     ::testing::internal::CaptureStdout();
     for (int i = 0; i < 2; ++i)
-        watcher.update(now += 0.3, 0);
+        watcher.update(now += 0.3, 0, built());
     printed = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed, "Shaders reloaded: " + frag + " (2 programs)\n");
     ASSERT_NE(variants.get(1), &plain);
@@ -254,7 +261,7 @@ TEST(ShaderReload, EveryProgramOfTheGameAHundredTimesChangesNoPixelAndHoldsNothi
         return pixels;
     };
     const std::vector<unsigned char> before = frame();
-    const std::vector<Shader*> programs = Shader::live();
+    const std::vector<Shader*> programs = game->allPrograms();
     ASSERT_GE(programs.size(), 10u);
 
     [[maybe_unused]] long resident = 0;
@@ -271,7 +278,7 @@ TEST(ShaderReload, EveryProgramOfTheGameAHundredTimesChangesNoPixelAndHoldsNothi
             live = liveProgramsAndShaders();
         }
     }
-    EXPECT_EQ(game->depthShader->generation, 100u);
+    EXPECT_EQ(game->programs->depthShader->generation, 100u);
     EXPECT_EQ(liveProgramsAndShaders(), live);
 #ifndef __SANITIZE_ADDRESS__ // which holds freed blocks back (its leak check runs at exit instead)
     EXPECT_LT(residentKilobytes() - resident, 8 * 1024) << "kB more after 80 more rounds";

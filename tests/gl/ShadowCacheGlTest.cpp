@@ -9,6 +9,7 @@
 #include "GlTestContext.h"
 #include "render/FrameMath.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
 #include "render/ShadowLevelCache.h"
 
 #include <GL/glew.h>
@@ -25,10 +26,10 @@ namespace {
 
 // The six faces of the game's shadow cube, one after the other.
 std::vector<float> readShadowCube(const Game& game) {
-    const size_t faceSize = size_t(game.shadowWidth) * game.shadowHeight;
+    const size_t faceSize = size_t(game.shadow->shadowWidth) * game.shadow->shadowHeight;
     std::vector<float> depth(faceSize * 6);
     glFinish();
-    glBindTexture(GL_TEXTURE_CUBE_MAP, game.depthCubemap);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, game.shadow->depthCubemap);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     for (int face = 0; face < 6; ++face)
         glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
@@ -70,23 +71,23 @@ struct ScratchCube {
 void expectCubeMatchesScratch(Game& game, const char* when) {
     SCOPED_TRACE(when);
     const std::vector<float> cached = readShadowCube(game);
-    const ScratchCube scratchCube(game.shadowWidth);
-    const bool rectsValid = game.shadowCache.sphereRectsValid;
-    const GLuint cube = game.depthCubemap;
-    const GLuint framebuffer = game.depthMapFBO;
-    game.depthCubemap = scratchCube.cube;
-    game.depthMapFBO = scratchCube.framebuffer;
-    game.shadowCacheEnabled = false;
+    const ScratchCube scratchCube(game.shadow->shadowWidth);
+    const bool rectsValid = game.shadow->shadowCache.sphereRectsValid;
+    const GLuint cube = game.shadow->depthCubemap;
+    const GLuint framebuffer = game.shadow->depthMapFBO;
+    game.shadow->depthCubemap = scratchCube.cube;
+    game.shadow->depthMapFBO = scratchCube.framebuffer;
+    game.shadow->shadowCacheEnabled = false;
     game.shadowPass(framemath::levelCopyTransform());
     const std::vector<float> scratch = readShadowCube(game);
-    game.shadowCacheEnabled = true;
-    game.depthCubemap = cube;
-    game.depthMapFBO = framebuffer;
+    game.shadow->shadowCacheEnabled = true;
+    game.shadow->depthCubemap = cube;
+    game.shadow->depthMapFBO = framebuffer;
 
     const CubeDiff d = compareCubes(cached, scratch);
     EXPECT_EQ(d.differing, 0u) << "of " << cached.size() << " texels";
     EXPECT_GT(d.covered, cached.size() / 10) << "the level fills the cube";
-    EXPECT_EQ(game.shadowCache.sphereRectsValid, rectsValid)
+    EXPECT_EQ(game.shadow->shadowCache.sphereRectsValid, rectsValid)
         << "a pass into another cube leaves them as they were";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -112,14 +113,14 @@ TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
         game.shadowPass(transPosition);
         // While the light sinks nothing is kept (a copy would only add to the drawing); once it
         // has stood still for a frame the level is kept, once.
-        EXPECT_EQ(game.shadowCache.levelRenders, t < 15.25 + 1e-9 ? 0 : 1) << "t = " << t;
+        EXPECT_EQ(game.shadow->shadowCache.levelRenders, t < 15.25 + 1e-9 ? 0 : 1) << "t = " << t;
         if (next < std::size(checkpoints) && t >= checkpoints[next] - 1e-9) {
             expectCubeMatchesScratch(game, ("t = " + std::to_string(t)).c_str());
             ++next;
         }
     });
     EXPECT_EQ(next, std::size(checkpoints));
-    EXPECT_EQ(game.lightPos.y, 0.25f);
+    EXPECT_EQ(game.shadow->lightPos.y, 0.25f);
 
     // No spheres, then a level placement that moves and moves back: the kept level must
     // follow (a changed placement draws straight into the cube, the old one is kept).
@@ -127,39 +128,40 @@ TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
         game.shadowPass(transPosition);
         expectCubeMatchesScratch(game, when);
     };
-    game.objectCount = 0;
+    game.lightRig->count = 0;
     frame("no spheres");
-    game.objectCount = 50;
-    const glm::mat4 placement = game.world->modelMatrix;
-    game.world->modelMatrix = glm::translate(placement, glm::vec3(0.0f, 0.5f, 0.0f));
+    game.lightRig->count = 50;
+    const glm::mat4 placement = game.content->world->modelMatrix;
+    game.content->world->modelMatrix = glm::translate(placement, glm::vec3(0.0f, 0.5f, 0.0f));
     frame("level moved");
     frame("level moved, still");
-    game.world->modelMatrix = placement;
+    game.content->world->modelMatrix = placement;
     frame("level moved back");
     frame("level moved back, still");
 
     // Bigger spheres: the texels put back next frame must grow with them.
-    const glm::mat4 ballMatrix = game.ball->modelMatrix;
-    game.ball->modelMatrix = glm::scale(ballMatrix, glm::vec3(3.0f));
+    const glm::mat4 ballMatrix = game.content->ball->modelMatrix;
+    game.content->ball->modelMatrix = glm::scale(ballMatrix, glm::vec3(3.0f));
     frame("spheres grown");
     frame("spheres grown, still");
-    game.ball->modelMatrix = ballMatrix;
+    game.content->ball->modelMatrix = ballMatrix;
     frame("spheres back to size");
 
     // A sphere around the light draws nothing, so nothing of it is put back; one whose surface
     // passes a little beyond the near plane covers much of the cube. Either moved away next
     // frame must leave no trace.
-    vantor::scene::Object& sphere = *game.objects[0];
-    const float inside = framemath::backFacingRadius(game.ball->vertices, game.ball->indices,
-                                                     glm::mat3(game.ball->modelMatrix));
+    vantor::scene::Object& sphere = *game.lightRig->lights[0];
+    const float inside =
+        framemath::backFacingRadius(game.content->ball->vertices, game.content->ball->indices,
+                                    glm::mat3(game.content->ball->modelMatrix));
     ASSERT_GT(inside, 0.0f);
-    for (const float offset : {0.5f * inside, inside + 5.0f * game.nearPlane}) {
+    for (const float offset : {0.5f * inside, inside + 5.0f * game.shadow->nearPlane}) {
         SCOPED_TRACE("sphere centre " + std::to_string(offset) + " from the light");
-        sphere.x = game.lightPos.x + offset;
-        sphere.y = game.lightPos.y;
-        sphere.z = game.lightPos.z;
+        sphere.x = game.shadow->lightPos.x + offset;
+        sphere.y = game.shadow->lightPos.y;
+        sphere.z = game.shadow->lightPos.z;
         frame("sphere at the light");
-        sphere.x = game.lightPos.x + 0.5f;
+        sphere.x = game.shadow->lightPos.x + 0.5f;
         frame("sphere moved away");
     }
 
@@ -171,10 +173,10 @@ TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
         game.update();
         frame("a thousand lights");
     }
-    game.objects[60]->x = game.lightPos.x + 0.01f; // hugging the light
-    game.objects[60]->z = game.lightPos.z;
+    game.lightRig->lights[60]->x = game.shadow->lightPos.x + 0.01f; // hugging the light
+    game.lightRig->lights[60]->z = game.shadow->lightPos.z;
     frame("a body at the light");
-    game.objectCount = 50;
+    game.lightRig->count = 50;
     frame("fifty again");
     game.destroy();
 }

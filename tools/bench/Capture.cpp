@@ -1,6 +1,7 @@
 #include "Capture.h"
 
 #include "render/Game.h"
+#include "render/GameParts.h"
 
 #include <GL/glew.h>
 
@@ -55,36 +56,36 @@ Picture bytePicture(GLuint texture, int width, int height, bool opaque) {
 
 // A shadow face: hardware depth turned back into distance along the face axis, near = black.
 Picture shadowFace(const Game& game, int face) {
-    const int size = game.shadowWidth;
+    const int size = game.shadow->shadowWidth;
     const std::vector<float> depth =
-        readFloatTexture(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, game.depthCubemap, GL_DEPTH_COMPONENT, 1,
-                         size, game.shadowHeight);
-    const float n = game.nearPlane, f = game.farPlane;
+        readFloatTexture(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, game.shadow->depthCubemap, GL_DEPTH_COMPONENT,
+                         1, size, game.shadow->shadowHeight);
+    const float n = game.shadow->nearPlane, f = game.shadow->farPlane;
     std::vector<float> grey(depth.size() * 3);
     for (size_t i = 0; i < depth.size(); ++i) {
         const float ndc = depth[i] * 2.0f - 1.0f;
         const float distance = 2.0f * n * f / (f + n - ndc * (f - n));
         grey[3 * i] = grey[3 * i + 1] = grey[3 * i + 2] = distance / f;
     }
-    return floatPicture(grey, size, game.shadowHeight, 1.0f, 0.0f);
+    return floatPicture(grey, size, game.shadow->shadowHeight, 1.0f, 0.0f);
 }
 
 } // namespace
 
 bool writeIntermediates(const Game& game, const std::string& prefix) {
     const int w = game.frameWidth, h = game.frameHeight;
-    const PostProcessing& post = *game.postProcessing;
+    const PostProcessing& post = *game.passes->postProcessing;
     bool ok = true;
     // The hall spans about +-3.5 world units across and 0.5 up: map it into 0..1.
     ok &= writePng(prefix + "gposition.png",
-                   floatPicture(readFloatTexture(GL_TEXTURE_2D, game.gPosition, GL_RGB, 3, w, h), w, h,
-                                1.0f / 7.0f, 0.5f));
-    ok &= writePng(
-        prefix + "gnormal.png",
-        floatPicture(readFloatTexture(GL_TEXTURE_2D, game.gNormal, GL_RGB, 3, w, h), w, h, 0.5f, 0.5f));
-    ok &= writePng(prefix + "gcolor.png", bytePicture(game.gColorSpec, w, h, true));
+                   floatPicture(readFloatTexture(GL_TEXTURE_2D, game.gbuffer->gPosition, GL_RGB, 3, w, h), w,
+                                h, 1.0f / 7.0f, 0.5f));
+    ok &= writePng(prefix + "gnormal.png",
+                   floatPicture(readFloatTexture(GL_TEXTURE_2D, game.gbuffer->gNormal, GL_RGB, 3, w, h), w, h,
+                                0.5f, 0.5f));
+    ok &= writePng(prefix + "gcolor.png", bytePicture(game.gbuffer->gColorSpec, w, h, true));
     ok &= writePng(prefix + "gspecular.png", [&] {
-        Picture p = bytePicture(game.gColorSpec, w, h, false);
+        Picture p = bytePicture(game.gbuffer->gColorSpec, w, h, false);
         for (size_t i = 0; i < p.rgba.size(); i += 4)
             p.rgba[i] = p.rgba[i + 1] = p.rgba[i + 2] = p.rgba[i + 3], p.rgba[i + 3] = 255;
         return p;
@@ -102,7 +103,7 @@ bool writeIntermediates(const Game& game, const std::string& prefix) {
 
 size_t countNonFiniteGBufferValues(const Game& game) {
     size_t count = 0;
-    for (GLuint texture : {game.gPosition, game.gNormal})
+    for (GLuint texture : {game.gbuffer->gPosition, game.gbuffer->gNormal})
         for (float v : readFloatTexture(GL_TEXTURE_2D, texture, GL_RGB, 3, game.frameWidth, game.frameHeight))
             count += !std::isfinite(v);
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -2,6 +2,7 @@
 
 #include "Timeline.h"
 #include "render/Game.h"
+#include "render/PassObserver.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>

@@ -25,8 +25,10 @@
 #include "app/UiContext.h"
 #include "gpu/StartupFailure.h"
 #include "render/Game.h"
+#include "render/GameParts.h"
 #include "render/Overlay.h"
 #include "render/PassClock.h"
+#include "render/PassObserver.h"
 #include "scene/SceneImport.h"
 
 #include <chrono>
@@ -211,7 +213,7 @@ int run(int argc, char* argv[]) {
         std::filesystem::create_directories(options.captureDir);
 
     Game* game = new Game(window, options.width, options.height);
-    game->sceneData = std::move(scene);
+    game->content->sceneData = std::move(scene);
     // The timeline's clock stands at 0 while init builds the camera, so flight time 0 is the
     // camera's start.
     Timeline timeline(*game, options.step);

@@ -5,6 +5,7 @@
 // draws one body at a time instead, the path the batched one must match.
 
 #include "gpu/Shader.h"
+#include "render/BodySet.h"
 #include "render/LightBodies.h"
 #include "scene/Mesh.h"
 
@@ -12,24 +13,13 @@
 
 #include <vector>
 
-class BodyDrawing {
+class LightBodyBatches {
 public:
     // The meshes (owned by the renderer); set before the first draw.
     vantor::scene::Mesh* full = nullptr;
     vantor::scene::Mesh* coarse = nullptr;
     vantor::scene::Mesh* shadowCoarse = nullptr;
 
-    // Bodies [first, first + count) as copies of `mesh`, each at `model` (the bead's matrix,
-    // shrunk when many lights share the hall) with its translation replaced by the body's position.
-    struct BodySet {
-        vantor::scene::Mesh* mesh;
-        int first;
-        int count;
-        glm::mat4 model;
-        // Bodies whose centre is nearer the shadow light than this cast nothing (0 for the full
-        // spheres): see `clearance`.
-        float clearance;
-    };
     // The sets of `lights` bodies: in the shadow cube (`shadow`) or in the picture.
     std::vector<BodySet> sets(int lights, bool shadow) const;
     // How near the shadow light a body of the coarse meshes at `model` may come and still cast a

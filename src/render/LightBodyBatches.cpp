@@ -1,4 +1,4 @@
-#include "render/BodyDrawing.h"
+#include "render/LightBodyBatches.h"
 
 #include "render/FrameMath.h"
 #include "render/LightCount.h"
@@ -13,13 +13,13 @@ void setModel(Shader* shader, const glm::mat4& model) {
 
 } // namespace
 
-float BodyDrawing::clearance(const glm::mat4& model) {
+float LightBodyBatches::clearance(const glm::mat4& model) {
     // Eight body radii (the designed sphere's radius is half its matrix's scale): nearer, a bead
     // covers over 1 % of the light's surroundings.
     return 8.0f * 0.5f * glm::length(glm::vec3(model[0]));
 }
 
-std::vector<BodyDrawing::BodySet> BodyDrawing::sets(int lights, bool shadow) const {
+std::vector<BodySet> LightBodyBatches::sets(int lights, bool shadow) const {
     const float scale = lightcount::lightLook(lights).bodyScale;
     glm::mat4 model = full->modelMatrix;
     if (scale != 1.0f)
@@ -33,7 +33,7 @@ std::vector<BodyDrawing::BodySet> BodyDrawing::sets(int lights, bool shadow) con
     return sets;
 }
 
-void BodyDrawing::draw(LightBodies& bodies, Shader* shader, bool shadow) const {
+void LightBodyBatches::draw(LightBodies& bodies, Shader* shader, bool shadow) const {
     const GLint mode = glGetUniformLocation(shader->program, "instanced");
     for (const BodySet& set : sets(bodies.bodies, shadow)) {
         if (set.count == 0)
@@ -54,8 +54,8 @@ void BodyDrawing::draw(LightBodies& bodies, Shader* shader, bool shadow) const {
     glUniform1i(mode, 0);
 }
 
-void BodyDrawing::drawEachIntoShadow(Shader* shader, const std::vector<glm::vec3>& positions,
-                                     const glm::vec3& light) const {
+void LightBodyBatches::drawEachIntoShadow(Shader* shader, const std::vector<glm::vec3>& positions,
+                                          const glm::vec3& light) const {
     for (const BodySet& set : sets(int(positions.size()), true)) {
         set.mesh->setupVertexArray(shader, true, false, false, false, false);
         for (int i = set.first; i < set.first + set.count; ++i) {

@@ -1,0 +1,22 @@
+#include "render/GamePrograms.h"
+
+GamePrograms::GamePrograms(const std::string& shaderDir)
+    : geometryVariants({shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag"},
+                       {"NO_NORMAL_MAPS", "NO_PARALLAX"}),
+      lightingVariants({shaderDir + "debuggbuffer.vert", shaderDir + "debuggbuffer.frag"},
+                       {"NO_SHADOWS", "AMBIENT_OCCLUSION"}) {}
+
+GamePrograms::~GamePrograms() {
+    for (Shader* program : {depthShader, skyboxShader, finalShader, defaultShader, nightSkyShader,
+                            textureShader, gaussShader, sceneShader})
+        delete program;
+}
+
+void GamePrograms::collect(std::vector<Shader*>& out) const {
+    for (Shader* program : {depthShader, skyboxShader, finalShader, defaultShader, nightSkyShader,
+                            textureShader, gaussShader, sceneShader})
+        if (program)
+            out.push_back(program);
+    geometryVariants.collect(out);
+    lightingVariants.collect(out);
+}
