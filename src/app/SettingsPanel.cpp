@@ -27,6 +27,8 @@ const char* const viewNames[] = {
     "1 final picture", "2 G-buffer position", "3 G-buffer normal", "4 G-buffer colour", "5 specular",
     "6 shadow cube",   "7 lit, before bloom", "8 bright",          "9 bright, blurred"};
 
+} // namespace
+
 // Keys, text, the mouse's buttons and its moves for the library a frame's worth at a time, and
 // keys for the demo in the same order. This version of the library looks once a frame at which
 // keys and buttons are down and where the pointer is (its back-end asks the X server for the
@@ -54,7 +56,8 @@ struct PanelInput {
     bool pointerKnown = false;
     bool buttons[5] = {};
 };
-PanelInput panelInput;
+
+namespace {
 
 #if IMGUI_VERSION_NUM >= 18700
 #error                                                                                                       \
@@ -78,7 +81,7 @@ bool textFieldActive() {
 }
 
 // The library's input state as `events` leave it; text only when a frame follows.
-void feedLibrary(const std::vector<vantor::input::InputEvent>& events, bool withText) {
+void feedLibrary(PanelInput& in, const std::vector<vantor::input::InputEvent>& events, bool withText) {
     using Kind = vantor::input::InputEvent::Kind;
     ImGuiIO& io = ImGui::GetIO();
     for (const vantor::input::InputEvent& e : events) {
@@ -86,35 +89,41 @@ void feedLibrary(const std::vector<vantor::input::InputEvent>& events, bool with
             io.KeysDown[e.key] = e.down;
         else if (e.kind == Kind::Text && withText)
             io.AddInputCharacter(e.codepoint);
-        else if (e.kind == Kind::Button && e.key >= 0 && e.key < IM_ARRAYSIZE(panelInput.buttons))
-            panelInput.buttons[e.key] = e.down;
+        else if (e.kind == Kind::Button && e.key >= 0 && e.key < IM_ARRAYSIZE(in.buttons))
+            in.buttons[e.key] = e.down;
         else if (e.kind == Kind::Pointer) {
-            panelInput.x = e.x;
-            panelInput.y = e.y;
-            panelInput.pointerKnown = true;
+            in.x = e.x;
+            in.y = e.y;
+            in.pointerKnown = true;
         }
     }
     syncModifiers(io);
 }
 
-void passKeysToDemo(const std::vector<vantor::input::InputEvent>& events, bool typing) {
+void passKeysToDemo(const PanelInput& in, const std::vector<vantor::input::InputEvent>& events, bool typing) {
     for (const vantor::input::InputEvent& e : events)
         if (e.kind == vantor::input::InputEvent::Kind::Key)
-            vantor::input::passKey(panelInput.window, e.key, e.down, typing);
+            vantor::input::passKey(in.window, e.key, e.down, typing);
 }
 
 // Everything waiting, with no frame to look at it one event at a time: the library's state
 // follows, and the keys are the demo's.
-void flushWithoutFrame() {
-    const std::vector<vantor::input::InputEvent> events = panelInput.queue.drain();
-    feedLibrary(events, false);
-    passKeysToDemo(events, false);
+void flushWithoutFrame(PanelInput& in) {
+    const std::vector<vantor::input::InputEvent> events = in.queue.drain();
+    feedLibrary(in, events, false);
+    passKeysToDemo(in, events, false);
 }
 
-void push(const vantor::input::InputEvent& event) {
-    panelInput.queue.push(event);
-    if (!panelInput.framesFollow)
-        flushWithoutFrame();
+// The panel whose callbacks these are: the window's user pointer while they are installed.
+PanelInput& inputOf(GLFWwindow* window) {
+    return *static_cast<PanelInput*>(glfwGetWindowUserPointer(window));
+}
+
+void push(GLFWwindow* window, const vantor::input::InputEvent& event) {
+    PanelInput& in = inputOf(window);
+    in.queue.push(event);
+    if (!in.framesFollow)
+        flushWithoutFrame(in);
 }
 
 vantor::input::InputEvent::KeyRole roleOf(int key) {
@@ -138,55 +147,59 @@ vantor::input::InputEvent::KeyRole roleOf(int key) {
     }
 }
 
-void onPanelKey(GLFWwindow*, int key, int, int action, int) {
+void onPanelKey(GLFWwindow* window, int key, int, int action, int) {
     // The library repeats a held key itself, and the demo takes no repeats.
     if (action != GLFW_REPEAT)
-        push(vantor::input::InputEvent::keyChange(key, action == GLFW_PRESS, roleOf(key)));
+        push(window, vantor::input::InputEvent::keyChange(key, action == GLFW_PRESS, roleOf(key)));
 }
 
-void onPanelChar(GLFWwindow*, unsigned int codepoint) {
-    push(vantor::input::InputEvent::text(codepoint));
+void onPanelChar(GLFWwindow* window, unsigned int codepoint) {
+    push(window, vantor::input::InputEvent::text(codepoint));
 }
 
 void onPanelButton(GLFWwindow* window, int button, int action, int mods) {
-    if (panelInput.libraryButton)
-        panelInput.libraryButton(window, button, action, mods);
-    push(vantor::input::InputEvent::button(button, action == GLFW_PRESS));
+    const PanelInput& in = inputOf(window);
+    if (in.libraryButton)
+        in.libraryButton(window, button, action, mods);
+    push(window, vantor::input::InputEvent::button(button, action == GLFW_PRESS));
 }
 
 void onPanelPointer(GLFWwindow* window, double x, double y) {
-    if (panelInput.chainedPointer)
-        panelInput.chainedPointer(window, x, y);
-    push(vantor::input::InputEvent::pointer(x, y));
+    const PanelInput& in = inputOf(window);
+    if (in.chainedPointer)
+        in.chainedPointer(window, x, y);
+    push(window, vantor::input::InputEvent::pointer(x, y));
 }
 
-void startInput(GLFWwindow* window) {
-    panelInput.window = window;
-    panelInput.libraryKey = glfwSetKeyCallback(window, onPanelKey);
-    panelInput.libraryChar = glfwSetCharCallback(window, onPanelChar);
-    panelInput.libraryButton = glfwSetMouseButtonCallback(window, onPanelButton);
-    panelInput.chainedPointer = glfwSetCursorPosCallback(window, onPanelPointer);
+void startInput(PanelInput& in, GLFWwindow* window) {
+    in.window = window;
+    glfwSetWindowUserPointer(window, &in);
+    in.libraryKey = glfwSetKeyCallback(window, onPanelKey);
+    in.libraryChar = glfwSetCharCallback(window, onPanelChar);
+    in.libraryButton = glfwSetMouseButtonCallback(window, onPanelButton);
+    in.chainedPointer = glfwSetCursorPosCallback(window, onPanelPointer);
 }
 
-void stopInput(GLFWwindow* window) {
-    glfwSetKeyCallback(window, panelInput.libraryKey);
-    glfwSetCharCallback(window, panelInput.libraryChar);
-    glfwSetMouseButtonCallback(window, panelInput.libraryButton);
-    glfwSetCursorPosCallback(window, panelInput.chainedPointer);
-    panelInput = PanelInput{};
+void stopInput(PanelInput& in, GLFWwindow* window) {
+    glfwSetKeyCallback(window, in.libraryKey);
+    glfwSetCharCallback(window, in.libraryChar);
+    glfwSetMouseButtonCallback(window, in.libraryButton);
+    glfwSetCursorPosCallback(window, in.chainedPointer);
+    glfwSetWindowUserPointer(window, nullptr);
+    in = PanelInput{};
 }
 
 // Before a frame: its share of what came, the library's own view of the pointer and the buttons
 // replaced (called between the back-end's frame and the library's). Returns the keys the frame
 // takes, for the demo once the frame has begun.
-std::vector<vantor::input::InputEvent> feedFrame() {
-    std::vector<vantor::input::InputEvent> events = panelInput.queue.nextFrame();
-    feedLibrary(events, true);
+std::vector<vantor::input::InputEvent> feedFrame(PanelInput& in) {
+    std::vector<vantor::input::InputEvent> events = in.queue.nextFrame();
+    feedLibrary(in, events, true);
     ImGuiIO& io = ImGui::GetIO();
-    for (int i = 0; i < IM_ARRAYSIZE(panelInput.buttons); ++i)
-        io.MouseDown[i] = panelInput.buttons[i];
-    if (panelInput.pointerKnown && io.MousePos.x > -FLT_MAX)
-        io.MousePos = ImVec2(float(panelInput.x), float(panelInput.y));
+    for (int i = 0; i < IM_ARRAYSIZE(in.buttons); ++i)
+        io.MouseDown[i] = in.buttons[i];
+    if (in.pointerKnown && io.MousePos.x > -FLT_MAX)
+        io.MousePos = ImVec2(float(in.x), float(in.y));
     return events;
 }
 
@@ -217,7 +230,8 @@ void countSlider(const char* label, RenderSettings& settings, const char* name) 
 
 } // namespace
 
-SettingsPanel::SettingsPanel(GLFWwindow* window, UiContext& ui) : window(window), ui(ui) {
+SettingsPanel::SettingsPanel(GLFWwindow* window, UiContext& ui)
+    : window(window), ui(ui), input(std::make_unique<PanelInput>()) {
     ui.whenStarted(this, [this] { hookInput(); });
 }
 
@@ -229,8 +243,8 @@ SettingsPanel::~SettingsPanel() {
 void SettingsPanel::hookInput() {
     // In front of the back-end's callbacks: the keys reach the demo through the panel's queue,
     // whether or not the panel is open.
-    startInput(window);
-    panelInput.framesFollow = open;
+    startInput(*input, window);
+    input->framesFollow = open;
     hooked = true;
 }
 
@@ -238,23 +252,23 @@ void SettingsPanel::unhookInput() {
     if (!hooked)
         return;
     hooked = false;
-    stopInput(window);
+    stopInput(*input, window);
 }
 
 void SettingsPanel::toggle() {
     open = !open;
     if (open)
         ui.start();
-    panelInput.framesFollow = open;
+    input->framesFollow = open;
     // Closed: what came after the last frame's share goes on to the demo now.
     if (!open && hooked)
-        flushWithoutFrame();
+        flushWithoutFrame(*input);
 }
 
 void SettingsPanel::skipFrame() {
     // The field keeps what was typed into it for when it is drawn again.
     if (hooked && open && !textFieldActive())
-        flushWithoutFrame();
+        flushWithoutFrame(*input);
 }
 
 void SettingsPanel::startLooking() {
@@ -318,8 +332,8 @@ void SettingsPanel::beginFrame() {
     if (!open || !ui.started() || ui.frameBegun())
         return;
     std::vector<vantor::input::InputEvent> events;
-    ui.beginFrame([&] { events = feedFrame(); });
-    passKeysToDemo(events, textFieldActive());
+    ui.beginFrame([&] { events = feedFrame(*input); });
+    passKeysToDemo(*input, events, textFieldActive());
 }
 
 PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& state) {

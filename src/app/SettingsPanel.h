@@ -11,12 +11,15 @@
 #include "render/RenderSettings.h"
 #include "scene/SceneModel.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 struct GLFWwindow;
 class UiContext;
+// The panel's input on its way to the library and the demo, frame by frame (SettingsPanel.cpp).
+struct PanelInput;
 
 // What the panel shows besides the settings, filled in by the frame loop.
 struct PanelState {
@@ -99,6 +102,7 @@ private:
     void stopLooking();
 
     GLFWwindow* window;
+    std::unique_ptr<PanelInput> input;
     UiContext& ui;
     bool open = false;
     bool hooked = false;

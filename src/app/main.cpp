@@ -1,5 +1,5 @@
 // Process entry: command line, window and GL context, the Game, and the frame loop with the
-// desktop's share of each frame (Desktop).
+// desktop's share of each frame (WindowSession).
 
 #include <GL/glew.h>
 
@@ -7,7 +7,7 @@
 
 #include "app/CommandLine.h"
 #include "app/DebugOutput.h"
-#include "app/Desktop.h"
+#include "app/WindowSession.h"
 #include "gpu/StartupFailure.h"
 #include "gpu/WindowSize.h"
 #include "input/KeyEvents.h"
@@ -98,8 +98,8 @@ int run(int argc, char* argv[]) {
     installDebugOutput();
 
     // On the heap: in a web page the loop outlives this function's stack (runFrameLoop).
-    auto desktop = std::make_unique<Desktop>(window, *game, startTime);
-    runFrameLoop([window, shell = desktop.get()] {
+    auto session = std::make_unique<WindowSession>(window, *game, startTime);
+    runFrameLoop([window, shell = session.get()] {
         if (glfwWindowShouldClose(window))
             return false;
         if (shell->poll()) {
@@ -109,7 +109,7 @@ int run(int argc, char* argv[]) {
         }
         return true;
     });
-    desktop.reset();
+    session.reset();
 
     game->destroy();
     glfwTerminate();

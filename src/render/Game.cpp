@@ -70,7 +70,7 @@ void Game::init() {
     programs->textureShader = new Shader(shaderDir + "texture.vert", shaderDir + "texture.frag");
     programs->gaussShader = new Shader(shaderDir + "texture.vert", shaderDir + "gauss.frag");
 
-    controls = pause.controls = new vantor::Controls();
+    controls = sceneClock.controls = new vantor::Controls();
 
     glm::mat4 spawnPoint(0.0f);
     spawnPoint[0][0] = spawnPoint[1][1] = spawnPoint[2][2] = 0.1f;
@@ -117,7 +117,7 @@ void Game::destroy() {
     delete programs->sceneShader;
     programs->sceneShader = nullptr;
     delete controls;
-    controls = pause.controls = nullptr;
+    controls = sceneClock.controls = nullptr;
     delete content->skybox;
     content->skybox = nullptr;
     delete programs->skyboxShader;
@@ -130,7 +130,7 @@ void Game::update(vantor::ControlsFocus focus) {
     lightRig->count = std::clamp(settings.lights, 0, RenderSettings::maxLights);
     // Lights are made in order as the count first reaches them, paused or not.
     lightRig->lights.makeUpTo(lightRig->count);
-    if (pause.paused)
+    if (sceneClock.paused)
         return;
     // At the described speed the product is the frame time itself, to the bit.
     const double sceneTime = deltaTime * settings.lightSpeed;

@@ -7,7 +7,7 @@
 
 #include "gpu/WindowSize.h"
 #include "input/Controls.h"
-#include "input/ScenePause.h"
+#include "input/SceneClock.h"
 #include "render/RenderSettings.h"
 #include "render/TargetView.h"
 
@@ -124,8 +124,9 @@ public:
     ViewSources viewSources() const;
     // Every program the frame has made so far, for the shader watcher.
     std::vector<Shader*> allPrograms() const;
-    // Paused, the coloured lights and the shadow light stand still and the camera's flight holds.
-    vantor::ScenePause pause;
+    // The pause and the flight's clock: paused, the coloured lights and the shadow light stand
+    // still and the camera's flight holds.
+    vantor::SceneClock sceneClock;
 
     // Told where each pass of `render` begins and ends; not owned, null when nobody watches.
     PassObserver* passObserver = nullptr;

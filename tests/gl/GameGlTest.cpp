@@ -1,7 +1,7 @@
 // The frame renderer against the real GL: set-up and teardown, and whole frames of the real
 // hall at fixed points of the camera flight, read back and judged by what they must show.
 
-#include "FlownGame.h"
+#include "SteppedFlight.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/FrameMath.h"
@@ -196,12 +196,12 @@ TEST(GameSetUp, InitBuildsTheSceneAndDestroyReleasesItsFourObjects) {
 }
 
 TEST(GameFrame, GlideShowsPoolsShadowsAndBloom) {
-    auto game = flownGame(9.0, width, height);
+    auto game = gameFlownTo(9.0, width, height);
     expectLitShadowedBloomedFrame(renderAndDissect(*game), "glide");
 }
 
 TEST(GameFrame, OrbitShowsPoolsShadowsAndBloom) {
-    auto game = flownGame(21.0, width, height);
+    auto game = gameFlownTo(21.0, width, height);
     expectLitShadowedBloomedFrame(renderAndDissect(*game), "orbit");
 }
 
@@ -209,7 +209,7 @@ TEST(GameFrame, OrbitShowsPoolsShadowsAndBloom) {
 // gets exactly one of them, the sky only where the G-buffer is empty, and the depth state is
 // the default again afterwards (the forward pass and the next frame's passes rely on it).
 TEST(GameFrame, LightingPassLeavesNoPixelUnlitAndTheSkyOnlyWhereNothingIsDrawn) {
-    auto game = flownGame(3.0, width, height);
+    auto game = gameFlownTo(3.0, width, height);
     game->render();
     glFinish();
     const Image normal = readTexture(game->gbuffer->gNormal);
@@ -245,7 +245,7 @@ TEST(GameFrame, LightingPassLeavesNoPixelUnlitAndTheSkyOnlyWhereNothingIsDrawn) 
 TEST(GameFrame, TheLitTargetNeedsNoClearAndGetsTheDepthItNeeds) {
     // The lighting pass does not clear its target: its two quads must write every pixel of
     // both attachments, and its depth copy must replace whatever depth was there.
-    auto game = flownGame(20.0, width, height);
+    auto game = gameFlownTo(20.0, width, height);
     const glm::mat4 copy = framemath::levelCopyTransform();
     game->shadowPass(copy);
     game->geometryPass(copy);
@@ -288,7 +288,7 @@ TEST(GameFrame, TheLitTargetNeedsNoClearAndGetsTheDepthItNeeds) {
 }
 
 TEST(GameFrame, CameraOnTheAxisStillGivesFiniteBuffers) {
-    auto game = flownGame(60.0, width, height);
+    auto game = gameFlownTo(60.0, width, height);
     Frame f = renderAndDissect(*game);
     EXPECT_EQ(countNonFinite(f.position), 0u);
     EXPECT_EQ(countNonFinite(f.normal), 0u);
@@ -300,7 +300,7 @@ TEST(GameFrame, CameraOnTheAxisStillGivesFiniteBuffers) {
 }
 
 TEST(GameFrame, GBufferHoldsTheLevelTwiceAndNeverASphere) {
-    auto game = flownGame(12.0, width, height);
+    auto game = gameFlownTo(12.0, width, height);
     Frame f = renderAndDissect(*game);
 
     // Balls and marker moved far away leave every G-buffer texture exactly as it was.
@@ -343,7 +343,7 @@ TEST(GameFrame, CullingTheLevelsBackFacesLeavesTheGBufferAsItWas) {
     // Wherever the flight takes the camera, every level surface it sees is a front face: a
     // face that folds over an opening or an edge left open would show its back somewhere
     // here (the arcade flanks did, a few tenths of a percent of the view at the glide's end).
-    auto game = flownGame(0.0, width, height);
+    auto game = gameFlownTo(0.0, width, height);
     double now = 0.0;
     for (double t : {3.0, 6.0, 9.0, 13.0, 17.0, 20.0, 35.0, 48.0}) {
         SCOPED_TRACE("t = " + std::to_string(t));
@@ -378,7 +378,7 @@ TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
     // now and then put a pixel centre on a tie.) A wrong or half-uploaded order would differ over
     // whole triangles.
     const SteppedClock clock;
-    auto game = flownGame(0.0, width, height);
+    auto game = gameFlownTo(0.0, width, height);
     double now = 0.0;
     const glm::mat4 copy = framemath::levelCopyTransform();
     auto gBuffer = [&](bool sorted) {
@@ -409,7 +409,7 @@ TEST(GameFrame, DrawingTheLevelNearestFirstLeavesTheGBufferAsItWas) {
 }
 
 TEST(GameFrame, WithoutLightsOnlyTheWhiteMarkerIsDrawnForward) {
-    auto game = flownGame(20.0, width, height); // the orbit looks at the axis, where the marker hangs
+    auto game = gameFlownTo(20.0, width, height); // the orbit looks at the axis, where the marker hangs
     const glm::mat4 transPosition = framemath::levelCopyTransform();
 
     // Pixels the forward pass changes, and whether any of them is coloured.
@@ -589,7 +589,7 @@ TEST(GameTeardown, ADeletedGameLeavesNoGlObjectBehindWithOrWithoutDestroy) {
     for (const bool destroyFirst : {true, false}) {
         SCOPED_TRACE(destroyFirst ? "destroy, then delete" : "delete alone");
         const std::vector<std::pair<int, GLuint>> before = liveNames(sweep);
-        auto game = flownGame(1.0, width, height);
+        auto game = gameFlownTo(1.0, width, height);
         // The light grid's storage is made by the first lighting pass, the kept shadow cube by the second
         // shadow pass; a resize remakes every screen-sized target, and the old ones must go.
         game->render();
@@ -644,7 +644,7 @@ long residentKilobytes() {
 } // namespace
 
 TEST(GameResize, EveryScreenSizedTargetFollowsTheSizeAndNothingLeaks) {
-    auto game = flownGame(20.0, width, height);
+    auto game = gameFlownTo(20.0, width, height);
     // Larger than the window, smaller, tall, wide, and back; each frame fills its own size.
     const int sizes[][2] = {{800, 480}, {320, 192}, {200, 300}, {640, 200}, {width, height}};
     for (const auto& size : sizes) {

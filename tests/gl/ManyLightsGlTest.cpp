@@ -1,7 +1,7 @@
 // The light count as a knob: a thousand lights through the same passes, judged by what the
 // picture shows and by how many lights each pixel's list makes the lighting pass visit.
 
-#include "FlownGame.h"
+#include "SteppedFlight.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
@@ -26,7 +26,7 @@ using namespace readback;
 
 // A Game with `lights` lights, its flight advanced to `seconds` and that frame rendered.
 std::unique_ptr<Game> renderedGame(int lights, double seconds) {
-    std::unique_ptr<Game> game = flownGame(seconds, width, height, lights);
+    std::unique_ptr<Game> game = gameFlownTo(seconds, width, height, lights);
     game->render();
     glFinish();
     return game;
@@ -209,7 +209,7 @@ TEST(ManyLights, RaisingTheCountMakesTheNextLightsAndLoweringItKeepsThem) {
 // moving scene back.
 TEST(ManyLights, LightsMadeWhilePausedStandOnTheirPathAndBrokenLightsStartAgain) {
     auto game = renderedGame(50, 2.0);
-    game->pause.setPaused(true);
+    game->sceneClock.setPaused(true);
     game->settings.lights = 60;
     game->update();
     game->render();
@@ -221,7 +221,7 @@ TEST(ManyLights, LightsMadeWhilePausedStandOnTheirPathAndBrokenLightsStartAgain)
             << i;
         EXPECT_EQ(glm::vec3(game->lightRig->lightFrame.binned[i]), rim) << i;
     }
-    game->pause.setPaused(false);
+    game->sceneClock.setPaused(false);
 
     game->settings.lightSpeed = -std::numeric_limits<float>::infinity();
     game->deltaTime = 0.5;

@@ -5,7 +5,7 @@
 // resized between the sizes, so every picture shows the same scene. At their defaults neither
 // pass builds a program.
 
-#include "FlownGame.h"
+#include "SteppedFlight.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
 #include "render/GameParts.h"
@@ -70,7 +70,7 @@ double psnr(const Bytes& a, const Bytes& b, bool luminance) {
     return mse == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
-// On from `from` to `to` seconds in the flight's half-second steps, as FlownGame goes there.
+// On from `from` to `to` seconds in the flight's half-second steps, as SteppedFlight goes there.
 void flyOn(Game& game, double from, double to) {
     for (double now = from + 0.5; now <= to + 1e-9; now += 0.5) {
         glfwSetTime(now);
@@ -82,7 +82,7 @@ void flyOn(Game& game, double from, double to) {
 } // namespace
 
 TEST(PictureFinishGl, FxaaAndTheSharpUpscaleBringThePictureCloserToItsReference) {
-    const std::unique_ptr<Game> game = flownGame(3.0, 640, 384);
+    const std::unique_ptr<Game> game = gameFlownTo(3.0, 640, 384);
     game->settings.bloom = false;
     double previous = 3.0, fxaaGain = 0.0, sharpGain = 0.0;
     for (const double seconds : {3.0, 20.0, 48.0}) {
@@ -133,7 +133,7 @@ TEST(PictureFinishGl, FxaaAndTheSharpUpscaleBringThePictureCloserToItsReference)
 // the screen (open walls, floor, ceiling) keeps all of it, the creases and corners lose some, and
 // the lit picture only ever darkens where the occlusion says so.
 TEST(PictureFinishGl, AmbientOcclusionDarkensCornersAndLeavesOpenSurfaces) {
-    const std::unique_ptr<Game> game = flownGame(20.0, 320, 192, 0);
+    const std::unique_ptr<Game> game = gameFlownTo(20.0, 320, 192, 0);
     game->settings.bloom = false;
     const Bytes open = renderedCorner(*game, 320, 192);
     EXPECT_FALSE(game->passes->ambientOcclusion->occlusion) << "off, it builds nothing";

@@ -2,7 +2,7 @@
 // the untouched one to the bit, also after a trip to a smaller scale; at scale 0.5 the targets
 // have half the window's size and the picture and a target view still fill the whole window.
 
-#include "FlownGame.h"
+#include "SteppedFlight.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
@@ -20,7 +20,7 @@ namespace {
 using namespace readback;
 
 std::unique_ptr<Game> orbitingGame() {
-    return flownGame(20.0, width, height);
+    return gameFlownTo(20.0, width, height);
 }
 
 Bytes renderWith(Game& game, float scale, int view = 1) {

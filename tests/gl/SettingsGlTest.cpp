@@ -2,7 +2,7 @@
 // it must and nowhere else, switched-off passes do not run, and the light speed and a count of
 // none act on the lights the way the panel promises (counts up to a thousand: ManyLights).
 
-#include "FlownGame.h"
+#include "SteppedFlight.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
 #include "render/Game.h"
@@ -38,7 +38,7 @@ public:
 // same scene with other settings.
 class Settings : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { game = flownGame(20.0, width, height); }
+    static void SetUpTestSuite() { game = gameFlownTo(20.0, width, height); }
     static void TearDownTestSuite() { game.reset(); }
 
     // Renders with `settings` (the scene untouched) and reports which passes ran.

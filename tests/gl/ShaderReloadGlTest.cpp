@@ -1,7 +1,7 @@
 // Shaders rebuilt from their files while they are in use: in place, keeping what the rest of
 // the frame relies on (attribute locations, the picture), and leaving nothing behind.
 
-#include "FlownGame.h"
+#include "SteppedFlight.h"
 #include "GlTestContext.h"
 #include "app/ShaderWatcher.h"
 #include "gpu/Shader.h"
@@ -253,7 +253,7 @@ TEST(ShaderWatcher, AVariantThatCannotBeBuiltIsReportedAndBuildsWhenItsFileDoes)
 }
 
 TEST(ShaderReload, EveryProgramOfTheGameAHundredTimesChangesNoPixelAndHoldsNothingMore) {
-    auto game = flownGame(20.0, 640, 384);
+    auto game = gameFlownTo(20.0, 640, 384);
     const auto frame = [&game] {
         game->render();
         std::vector<unsigned char> pixels(640 * 384 * 4);

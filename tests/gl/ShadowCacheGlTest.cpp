@@ -5,7 +5,7 @@
 // number of spheres or their size changes. After the first kept frame only the texels the
 // previous frame's spheres can have covered are put back, so these frames test that too.
 
-#include "FlownGame.h"
+#include "SteppedFlight.h"
 #include "GlTestContext.h"
 #include "render/FrameMath.h"
 #include "render/Game.h"
@@ -96,7 +96,7 @@ void expectCubeMatchesScratch(Game& game, const char* when) {
 
 TEST(ShadowCache, CachedCubeEqualsTheCubeRenderedFromScratchAlongTheFlight) {
     const SteppedClock clock;
-    const std::unique_ptr<Game> flown = flownGame(0.0, 640, 384);
+    const std::unique_ptr<Game> flown = gameFlownTo(0.0, 640, 384);
     Game& game = *flown;
     if (!GLEW_ARB_copy_image)
         GTEST_SKIP() << "no texture copies: the shadow pass always renders from scratch";

@@ -51,7 +51,7 @@ inline void advanceFromTo(Game& game, double& now, double seconds, double step =
 }
 
 // Made ready with its flight at 0 (`seconds` 0) or flown there in half-second steps.
-inline std::unique_ptr<Game> flownGame(double seconds, int width, int height,
+inline std::unique_ptr<Game> gameFlownTo(double seconds, int width, int height,
                                        int lights = RenderSettings{}.lights) {
     // The lights' speeds and colours come from rand(), never seeded, so the demo always shows the
     // same ones; a test sees those too only from the start of the sequence, not from wherever

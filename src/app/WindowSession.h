@@ -20,16 +20,16 @@ class Overlay;
 class PassClock;
 struct GLFWwindow;
 
-class Desktop {
+class WindowSession {
 public:
     // `game` is set up; its window's context is current. The first frame's time runs from
     // `startTime` (a glfwGetTime reading).
-    Desktop(GLFWwindow* window, Game& game, double startTime);
+    WindowSession(GLFWwindow* window, Game& game, double startTime);
     // Waits for the screenshots still being saved and releases the panel and the user-interface
     // library (the context must still be current).
-    ~Desktop();
-    Desktop(const Desktop&) = delete;
-    Desktop& operator=(const Desktop&) = delete;
+    ~WindowSession();
+    WindowSession(const WindowSession&) = delete;
+    WindowSession& operator=(const WindowSession&) = delete;
 
     // Starts a frame: clears, measures the frame time and polls the window's events. False when
     // the window shows nothing (minimised, or no area); the loop then waited a while instead,

@@ -1,4 +1,4 @@
-#include "app/Desktop.h"
+#include "app/WindowSession.h"
 
 #include <GL/glew.h>
 
@@ -28,16 +28,16 @@ bool frameHidden(GLFWwindow* window) {
 
 } // namespace
 
-Desktop::Desktop(GLFWwindow* window, Game& game, double startTime)
+WindowSession::WindowSession(GLFWwindow* window, Game& game, double startTime)
     : window(window), game(game), lastTime(startTime), ui(window),
       panel(std::make_unique<SettingsPanel>(window, ui)) {}
 
-Desktop::~Desktop() {
+WindowSession::~WindowSession() {
     screenshots.finish(); // none taken is lost on the way out
     panel.reset();
 }
 
-void Desktop::hiddenStretch() {
+void WindowSession::hiddenStretch() {
     // Nothing is drawn, and the loop sleeps until something happens (or a short while passes)
     // instead of spinning. Time spent hidden is no frame's time and no scene time: neither the
     // lights nor the flight jump on restore, and neither the overlay nor the panel's graph counts
@@ -53,7 +53,7 @@ void Desktop::hiddenStretch() {
     screenshots.printReports(std::cout, std::cerr);
 }
 
-bool Desktop::poll() {
+bool WindowSession::poll() {
     if (frameHidden(window)) {
         hiddenStretch();
         return false;
@@ -78,7 +78,7 @@ bool Desktop::poll() {
     return true;
 }
 
-void Desktop::update() {
+void WindowSession::update() {
     // While the panel is open, the keys reach the record from its frame, in the order they came;
     // those typed into one of its text fields count for nothing there.
     panel->beginFrame();
@@ -92,7 +92,7 @@ void Desktop::update() {
     if (inspect.view)
         game.settings.view = inspect.view;
     if (inspect.togglePause)
-        game.pause.setPaused(!game.pause.paused);
+        game.sceneClock.setPaused(!game.sceneClock.paused);
     if (inspect.toggleOverlay) {
         // Shown again, the overlay starts counting afresh.
         passClock.reset();
@@ -106,12 +106,12 @@ void Desktop::update() {
     observedPass(game.passObserver, "update", [&] { game.update(focus); });
 }
 
-bool Desktop::wantsUi() const {
+bool WindowSession::wantsUi() const {
     return panel->isOpen() || overlay || game.shownView() == TargetViewId::ShadowCube ||
            !shaderWatcher.messageLines(1, 4).empty();
 }
 
-void Desktop::render() {
+void WindowSession::render() {
     game.render();
     const int width = game.screenWidth;
     const int height = game.screenHeight;
@@ -140,13 +140,13 @@ void Desktop::render() {
         if (overlay)
             scene.overlay =
                 overlay->lines({width, height, TargetView::name(game.shownView()),
-                                game.controls->cameraFlight, game.pause.flightTime(), game.pause.paused,
+                                game.controls->cameraFlight, game.sceneClock.flightTime(), game.sceneClock.paused,
                                 game.settings.renderScale, game.frameWidth, game.frameHeight});
         if (const std::optional<SettingsPanel::Area> area = panel->area())
             scene.panel = PixelRect{area->left, area->top, area->right, area->bottom};
         drawScreenText(layoutScreenText(scene, metrics));
-        asked = panel->draw(game.settings, {game.controls->cameraFlight, game.pause.flightTime(),
-                                            vantor::camera::kFlightSeconds, game.pause.paused, &frameTimes,
+        asked = panel->draw(game.settings, {game.controls->cameraFlight, game.sceneClock.flightTime(),
+                                            vantor::camera::kFlightSeconds, game.sceneClock.paused, &frameTimes,
                                             &reloadErrors, game.content->scene});
         ui.endFrame();
         ui.drawText();
@@ -158,13 +158,13 @@ void Desktop::render() {
     if (asked.toggleFlight)
         game.controls->setFlight(!game.controls->cameraFlight, vantor::Controls::clock());
     if (asked.jumpFlightTo)
-        game.pause.jumpFlightTo(*asked.jumpFlightTo);
+        game.sceneClock.jumpFlightTo(*asked.jumpFlightTo);
     if (asked.togglePause)
-        game.pause.setPaused(!game.pause.paused);
+        game.sceneClock.setPaused(!game.sceneClock.paused);
     panelScreenshots += asked.screenshot;
 }
 
-void Desktop::present() {
+void WindowSession::present() {
     // No swap interval is set: the platform's default holds (vsync on many desktop drivers, none
     // under Xvfb). The render-scale controller is fed the work up to the swap, never the wait
     // within it, so it holds its target either way; finishing the GL's work first puts the GPU's

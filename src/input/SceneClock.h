@@ -7,7 +7,7 @@
 
 namespace vantor {
 
-class ScenePause {
+class SceneClock {
 public:
     // The camera told about the pause and asked for the flight's time; null until there is one.
     Controls* controls = nullptr;

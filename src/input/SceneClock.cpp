@@ -1,18 +1,18 @@
-#include "input/ScenePause.h"
+#include "input/SceneClock.h"
 
 namespace vantor {
 
-void ScenePause::setPaused(bool pause) {
+void SceneClock::setPaused(bool pause) {
     paused = pause;
     if (controls)
         controls->setPaused(pause, Controls::clock());
 }
 
-double ScenePause::flightTime() const {
+double SceneClock::flightTime() const {
     return controls ? controls->flightTime(Controls::clock()) : 0.0;
 }
 
-void ScenePause::jumpFlightTo(double t) {
+void SceneClock::jumpFlightTo(double t) {
     if (controls)
         controls->jumpFlightTo(t, Controls::clock());
 }
