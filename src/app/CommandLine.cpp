@@ -4,6 +4,8 @@
 #include <sstream>
 #include <vector>
 
+namespace vantor {
+
 namespace {
 
 template <typename T> bool extract(const char* text, T& value) {
@@ -67,3 +69,5 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         line.scenePath = scenePath;
     return line;
 }
+
+} // namespace vantor

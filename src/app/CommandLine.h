@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace vantor {
+
 struct CommandLine {
     int screenWidth = 1280;
     int screenHeight = 768;
@@ -24,3 +26,5 @@ struct CommandLine {
 // 1280). The full-screen flag is read as a number, so only 0 and 1 are accepted. One
 // argument alone, and any beyond the third, are ignored.
 CommandLine parseCommandLine(int argc, const char* const* argv);
+
+} // namespace vantor

@@ -6,6 +6,8 @@
 #include <iostream>
 #include <sstream>
 
+namespace vantor {
+
 namespace {
 
 // The AMD category values sit beside the debug-output sources and types, because the AMD
@@ -163,3 +165,5 @@ void muteShaderCompilerMessages() {
     else if (amd)
         amd(GL_DEBUG_CATEGORY_SHADER_COMPILER_AMD, 0, 0, nullptr, GL_FALSE);
 }
+
+} // namespace vantor

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 // "OpenGL Error: <message> [Source = <source>, Type = <type>, Severity = <severity>, ID = <id>]"
 // Values missing from the tables read "Unknown".
 std::string formatDebugMessage(GLenum source, GLenum type, GLuint id, GLenum severity, const char* message);
@@ -34,3 +36,5 @@ void installDebugOutput();
 // installDebugOutput: once the demo runs, a compile is a shader reload, which reports its own
 // failures (a second copy of the log through the debug output would only repeat it).
 void muteShaderCompilerMessages();
+
+} // namespace vantor

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <filesystem>
 
+namespace vantor {
+
 bool FileChanges::State::operator==(const State& o) const {
     return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
            modified == o.modified && changed == o.changed;
@@ -71,3 +73,5 @@ void FileChanges::markAllSeen() {
     for (Entry& entry : entries)
         entry.reported = entry.last = stateOf(entry.path);
 }
+
+} // namespace vantor

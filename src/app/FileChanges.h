@@ -1,8 +1,8 @@
 #pragma once
 // Which of a set of files changed on disk, by comparing what the file system says of each (size
 // and modification time, and where the system has them device, inode and change time) from one
-// check to the next: a file written in place and one replaced by a rename both show. The caller decides how often to check (a few times a
-// second is plenty; nothing touches the file system between checks).
+// check to the next: a file written in place and one replaced by a rename both show. The caller decides how
+// often to check (a few times a second is plenty; nothing touches the file system between checks).
 //
 // A change counts once the file has stayed the same from one check to the next, so a file caught
 // while it is being written is reported after the writer is done (or again on its next change).
@@ -10,6 +10,8 @@
 
 #include <string>
 #include <vector>
+
+namespace vantor {
 
 class FileChanges {
 public:
@@ -42,3 +44,5 @@ private:
     };
     std::vector<Entry> entries;
 };
+
+} // namespace vantor

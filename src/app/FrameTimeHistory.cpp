@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+namespace vantor {
+
 void FrameTimeHistory::add(double ms) {
     if (std::exchange(skipNext, false) || !std::isfinite(ms) || ms < 0.0)
         return;
@@ -37,3 +39,5 @@ double FrameTimeHistory::maxMs() const {
 std::vector<float> FrameTimeHistory::values() const {
     return std::vector<float>(frames.begin(), frames.end());
 }
+
+} // namespace vantor

@@ -5,6 +5,8 @@
 #include <deque>
 #include <vector>
 
+namespace vantor {
+
 class FrameTimeHistory {
 public:
     explicit FrameTimeHistory(double seconds = 5.0) : seconds(seconds) {}
@@ -30,3 +32,5 @@ private:
     std::deque<double> frames;
     bool skipNext = false;
 };
+
+} // namespace vantor

@@ -2,6 +2,8 @@
 
 #include <GLFW/glfw3.h>
 
+namespace vantor {
+
 InspectKeys readInspectKeys(const vantor::input::KeyRecord& keys) {
     InspectKeys inspect;
     for (int number = 1; number <= 9; ++number)
@@ -13,3 +15,5 @@ InspectKeys readInspectKeys(const vantor::input::KeyRecord& keys) {
     inspect.screenshots = keys.presses(GLFW_KEY_F12);
     return inspect;
 }
+
+} // namespace vantor

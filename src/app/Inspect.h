@@ -6,6 +6,8 @@
 
 #include "input/KeyRecord.h"
 
+namespace vantor {
+
 struct InspectKeys {
     int view = 0; // 1-9 when a number key was pressed, else 0
     bool toggleOverlay = false;
@@ -17,3 +19,5 @@ struct InspectKeys {
 // What the keyboard asked for since the last update; read before the camera's update uses the
 // record up. Of several number keys pressed between two frames the highest counts.
 InspectKeys readInspectKeys(const vantor::input::KeyRecord& keys);
+
+} // namespace vantor

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace panelfit {
 
 namespace {
@@ -32,3 +34,5 @@ float keepWithin(float at, float size, float display) {
 }
 
 } // namespace panelfit
+
+} // namespace vantor

@@ -1,4 +1,6 @@
 #pragma once
+
+namespace vantor {
 // How large the user interface's text is (the settings panel's and the screen text's) and where
 // the panel may lie, from the window's sizes alone. Pure: no window, no library.
 
@@ -27,3 +29,5 @@ float largest(float display, float margin, float least);
 float keepWithin(float at, float size, float display);
 
 } // namespace panelfit
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace {
 
 const ImU32 backing = IM_COL32(0, 0, 0, 150);
@@ -62,3 +64,5 @@ void drawFrameText(UiContext& ui, int width, int height, bool faceLabels,
     ui.endFrame();
     ui.drawText();
 }
+
+} // namespace vantor

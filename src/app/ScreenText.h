@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 // The measures of the library's current font in framebuffer pixels; needs a frame begun.
 TextMetrics currentTextMetrics();
 
@@ -20,3 +22,5 @@ class UiContext;
 // `ui` when there is anything to draw; draws into framebuffer 0 of `width` x `height`.
 void drawFrameText(UiContext& ui, int width, int height, bool faceLabels,
                    const std::vector<std::string>& overlay);
+
+} // namespace vantor

@@ -16,6 +16,8 @@
 #include <new>
 #include <stdexcept>
 
+namespace vantor {
+
 namespace {
 
 // A claimed file that could not be written wholly: nothing more to report if it cannot go either.
@@ -206,3 +208,5 @@ void ScreenshotWriter::work() {
         reports.push_back(std::move(report));
     }
 }
+
+} // namespace vantor

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+namespace vantor {
+
 // How writing one screenshot file ended.
 struct ScreenshotFile {
     bool saved = false;
@@ -81,3 +83,5 @@ private:
     std::vector<Report> reports;
     std::thread worker;
 };
+
+} // namespace vantor

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+namespace vantor {
+
 namespace {
 
 const char* const title = "Settings (F2)";
@@ -482,3 +484,5 @@ PanelRequests SettingsPanel::draw(RenderSettings& settings, const PanelState& st
     settings = settingsWithinRanges(settings, before);
     return requests;
 }
+
+} // namespace vantor

@@ -15,8 +15,10 @@
 #include <optional>
 #include <string>
 #include <vector>
-
 struct GLFWwindow;
+
+namespace vantor {
+
 class UiContext;
 // The panel's input on its way to the library and the demo, frame by frame (SettingsPanel.cpp).
 struct PanelInput;
@@ -111,3 +113,5 @@ private:
     double lookFromX = 0.0, lookFromY = 0.0; // where the pointer was when the turn began
     std::optional<Area> lastArea;
 };
+
+} // namespace vantor

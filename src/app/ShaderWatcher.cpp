@@ -6,6 +6,8 @@
 #include <iostream>
 #include <sstream>
 
+namespace vantor {
+
 namespace {
 
 bool builtFrom(const Shader& shader, const std::vector<std::string>& changed) {
@@ -143,3 +145,5 @@ std::vector<std::string> ShaderWatcher::messageLines(int maxLines, int maxColumn
     }
     return lines;
 }
+
+} // namespace vantor

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 class ShaderWatcher {
 public:
     // `checkInterval`: seconds between two looks at the files. Needs the GL context current:
@@ -54,3 +56,5 @@ private:
     };
     std::vector<Failure> failures;
 };
+
+} // namespace vantor

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace vantor {
+
 namespace {
 
 constexpr int margin = 8;
@@ -87,3 +89,5 @@ std::vector<TextBox> layoutScreenText(const ScreenTextScene& scene, const TextMe
     }
     return boxes;
 }
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 // A rectangle of the window in pixels from its top left; right and bottom lie just outside it.
 struct PixelRect {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -66,3 +68,5 @@ struct TextBox {
 // The boxes in drawing order: the labels, the messages (top-left corner, unless the panel is open),
 // the overlay (below the messages, clear of the labels and the panel).
 std::vector<TextBox> layoutScreenText(const ScreenTextScene& scene, const TextMetrics& metrics);
+
+} // namespace vantor

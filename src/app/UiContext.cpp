@@ -14,6 +14,8 @@
 #include <cmath>
 #include <utility>
 
+namespace vantor {
+
 namespace {
 
 // The library's own font, scaled by panelfit::scaleFor's whole steps.
@@ -148,3 +150,5 @@ void UiContext::drawText() {
 void UiContext::drawWindows() {
     drawLists(false);
 }
+
+} // namespace vantor

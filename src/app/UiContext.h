@@ -11,8 +11,9 @@
 
 #include <functional>
 #include <vector>
-
 struct GLFWwindow;
+
+namespace vantor {
 
 class UiContext {
 public:
@@ -67,3 +68,5 @@ private:
     };
     std::vector<Hook> startHooks;
 };
+
+} // namespace vantor

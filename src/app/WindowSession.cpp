@@ -17,6 +17,8 @@
 #include <iostream>
 #include <utility>
 
+namespace vantor {
+
 namespace {
 
 bool frameHidden(GLFWwindow* window) {
@@ -138,16 +140,16 @@ void WindowSession::render() {
         scene.messages = reloadErrors;
         scene.faceLabels = game.shownView() == TargetViewId::ShadowCube;
         if (overlay)
-            scene.overlay =
-                overlay->lines({width, height, TargetView::name(game.shownView()),
-                                game.controls->cameraFlight, game.sceneClock.flightTime(), game.sceneClock.paused,
-                                game.settings.renderScale, game.frameWidth, game.frameHeight});
+            scene.overlay = overlay->lines({width, height, TargetView::name(game.shownView()),
+                                            game.controls->cameraFlight, game.sceneClock.flightTime(),
+                                            game.sceneClock.paused, game.settings.renderScale,
+                                            game.frameWidth, game.frameHeight});
         if (const std::optional<SettingsPanel::Area> area = panel->area())
             scene.panel = PixelRect{area->left, area->top, area->right, area->bottom};
         drawScreenText(layoutScreenText(scene, metrics));
         asked = panel->draw(game.settings, {game.controls->cameraFlight, game.sceneClock.flightTime(),
-                                            vantor::camera::kFlightSeconds, game.sceneClock.paused, &frameTimes,
-                                            &reloadErrors, game.content->scene});
+                                            vantor::camera::kFlightSeconds, game.sceneClock.paused,
+                                            &frameTimes, &reloadErrors, game.content->scene});
         ui.endFrame();
         ui.drawText();
     }
@@ -180,3 +182,5 @@ void WindowSession::present() {
     if (glGetError() != GL_NO_ERROR)
         std::cout << "GL ERROR DETECTED!!!" << std::endl;
 }
+
+} // namespace vantor

@@ -14,11 +14,13 @@
 #include <memory>
 #include <string>
 #include <vector>
+struct GLFWwindow;
+
+namespace vantor {
 
 class Game;
 class Overlay;
 class PassClock;
-struct GLFWwindow;
 
 class WindowSession {
 public:
@@ -70,3 +72,5 @@ private:
     RenderScaleController scaleController; // moves the render scale while a frame-rate target is set
     FrameWork frameWork;                   // the work up to the swap: what the controller is fed
 };
+
+} // namespace vantor

@@ -19,6 +19,8 @@
 #include <iostream>
 #include <memory>
 
+using namespace vantor;
+
 int screenWidth = 1280;
 int screenHeight = 768;
 Game* game = nullptr;

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <filesystem>
 
+namespace vantor {
+
 int openAssetFile(const std::string& path, std::uint64_t maxBytes) {
     return openRegularFileForReading(path, maxBytes);
 }
@@ -51,3 +53,5 @@ std::string assetFolderHint(const std::string& path) {
            ": the demo reads its assets from ../Quarnvale, so it must run from a folder one level below the "
            "asset tree (such as build/)";
 }
+
+} // namespace vantor

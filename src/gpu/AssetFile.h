@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vantor {
+
 namespace assetlimits {
 // GLSL source: the largest shader here is a few kilobytes.
 constexpr std::uint64_t shaderBytes = 1ull << 20;
@@ -30,3 +32,5 @@ bool readAssetFile(const std::string& path, std::uint64_t maxBytes, std::string&
 // wrong folder): one line saying where `path` was looked for, made absolute from the working
 // folder, and that the demo runs one level below the asset tree. Empty when the folder exists.
 std::string assetFolderHint(const std::string& path);
+
+} // namespace vantor

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace vantor {
+
 namespace {
 
 // FreeImage's 32-bit conversion only accepts 8-bit-per-channel pictures and the 16-bit RGB(A)
@@ -329,3 +331,5 @@ std::vector<unsigned char> loadImageRGBA(const std::string& path, unsigned& widt
         std::fprintf(stderr, "Image not loaded: %s: %s\n", path.c_str(), why.c_str());
     return rgba;
 }
+
+} // namespace vantor

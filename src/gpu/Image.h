@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 // What a picture's header claims, read without decoding anything.
 struct ImageHeader {
     unsigned width = 0;
@@ -36,3 +38,5 @@ std::vector<unsigned char> decodeImageRGBA(const unsigned char* data, std::size_
 // it. A file that cannot be opened or decoded gives an empty buffer and 0 x 0, and one line on
 // standard error: "Image not loaded: <path>: <why>". Standard output stays untouched.
 std::vector<unsigned char> loadImageRGBA(const std::string& path, unsigned& width, unsigned& height);
+
+} // namespace vantor

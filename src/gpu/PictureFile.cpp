@@ -5,6 +5,8 @@
 #include <FreeImage.h>
 #include <GL/glew.h>
 
+namespace vantor {
+
 namespace {
 
 // A FreeImage copy of the picture; null for an empty picture or when FreeImage cannot allocate.
@@ -84,3 +86,5 @@ Picture readWindow(int width, int height) {
         p.rgba[i] = 255;
     return p;
 }
+
+} // namespace vantor

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 struct Picture {
     int width = 0;
     int height = 0;
@@ -23,3 +25,5 @@ bool encodePng(const Picture& picture, std::vector<unsigned char>& png, bool fas
 // The current window's back buffer (framebuffer 0) at `width` x `height`, made opaque. Needs a
 // GL context current.
 Picture readWindow(int width, int height);
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace vantor {
+
 namespace {
 
 // The log of a shader or a program, through that kind's pair of GL queries. The length GL
@@ -231,3 +233,5 @@ Shader::ReloadResult Shader::reload() {
     result.linked = true;
     return result;
 }
+
+} // namespace vantor

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 // Preprocessor lines (such as "#define NO_PARALLAX\n") put right after each file's #version
 // line, for building variants of one program from the same files; kept across reloads.
 struct ShaderDefines {
@@ -78,3 +80,5 @@ private:
     std::vector<std::string> paths;
     std::string defineLines;
 };
+
+} // namespace vantor

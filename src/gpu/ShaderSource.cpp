@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+namespace vantor {
+
 namespace {
 
 bool isVersionLine(const std::string& line) {
@@ -148,3 +150,5 @@ const char* glslVersionLine() {
     return "#version 330 core";
 #endif
 }
+
+} // namespace vantor

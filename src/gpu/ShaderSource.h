@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace vantor {
+
 // `code` with `defines` (preprocessor lines) inserted right after its #version line, followed
 // by a #line directive so the lines after it keep their numbers in the file (GLSL 3.30 and
 // later: "#line N" numbers the next line N). Without a #version line the text goes first.
@@ -38,3 +40,5 @@ std::string glslForEs(const std::string& code);
 // The #version line of this GL's shaders for code that writes its own (the settings panel's
 // library): "#version 330 core", or "#version 300 es" in a web page.
 const char* glslVersionLine();
+
+} // namespace vantor

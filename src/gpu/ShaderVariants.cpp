@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace vantor {
+
 ShaderVariants::ShaderVariants(std::vector<std::string> files, std::vector<std::string> switches)
     : files(std::move(files)), switches(std::move(switches)),
       built((size_t(1) << this->switches.size()) - 1) {}
@@ -36,3 +38,5 @@ void ShaderVariants::collect(std::vector<Shader*>& out) const {
         if (variant)
             out.push_back(variant.get());
 }
+
+} // namespace vantor

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 class ShaderVariants {
 public:
     // `files` in stage order; `switches` the preprocessor names, switch i is bit i of a variant.
@@ -34,3 +36,5 @@ private:
     std::unique_ptr<Shader> plainProgram;
     std::vector<std::unique_ptr<Shader>> built; // index variant - 1
 };
+
+} // namespace vantor

@@ -5,6 +5,8 @@
 
 #include <iostream>
 
+namespace vantor {
+
 int printStartupFailure(const StartupFailure& failure, std::ostream& out, std::ostream& err) {
     out << failure.what() << std::endl;
     if (!failure.detail.empty())
@@ -19,3 +21,5 @@ int reportStartupFailure(const StartupFailure& failure) {
         waitForConsoleKey();
     return status;
 }
+
+} // namespace vantor

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace vantor {
+
 struct StartupFailure : std::runtime_error {
     // `message` is the line for standard output (it may span lines); `detail`, when given, one more
     // for standard error; `pause` asks for the console pause before the program ends.
@@ -28,3 +30,5 @@ int printStartupFailure(const StartupFailure& failure, std::ostream& out, std::o
 // console when the failure asks for it and standard input is a terminal, and returns the status
 // for main to end with.
 int reportStartupFailure(const StartupFailure& failure);
+
+} // namespace vantor

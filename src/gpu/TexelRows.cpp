@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace vantor {
+
 void uploadTexelRows(GLenum internalFormat, GLenum format, GLenum type, const void* data, size_t texels,
                      size_t texelBytes) {
     const size_t width = size_t(bufferTextureWidth);
@@ -25,3 +27,5 @@ void uploadTexelRows(GLenum internalFormat, GLenum format, GLenum type, const vo
                         bytes + fullRows * width * texelBytes);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
+
+} // namespace vantor

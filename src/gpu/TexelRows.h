@@ -7,7 +7,11 @@
 
 #include <cstddef>
 
+namespace vantor {
+
 // Replaces the bound texture's storage with `texels` elements of `texelBytes` bytes each from
 // `data` (at least one row is made), in the given sized format, nearest filtering, one level.
 void uploadTexelRows(GLenum internalFormat, GLenum format, GLenum type, const void* data, size_t texels,
                      size_t texelBytes);
+
+} // namespace vantor

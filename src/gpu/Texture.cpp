@@ -2,6 +2,8 @@
 
 #include "gpu/Image.h"
 
+namespace vantor {
+
 Texture::Texture(const std::string& path) {
     glGenTextures(1, &handle);
     glActiveTexture(GL_TEXTURE0);
@@ -30,3 +32,5 @@ void Texture::bind(int unit) {
     glActiveTexture(GLenum(GL_TEXTURE0 + unit));
     glBindTexture(GL_TEXTURE_2D, handle);
 }
+
+} // namespace vantor

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace vantor {
+
 class Texture {
 public:
     explicit Texture(const std::string& path);
@@ -17,3 +19,5 @@ public:
 
     GLuint handle = 0;
 };
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace vantor {
+
 bool windowSizeFitsMachine(int width, int height, std::uint64_t memoryBytes) {
     if (width < 1 || height < 1 || width > maxWindowSide || height > maxWindowSide)
         return false;
@@ -46,3 +48,5 @@ GlSizeLimits queryGlSizeLimits() {
     limits.maxViewportHeight = viewport[1];
     return limits;
 }
+
+} // namespace vantor

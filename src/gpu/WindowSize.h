@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace vantor {
+
 // No GL implementation this demo meets draws into a larger target, and X itself refuses sides
 // beyond 32767; the GL limits are checked again once a context can be asked.
 constexpr int maxWindowSide = 16384;
@@ -43,3 +45,5 @@ SizeChange sizeChange(int currentWidth, int currentHeight, int width, int height
 std::uint64_t physicalMemoryBytes();
 // The current context's limits.
 GlSizeLimits queryGlSizeLimits();
+
+} // namespace vantor

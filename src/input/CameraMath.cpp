@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace vantor::camera {
+namespace vantor {
+
+namespace camera {
 
 glm::dvec2 cursorCentre(int width, int height) {
     return {double(width / 2), double(height / 2)};
@@ -180,4 +182,6 @@ void writeDirectionLine(std::ostream& out, glm::vec3 direction, float horizontal
         << verticalAngle;
 }
 
-} // namespace vantor::camera
+} // namespace camera
+
+} // namespace vantor

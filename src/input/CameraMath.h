@@ -10,7 +10,9 @@
 #include <optional>
 #include <ostream>
 
-namespace vantor::camera {
+namespace vantor {
+
+namespace camera {
 
 // Held movement keys; each field is one row (either of its two keys).
 struct MoveKeys {
@@ -127,4 +129,6 @@ glm::vec3 yawHeading(float horizontalAngle);
 // "x  y  z  horizontal   vertical" in the stream's current float format, no newline.
 void writeDirectionLine(std::ostream& out, glm::vec3 direction, float horizontalAngle, float verticalAngle);
 
-} // namespace vantor::camera
+} // namespace camera
+
+} // namespace vantor

@@ -117,10 +117,6 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
     }
 }
 
-} // namespace vantor
-
-namespace vantor {
-
 void Controls::setPaused(bool pause, double now) {
     if (pause == paused)
         return;

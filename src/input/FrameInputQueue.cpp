@@ -4,7 +4,9 @@
 #include <iterator>
 #include <utility>
 
-namespace vantor::input {
+namespace vantor {
+
+namespace input {
 
 namespace {
 
@@ -105,4 +107,6 @@ std::vector<InputEvent> FrameInputQueue::take(std::size_t count) {
     return out;
 }
 
-} // namespace vantor::input
+} // namespace input
+
+} // namespace vantor

@@ -23,7 +23,9 @@
 #include <deque>
 #include <vector>
 
-namespace vantor::input {
+namespace vantor {
+
+namespace input {
 
 struct InputEvent {
     enum class Kind { Key, Text, Button, Pointer };
@@ -88,4 +90,6 @@ private:
     unsigned buttonsHeld = 0; // as the events taken so far left them, one bit a button
 };
 
-} // namespace vantor::input
+} // namespace input
+
+} // namespace vantor

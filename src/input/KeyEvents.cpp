@@ -2,7 +2,9 @@
 
 #include <map>
 
-namespace vantor::input {
+namespace vantor {
+
+namespace input {
 
 namespace {
 
@@ -41,4 +43,6 @@ KeyRecord& recordKeys(GLFWwindow* window) {
     return records()[window];
 }
 
-} // namespace vantor::input
+} // namespace input
+
+} // namespace vantor

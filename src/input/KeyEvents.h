@@ -6,7 +6,9 @@
 
 #include <GLFW/glfw3.h>
 
-namespace vantor::input {
+namespace vantor {
+
+namespace input {
 
 // Starts recording `window`'s keys (once; later calls find the running record) and returns its
 // record. A callback installed over ours (the settings panel's) must pass keys on to ours, or
@@ -21,4 +23,6 @@ KeyRecord& recordKeys(GLFWwindow* window);
 // the run, for Escape), while a release always counts.
 void passKey(GLFWwindow* window, int key, bool down, bool typing);
 
-} // namespace vantor::input
+} // namespace input
+
+} // namespace vantor

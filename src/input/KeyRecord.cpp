@@ -1,6 +1,8 @@
 #include "input/KeyRecord.h"
 
-namespace vantor::input {
+namespace vantor {
+
+namespace input {
 
 namespace {
 
@@ -36,4 +38,6 @@ void KeyRecord::endUpdate() {
         state.presses = 0;
 }
 
-} // namespace vantor::input
+} // namespace input
+
+} // namespace vantor

@@ -7,7 +7,9 @@
 
 #include <array>
 
-namespace vantor::input {
+namespace vantor {
+
+namespace input {
 
 class KeyRecord {
 public:
@@ -40,4 +42,6 @@ private:
     bool typing = false;
 };
 
-} // namespace vantor::input
+} // namespace input
+
+} // namespace vantor

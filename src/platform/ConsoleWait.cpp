@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <iostream>
 
+namespace vantor {
+
 #ifdef _WIN32
 
 void waitForConsoleKey() {
@@ -23,3 +25,5 @@ void waitForConsoleKey() {
 }
 
 #endif
+
+} // namespace vantor

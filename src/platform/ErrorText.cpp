@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace vantor {
+
 namespace {
 
 #ifndef _WIN32
@@ -26,3 +28,5 @@ std::string errorText(int error) {
     return textOf(strerror_r(error, buffer, sizeof buffer), buffer);
 #endif
 }
+
+} // namespace vantor

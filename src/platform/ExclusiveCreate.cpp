@@ -8,6 +8,8 @@
 #include <io.h>
 #include <sys/stat.h>
 
+namespace vantor {
+
 int createExclusive(const std::string& path) {
     // Binary: the runtime would otherwise turn every 0x0A byte into two.
     return ::_wopen(std::filesystem::path(path).c_str(),
@@ -18,9 +20,13 @@ int closeCreated(int fd) {
     return ::_close(fd);
 }
 
+} // namespace vantor
+
 #else
 #include <fcntl.h>
 #include <unistd.h>
+
+namespace vantor {
 
 int createExclusive(const std::string& path) {
     int fd = -1;
@@ -33,5 +39,7 @@ int createExclusive(const std::string& path) {
 int closeCreated(int fd) {
     return ::close(fd);
 }
+
+} // namespace vantor
 
 #endif

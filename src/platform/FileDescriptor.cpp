@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <io.h>
 
+namespace vantor {
+
 // There are no FIFOs or devices under a path a user gives, so opening cannot block; the type and
 // size are still checked. Binary: no line-end translation.
 int openRegularFileForReading(const std::string& path, std::uint64_t maxBytes) {
@@ -42,8 +44,12 @@ std::FILE* streamOnDescriptor(int fd, const char* mode) {
     return ::_fdopen(fd, mode);
 }
 
+} // namespace vantor
+
 #else
 #include <unistd.h>
+
+namespace vantor {
 
 int openRegularFileForReading(const std::string& path, std::uint64_t maxBytes) {
     // Without O_NONBLOCK, opening a FIFO for reading waits for a writer that never comes.
@@ -77,5 +83,7 @@ int closeDescriptor(int fd) {
 std::FILE* streamOnDescriptor(int fd, const char* mode) {
     return ::fdopen(fd, mode);
 }
+
+} // namespace vantor
 
 #endif

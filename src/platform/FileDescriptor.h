@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+namespace vantor {
+
 // A descriptor open for reading (binary, not inherited by children) on `path`, or -1 when it
 // cannot be opened, is not a regular file (links followed) or holds more than `maxBytes`.
 // Opening never blocks: a FIFO is opened without waiting for a writer, then refused. The type
@@ -23,3 +25,5 @@ int closeDescriptor(int fd);
 
 // A C stream over `fd` (std::fdopen), or nullptr; closing the stream closes `fd`.
 std::FILE* streamOnDescriptor(int fd, const char* mode);
+
+} // namespace vantor

@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 
+namespace vantor {
+
 bool FileSizeLimit::available() {
     return false;
 }
@@ -10,9 +12,13 @@ FileSizeLimit::FileSizeLimit(std::uint64_t) {}
 
 FileSizeLimit::~FileSizeLimit() {}
 
+} // namespace vantor
+
 #else
 #include <csignal>
 #include <sys/resource.h>
+
+namespace vantor {
 
 bool FileSizeLimit::available() {
     return true;
@@ -40,5 +46,7 @@ FileSizeLimit::~FileSizeLimit() {
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previousHandler);
 }
+
+} // namespace vantor
 
 #endif

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace vantor {
+
 class FileSizeLimit {
 public:
     // Caps every file this process writes at `bytes` until the object goes, where the system
@@ -25,3 +27,5 @@ private:
     std::uint64_t previousSoft = 0;
     void (*previousHandler)(int) = nullptr;
 };
+
+} // namespace vantor

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+namespace vantor {
+
 long long fileTimeToUnixNanoseconds(std::uint64_t ticks) {
     // Today's count is about 1.3e17 ticks: times 100 it is past any 64-bit signed number, so the
     // epoch goes first, and the far ends are clamped.
@@ -16,9 +18,13 @@ long long fileTimeToUnixNanoseconds(std::uint64_t ticks) {
     return before > limit ? std::numeric_limits<long long>::min() : -static_cast<long long>(before) * 100;
 }
 
+} // namespace vantor
+
 #ifdef _WIN32
 #include <filesystem>
 #include <windows.h>
+
+namespace vantor {
 
 FileStamp fileStampOf(const std::string& path) {
     // The C runtime's file times there are whole seconds: the system's own are 100 ns, and a file
@@ -37,8 +43,12 @@ FileStamp fileStampOf(const std::string& path) {
     return stamp;
 }
 
+} // namespace vantor
+
 #else
 #include <sys/stat.h>
+
+namespace vantor {
 
 FileStamp fileStampOf(const std::string& path) {
     // Which file holds the name, and when its inode last changed: a rename over the original shows
@@ -58,5 +68,7 @@ FileStamp fileStampOf(const std::string& path) {
     stamp.changed = static_cast<long long>(changed.tv_sec) * 1000000000LL + changed.tv_nsec;
     return stamp;
 }
+
+} // namespace vantor
 
 #endif

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vantor {
+
 struct FileStamp {
     bool known = false;                  // false when the system could not be asked
     std::uint64_t device = 0, inode = 0; // 0 where the system has no such numbers (Windows)
@@ -20,3 +22,5 @@ FileStamp fileStampOf(const std::string& path);
 // A Windows FILETIME (100 ns ticks since 1601) as nanoseconds since 1970, clamped to what a
 // signed 64-bit count holds (the years 1677 to 2262).
 long long fileTimeToUnixNanoseconds(std::uint64_t ticks);
+
+} // namespace vantor

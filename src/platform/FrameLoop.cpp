@@ -6,6 +6,8 @@
 
 #include <utility>
 
+namespace vantor {
+
 #ifdef __EMSCRIPTEN__
 
 namespace {
@@ -45,3 +47,5 @@ bool threadsAvailable() {
 }
 
 #endif
+
+} // namespace vantor

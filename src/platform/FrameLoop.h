@@ -5,9 +5,13 @@
 
 #include <functional>
 
+namespace vantor {
+
 // Calls `frame` once per frame until it returns false.
 void runFrameLoop(std::function<bool()> frame);
 
 // False where the program has one thread only (a page built without threads): work meant for a
 // thread of its own is done in place.
 bool threadsAvailable();
+
+} // namespace vantor

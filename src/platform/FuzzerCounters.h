@@ -1,4 +1,6 @@
 #pragma once
+
+namespace vantor {
 // Where libFuzzer finds counters a fuzz target keeps itself: an ELF section of that name, read
 // on Linux and the other ELF systems only. Elsewhere (Mach-O on macOS, PE on Windows) the section
 // name is not even valid, and the counters are an ordinary array.
@@ -8,3 +10,5 @@
 #else
 #define FUZZER_EXTRA_COUNTERS
 #endif
+
+} // namespace vantor

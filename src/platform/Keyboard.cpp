@@ -1,5 +1,7 @@
 #include "platform/Keyboard.h"
 
+namespace vantor {
+
 bool superKeyIsModifier() {
 #ifdef _WIN32
     return false;
@@ -7,3 +9,5 @@ bool superKeyIsModifier() {
     return true;
 #endif
 }
+
+} // namespace vantor

@@ -8,6 +8,8 @@
 #endif
 #include <psapi.h>
 
+namespace vantor {
+
 std::uint64_t installedMemoryBytes() {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;
@@ -30,10 +32,14 @@ std::uint64_t peakResidentMemoryBytes() {
     return std::uint64_t(counters.PeakWorkingSetSize);
 }
 
+} // namespace vantor
+
 #else
 #include <fstream>
 #include <sys/resource.h>
 #include <unistd.h>
+
+namespace vantor {
 
 std::uint64_t installedMemoryBytes() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
@@ -62,5 +68,7 @@ std::uint64_t peakResidentMemoryBytes() {
     return std::uint64_t(usage.ru_maxrss) * 1024; // kilobytes
 #endif
 }
+
+} // namespace vantor
 
 #endif

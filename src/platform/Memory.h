@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace vantor {
+
 // The machine's physical memory in bytes, or 0 when the system does not say.
 std::uint64_t installedMemoryBytes();
 
@@ -12,3 +14,5 @@ std::uint64_t residentMemoryBytes();
 // The most resident memory (working set, on Windows) this process has held so far, in bytes, or
 // 0 when unknown.
 std::uint64_t peakResidentMemoryBytes();
+
+} // namespace vantor

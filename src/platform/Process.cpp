@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace vantor {
+
 std::string windowsCommandLine(const std::vector<std::string>& command) {
     std::string line;
     for (const std::string& word : command) {
@@ -36,8 +38,12 @@ std::string installHint(const std::string& debianPackage) {
 #endif
 }
 
+} // namespace vantor
+
 #ifdef _WIN32
 #include <windows.h>
+
+namespace vantor {
 
 namespace {
 
@@ -195,13 +201,18 @@ bool processRunning(long pid) {
     return running;
 }
 
+} // namespace vantor
+
 #else
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
 extern char** environ;
+
+namespace vantor {
 
 namespace {
 
@@ -317,9 +328,15 @@ bool processRunning(long pid) {
     return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
 }
 
+} // namespace vantor
+
 #endif
+
+namespace vantor {
 
 ChildProcess::~ChildProcess() {
     if (handles)
         kill();
 }
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 class ChildProcess {
 public:
     // How a child ended.
@@ -52,3 +54,5 @@ std::string windowsCommandLine(const std::vector<std::string>& command);
 // How a user of this system gets a missing program: " (Debian: apt-get install PACKAGE)" where
 // the package name is known to fit, empty elsewhere.
 std::string installHint(const std::string& debianPackage);
+
+} // namespace vantor

@@ -4,6 +4,8 @@
 
 #ifdef __GLIBC__
 
+namespace vantor {
+
 // The C library's own: code that calls std::srand directly (tests do) stays in step with it.
 int nextRandom() {
     return std::rand();
@@ -13,9 +15,13 @@ void seedRandom(unsigned seed) {
     std::srand(seed);
 }
 
+} // namespace vantor
+
 #else
 
 #include <cstdint>
+
+namespace vantor {
 
 namespace {
 
@@ -62,5 +68,7 @@ int nextRandom() {
 void seedRandom(unsigned seed) {
     generator = GlibcRandom(seed);
 }
+
+} // namespace vantor
 
 #endif

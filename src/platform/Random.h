@@ -1,4 +1,6 @@
 #pragma once
+
+namespace vantor {
 // The C library's rand() and srand(), with GNU libc's sequence on every system, so the lights
 // (drawn from a generator that is never seeded) and with them the picture are the same
 // everywhere. Other C libraries draw other numbers (Windows' stops at 32767).
@@ -9,3 +11,5 @@ int nextRandom();
 
 // Restarts the sequence, as glibc's srand(seed).
 void seedRandom(unsigned seed);
+
+} // namespace vantor

@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 
+namespace vantor {
+
 bool makeFifo(const std::string&) {
     return false;
 }
@@ -14,8 +16,12 @@ bool symbolicLinksAllowed() {
     return false;
 }
 
+} // namespace vantor
+
 #else
 #include <sys/stat.h>
+
+namespace vantor {
 
 bool makeFifo(const std::string& path) {
     return ::mkfifo(path.c_str(), 0600) == 0;
@@ -28,5 +34,7 @@ const char* endlessDevice() {
 bool symbolicLinksAllowed() {
     return true;
 }
+
+} // namespace vantor
 
 #endif

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace vantor {
+
 // Makes a FIFO at `path`; false where the system has none (Windows) or it cannot be made.
 bool makeFifo(const std::string& path);
 
@@ -13,3 +15,5 @@ const char* endlessDevice();
 
 // Whether a process without special rights may make symbolic links (not so on Windows).
 bool symbolicLinksAllowed();
+
+} // namespace vantor

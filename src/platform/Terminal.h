@@ -1,6 +1,10 @@
 #pragma once
+
+namespace vantor {
 // Whether a person may be reading and typing.
 
 // True when standard input is a terminal (a console window on Windows); false when it is a
 // file, a pipe or the null device, as in scripted runs and tests.
 bool standardInputIsTerminal();
+
+} // namespace vantor

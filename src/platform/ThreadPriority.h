@@ -1,6 +1,10 @@
 #pragma once
+
+namespace vantor {
 // Background work that must not stretch the frame.
 
 // Lowers the calling thread's scheduling priority (this thread alone), so the work it does gets
 // the time the frame's own threads leave.
 void lowerThisThreadPriority();
+
+} // namespace vantor

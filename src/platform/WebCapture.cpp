@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 Game* captured = nullptr; // the Game of the last capture, kept for demoCaptureFrameMs

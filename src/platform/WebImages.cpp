@@ -6,6 +6,8 @@
 
 #include <FreeImage.h>
 
+namespace vantor {
+
 namespace {
 
 struct ImagePlugins {
@@ -13,5 +15,7 @@ struct ImagePlugins {
 } imagePlugins;
 
 } // namespace
+
+} // namespace vantor
 
 #endif

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace vantor {
+
 namespace {
 
 // A small generator of our own, so the samples and the noise are the same on every platform
@@ -107,3 +109,5 @@ GLuint AmbientOcclusion::draw(const Inputs& in, PassObserver* observer) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     return smooth.texture;
 }
+
+} // namespace vantor

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+namespace vantor {
+
 class AmbientOcclusion {
 public:
     static constexpr int sampleCount = 12; // as "ssao.frag" declares them
@@ -54,3 +56,5 @@ public:
 private:
     std::string shaderDir;
 };
+
+} // namespace vantor

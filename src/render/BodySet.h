@@ -6,6 +6,8 @@
 
 #include <glm/glm.hpp>
 
+namespace vantor {
+
 // Bodies [first, first + count) as copies of `mesh`, each at `model` (the bead's matrix,
 // shrunk when many lights share the hall) with its translation replaced by the body's position.
 struct BodySet {
@@ -17,3 +19,5 @@ struct BodySet {
     // spheres): see LightBodyBatches::clearance.
     float clearance;
 };
+
+} // namespace vantor

@@ -1,5 +1,7 @@
 #include "render/ColorTarget.h"
 
+namespace vantor {
+
 ColorTarget::~ColorTarget() {
     release();
 }
@@ -34,3 +36,5 @@ void ColorTarget::release() {
     framebuffer = texture = 0;
     width = height = 0;
 }
+
+} // namespace vantor

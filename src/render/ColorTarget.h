@@ -5,6 +5,8 @@
 
 #include <GL/glew.h>
 
+namespace vantor {
+
 class ColorTarget {
 public:
     // `internalFormat` GL_RGBA8 or GL_R8.
@@ -24,3 +26,5 @@ public:
     int height = 0;
     GLenum internalFormat;
 };
+
+} // namespace vantor

@@ -8,6 +8,8 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+namespace vantor {
+
 namespace framemath {
 
 glm::mat4 levelCopyTransform() {
@@ -269,3 +271,5 @@ std::vector<FaceRect> faceCopies(const std::vector<FaceRect>& rects, int size) {
 }
 
 } // namespace framemath
+
+} // namespace vantor

@@ -6,6 +6,8 @@
 #include <array>
 #include <vector>
 
+namespace vantor {
+
 namespace framemath {
 
 // Degrees to radians with the constant the whole renderer uses.
@@ -69,3 +71,5 @@ glm::mat4 placedAt(const glm::mat4& model, const glm::vec3& position);
 float sunkShadowLightHeight(float y, double deltaTime);
 
 } // namespace framemath
+
+} // namespace vantor

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 bool Fxaa::draw(PostProcessing& post, GLuint picture, int width, int height, bool toWindow, GLuint position,
                 const glm::vec3& eye) {
     if (!shader)
@@ -33,3 +35,5 @@ bool Fxaa::draw(PostProcessing& post, GLuint picture, int width, int height, boo
     glBindSampler(0, 0);
     return true;
 }
+
+} // namespace vantor

@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+namespace vantor {
+
 class Fxaa {
 public:
     explicit Fxaa(const std::string& shaderDir) : shaderDir(shaderDir) {}
@@ -30,3 +32,5 @@ public:
 private:
     std::string shaderDir;
 };
+
+} // namespace vantor

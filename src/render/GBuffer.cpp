@@ -4,6 +4,8 @@
 
 #include <iostream>
 
+namespace vantor {
+
 GBuffer::~GBuffer() {
     release();
 }
@@ -83,3 +85,5 @@ void GBuffer::release() {
         glDeleteSamplers(1, &gBufferSampler);
     gBufferSampler = 0;
 }
+
+} // namespace vantor

@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 
+namespace vantor {
+
 struct GBuffer {
     GBuffer() = default;
     ~GBuffer();
@@ -25,3 +27,5 @@ struct GBuffer {
     // Filtering of the level's maps during the geometry pass.
     GLuint gBufferSampler = 0;
 };
+
+} // namespace vantor

@@ -13,6 +13,8 @@
 #include <iostream>
 #include <string>
 
+namespace vantor {
+
 namespace {
 
 const std::string assetRoot = "../";
@@ -533,3 +535,5 @@ void Game::setLightingUniforms(Shader* shader) {
     glUniform1i(glGetUniformLocation(shader->program, "cubemap_tex"), 3);
     glBindTexture(GL_TEXTURE_CUBE_MAP, shadow->depthCubemap);
 }
+
+} // namespace vantor

@@ -18,6 +18,8 @@
 #include <memory>
 #include <vector>
 
+namespace vantor {
+
 class PassObserver;
 class Shader;
 struct GBuffer;
@@ -131,3 +133,5 @@ public:
     // Told where each pass of `render` begins and ends; not owned, null when nobody watches.
     PassObserver* passObserver = nullptr;
 };
+
+} // namespace vantor

@@ -8,3 +8,5 @@
 #include "render/PicturePasses.h"
 #include "render/SceneContent.h"
 #include "render/ShadowCube.h"
+
+namespace vantor {} // namespace vantor

@@ -1,5 +1,7 @@
 #include "render/GamePrograms.h"
 
+namespace vantor {
+
 GamePrograms::GamePrograms(const std::string& shaderDir)
     : geometryVariants({shaderDir + "gBuffer.vert", shaderDir + "gBuffer.frag"},
                        {"NO_NORMAL_MAPS", "NO_PARALLAX"}),
@@ -20,3 +22,5 @@ void GamePrograms::collect(std::vector<Shader*>& out) const {
     geometryVariants.collect(out);
     lightingVariants.collect(out);
 }
+
+} // namespace vantor

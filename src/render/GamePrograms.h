@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 struct GamePrograms {
     explicit GamePrograms(const std::string& shaderDir);
     ~GamePrograms();
@@ -34,3 +36,5 @@ struct GamePrograms {
     ShaderVariants geometryVariants;
     ShaderVariants lightingVariants;
 };
+
+} // namespace vantor

@@ -10,6 +10,8 @@
 #include <iostream>
 #include <string>
 
+namespace vantor {
+
 Game::~Game() {
     // A program still in use is only flagged for deletion and outlives its Game. Mesa also
     // keeps, per shader stage, the last program that was current while that stage changed: a
@@ -86,3 +88,5 @@ void Game::createQuad() {
     glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 5 * sizeof(GLfloat),
                           reinterpret_cast<const void*>(3 * sizeof(GLfloat)));
 }
+
+} // namespace vantor

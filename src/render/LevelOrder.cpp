@@ -2,6 +2,8 @@
 
 #include "scene/TriangleOrder.h"
 
+namespace vantor {
+
 int LevelOrder::sort(const vantor::scene::Mesh& level, const glm::vec3& eye,
                      const glm::mat4 (&placements)[2]) {
     if (!enabled)
@@ -26,3 +28,5 @@ void LevelOrder::draw(vantor::scene::Mesh& level, int placement) const {
     else
         level.draw();
 }
+
+} // namespace vantor

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace vantor {
+
 class LevelOrder {
 public:
     // Sorts both placements' triangles nearest first as seen from `eye` (world space) and says
@@ -25,3 +27,5 @@ public:
     std::vector<glm::vec3> centres;      // in the level's own space, made on first use
     std::vector<std::uint32_t> order[2]; // per placement, this frame's order
 };
+
+} // namespace vantor

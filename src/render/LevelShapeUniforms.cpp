@@ -2,6 +2,8 @@
 
 #include "scene/LevelShape.h"
 
+namespace vantor {
+
 void setLevelShapeUniforms(GLuint program) {
     using namespace levelshape;
     glUniform4f(glGetUniformLocation(program, "levelShape"), toWorldUnits(outerWallApothem),
@@ -9,3 +11,5 @@ void setLevelShapeUniforms(GLuint program) {
     glUniform2f(glGetUniformLocation(program, "windowCentreHeights"), toWorldUnits(windowCentreHeight),
                 toWorldUnits(upperWindowCentreHeight));
 }
+
+} // namespace vantor

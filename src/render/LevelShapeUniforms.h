@@ -3,6 +3,8 @@
 
 #include <GL/glew.h>
 
+namespace vantor {
+
 // Sets, on `program`, which must be the current program:
 //   "levelShape": x the outer wall's apothem, y the roof's height, z the spacing of the windows
 //                 along a side, w their radius;
@@ -10,3 +12,5 @@
 //                 and its upside-down copy's (y).
 // Programs that lack them ignore them.
 void setLevelShapeUniforms(GLuint program);
+
+} // namespace vantor

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace vantor {
+
 namespace {
 
 constexpr int floatsPerBody = 8;
@@ -149,3 +151,5 @@ void LightBodies::release() {
     buffer = dataTexture = 0;
     bodies = 0;
 }
+
+} // namespace vantor

@@ -16,6 +16,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 class LightBodies {
 public:
     // The texture unit the batch's programs read the body data from ("bodyData").
@@ -59,3 +61,5 @@ private:
     Batch& batchOf(const vantor::scene::Mesh& mesh);
     std::vector<float> staging;
 };
+
+} // namespace vantor

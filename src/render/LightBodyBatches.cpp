@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace vantor {
+
 namespace {
 
 void setModel(Shader* shader, const glm::mat4& model) {
@@ -66,3 +68,5 @@ void LightBodyBatches::drawEachIntoShadow(Shader* shader, const std::vector<glm:
         }
     }
 }
+
+} // namespace vantor

@@ -13,6 +13,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 class LightBodyBatches {
 public:
     // The meshes (owned by the renderer); set before the first draw.
@@ -34,3 +36,5 @@ public:
     void drawEachIntoShadow(Shader* shader, const std::vector<glm::vec3>& positions,
                             const glm::vec3& light) const;
 };
+
+} // namespace vantor

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace lightcount {
 
 namespace {
@@ -26,3 +28,5 @@ LightLook lightLook(int count) {
 }
 
 } // namespace lightcount
+
+} // namespace vantor

@@ -1,4 +1,6 @@
 #pragma once
+
+namespace vantor {
 // How many coloured lights the scene can have, and how each looks at a given count. The first
 // fifty are the scene as it was designed (reach 0.5, beads of radius 0.025); with more, every
 // light's reach and body shrink across the floor plan, so the hall keeps about as many lights
@@ -42,8 +44,8 @@ struct LightLook {
 // height then lies within the reach of count x (area of the ellipsoid's cut at that height)
 // lights, the same number as with fifty. The lighting pass shades them in a space stretched
 // across by 1 / sqrt(n), where each light and its pool are the designed ones: a pool on the floor
-// under a light is as bright as with fifty, only narrower. The bodies shrink as n^(1/4): a thousand beads at a fifth of the
-// designed size would be a pixel or two across at the far side of the hall. Their colours are
+// under a light is as bright as with fifty, only narrower. The bodies shrink as n^(1/4): a thousand beads at
+// a fifth of the designed size would be a pixel or two across at the far side of the hall. Their colours are
 // pushed further from grey (2.2 instead of 1.4): small pools that overlap still read as
 // coloured. The grid keeps the boxes all lights touch together about where
 // fifty put them (each light touches fewer, in fewer and wider boxes against its reach: slabs
@@ -52,3 +54,5 @@ struct LightLook {
 LightLook lightLook(int count);
 
 } // namespace lightcount
+
+} // namespace vantor

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace vantor {
+
 namespace {
 
 // Floor-plan grid: largest number of cells a side (the cell side and the slabs stacked over the
@@ -46,3 +48,5 @@ void LightFrame::apply(Shader* shader) {
 void LightFrame::release() {
     textures.release();
 }
+
+} // namespace vantor

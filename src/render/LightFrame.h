@@ -13,6 +13,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 class LightFrame {
 public:
     // Takes this frame's lights: `positions` and `colors` of the same length; lights past
@@ -39,3 +41,5 @@ public:
     static constexpr int boxUnit = 4;
     static constexpr int listUnit = 5;
 };
+
+} // namespace vantor

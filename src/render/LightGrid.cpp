@@ -5,6 +5,8 @@
 #include <limits>
 #include <utility>
 
+namespace vantor {
+
 namespace lightgrid {
 
 namespace {
@@ -223,3 +225,5 @@ glm::vec3 unpackLightColor(float packed, float colorRange) {
 }
 
 } // namespace lightgrid
+
+} // namespace vantor

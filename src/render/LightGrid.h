@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace vantor {
+
 namespace lightgrid {
 
 // A box entry packs its list's offset (high bits) and length (low `countBits` bits) into one
@@ -83,3 +85,5 @@ float packLightColor(glm::vec3 color, float saturation, float colorRange);
 glm::vec3 unpackLightColor(float packed, float colorRange);
 
 } // namespace lightgrid
+
+} // namespace vantor

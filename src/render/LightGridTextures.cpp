@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace vantor {
+
 static_assert(LightGridTextures::lightBlockBytes == 16 * (lightcount::maxLightCount + 1),
               "the light block holds one vec4 per light and the padding entry's");
 static_assert(lightcount::maxLightCount == lightgrid::padding, "the padding entry follows the lights");
@@ -130,3 +132,5 @@ void LightGridTextures::release() {
     columns = rows = slabs = 0;
     listCapacity = 0;
 }
+
+} // namespace vantor

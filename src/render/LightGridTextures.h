@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 // What the context offers for the light path, read once at start-up.
 struct LightPathLimits {
     int lights = 0;                 // lights the uniform block can hold (at most the renderer's maximum)
@@ -55,3 +57,5 @@ public:
     int slabs = 0;
     size_t listCapacity = 0; // entries the list buffer holds
 };
+
+} // namespace vantor

@@ -12,6 +12,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 struct LightRig {
     // The lights made so far, in the order made; the first `count` of them (at most
     // lightcount::maxLightCount) are on. Raising the count makes the missing ones; the others
@@ -27,3 +29,5 @@ struct LightRig {
     std::vector<glm::vec3> positions() const { return lights.positions(count); }
     std::vector<glm::vec3> colors() const { return lights.colors(count); }
 };
+
+} // namespace vantor

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace vantor {
+
 namespace {
 
 template <typename... Args> std::string format(const char* pattern, Args... args) {
@@ -88,3 +90,5 @@ std::vector<std::string> Overlay::lines(const OverlayState& state) const {
         out.push_back("paused");
     return out;
 }
+
+} // namespace vantor

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 // What the overlay shows besides the times, filled in by the frame loop.
 struct OverlayState {
     int width = 0;
@@ -74,3 +76,5 @@ private:
     double shownFrameMs = 0;
     std::vector<PassAverage> shownPasses;
 };
+
+} // namespace vantor

@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+namespace vantor {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -42,3 +44,5 @@ void PassClock::skip() {
     counting = false;
     overlay.restart();
 }
+
+} // namespace vantor

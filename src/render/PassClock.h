@@ -10,6 +10,8 @@
 
 #include <chrono>
 
+namespace vantor {
+
 // The clock reading both ends of one measured stretch of GL work.
 class FinishingStopwatch {
 public:
@@ -43,3 +45,5 @@ private:
     std::chrono::steady_clock::time_point lastFrameEnd;
     bool counting = false;
 };
+
+} // namespace vantor

@@ -1,4 +1,6 @@
 #pragma once
+
+namespace vantor {
 // A watcher of the frame's passes. `Game::render` (and the blur inside `PostProcessing`) hand
 // each pass to `observedPass`, which tells the observer, if there is one, where the pass
 // begins and ends. The benchmark's observer finishes the GL queue and reads the clock at both
@@ -21,3 +23,5 @@ template <typename Pass> void observedPass(PassObserver* observer, const char* n
     if (observer)
         observer->passEnds(name);
 }
+
+} // namespace vantor

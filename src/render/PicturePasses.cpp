@@ -1,5 +1,7 @@
 #include "render/PicturePasses.h"
 
+namespace vantor {
+
 PicturePasses::~PicturePasses() = default;
 
 void PicturePasses::collect(std::vector<Shader*>& out) const {
@@ -11,3 +13,5 @@ void PicturePasses::collect(std::vector<Shader*>& out) const {
         if (program && *program)
             out.push_back(program->get());
 }
+
+} // namespace vantor

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+namespace vantor {
+
 class Shader;
 
 struct PicturePasses {
@@ -34,3 +36,5 @@ struct PicturePasses {
     // This frame's ambient occlusion for the lighting pass; 0 without it.
     GLuint occlusionTexture = 0;
 };
+
+} // namespace vantor

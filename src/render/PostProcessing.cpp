@@ -2,6 +2,8 @@
 
 #include "gpu/StartupFailure.h"
 
+namespace vantor {
+
 namespace {
 
 // One name per blur pass; their number is the number of passes.
@@ -256,3 +258,5 @@ void PostProcessing::stretchToWindow(Shader* stretch, GLuint picture) {
     glBindSampler(0, 0);
     glBindVertexArray(0);
 }
+
+} // namespace vantor

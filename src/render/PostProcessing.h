@@ -19,6 +19,8 @@
 
 #include <GL/glew.h>
 
+namespace vantor {
+
 // Depth storage for the bound renderbuffer of the targets whose depth is blitted from one to the
 // other (the G-buffer's into the lit scene's). WebGL2 blits depth only between DEPTH24_STENCIL8
 // buffers, attached as depth and stencil.
@@ -127,3 +129,5 @@ private:
     void createScaledTarget();
     void compositeInto(Shader* shader, GLuint framebuffer);
 };
+
+} // namespace vantor

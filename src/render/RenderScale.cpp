@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace renderscale {
 
 namespace {
@@ -137,3 +139,5 @@ float RenderScaleController::frameDone(double frameMs, int targetFps, float scal
     }
     return lastReturned;
 }
+
+} // namespace vantor

@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+namespace vantor {
+
 namespace renderscale {
 
 constexpr float minScale = 0.25f;
@@ -108,3 +110,5 @@ private:
     int changeCount = 0;
     std::vector<double> judged; // frame times since the last change, settle frames excluded
 };
+
+} // namespace vantor

@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <utility>
 
+namespace vantor {
+
 namespace {
 
 // Shortest text that reads back to the same value (std::to_chars without a precision).
@@ -275,3 +277,5 @@ std::string describeSettings(const RenderSettings& settings) {
         out += (out.empty() ? "" : ",") + std::string(info.name) + "=" + settingValue(settings, info.name);
     return out;
 }
+
+} // namespace vantor

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 struct RenderSettings {
     // The most coloured lights the light path carries.
     static constexpr int maxLights = lightcount::maxLightCount;
@@ -88,3 +90,5 @@ int countWithinRange(const SettingInfo& info, double value, int previous);
 std::string settingValue(const RenderSettings& settings, const std::string& name);
 // Every knob as name=value, comma-separated, in `settingNames` order.
 std::string describeSettings(const RenderSettings& settings);
+
+} // namespace vantor

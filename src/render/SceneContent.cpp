@@ -1,5 +1,7 @@
 #include "render/SceneContent.h"
 
+namespace vantor {
+
 SceneContent::~SceneContent() {
     delete world;
     delete scene;
@@ -8,3 +10,5 @@ SceneContent::~SceneContent() {
     delete shadowBall;
     delete skybox;
 }
+
+} // namespace vantor

@@ -10,6 +10,8 @@
 
 #include <memory>
 
+namespace vantor {
+
 struct SceneContent {
     SceneContent() = default;
     ~SceneContent();
@@ -31,3 +33,5 @@ struct SceneContent {
     Skybox* skybox = nullptr;
     LevelOrder levelOrder;
 };
+
+} // namespace vantor

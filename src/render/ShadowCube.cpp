@@ -6,6 +6,8 @@
 #include <iostream>
 #include <string>
 
+namespace vantor {
+
 ShadowCube::ShadowCube() : shadowProj(framemath::shadowProjection(nearPlane, farPlane)) {}
 
 ShadowCube::~ShadowCube() {
@@ -68,3 +70,5 @@ void ShadowCube::release() {
         glDeleteSamplers(1, &shadowSampler);
     depthCubemap = depthMapFBO = shadowSampler = 0;
 }
+
+} // namespace vantor

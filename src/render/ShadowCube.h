@@ -10,6 +10,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 class Shader;
 
 struct ShadowCube {
@@ -46,3 +48,5 @@ struct ShadowCube {
     bool shadowCacheEnabled = true;
     ShadowLevelCache shadowCache{shadowWidth};
 };
+
+} // namespace vantor

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 void allocateDepthCubeFaces(int width, int height) {
     for (GLenum face = 0; face < 6; ++face)
         glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT32F, width, height, 0,
@@ -172,3 +174,5 @@ void ShadowLevelCache::release() {
     restoredInto = 0;
     passes = 0;
 }
+
+} // namespace vantor

@@ -18,6 +18,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 class ShadowLevelCache {
 public:
     // What the level's depth depends on: the light's position, the two level placements, the
@@ -118,3 +120,5 @@ void attachDepthCube(GLuint cube);
 void drawDepthOnly();
 // Makes the bound framebuffer draw depth into face `face` (0..5: +X, -X, +Y, -Y, +Z, -Z) alone.
 void attachDepthCubeFace(GLuint cube, int face);
+
+} // namespace vantor

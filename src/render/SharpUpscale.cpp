@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 bool SharpUpscale::draw(PostProcessing& post, GLuint picture, int width, int height, float sharpness,
                         PassObserver* observer) {
     const auto build = [&](std::unique_ptr<Shader>& shader, const char* fragment) {
@@ -42,3 +44,5 @@ bool SharpUpscale::draw(PostProcessing& post, GLuint picture, int width, int hei
     glBindVertexArray(0);
     return true;
 }
+
+} // namespace vantor

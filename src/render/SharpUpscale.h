@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+namespace vantor {
+
 class SharpUpscale {
 public:
     explicit SharpUpscale(const std::string& shaderDir) : shaderDir(shaderDir) {}
@@ -29,3 +31,5 @@ public:
 private:
     std::string shaderDir;
 };
+
+} // namespace vantor

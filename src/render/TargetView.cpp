@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace vantor {
+
 namespace {
 
 // Display program modes, as view.frag reads them.
@@ -128,3 +130,5 @@ void TargetView::draw(TargetViewId view, const ViewSources& s) {
     if (blend)
         glEnable(GL_BLEND);
 }
+
+} // namespace vantor

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+namespace vantor {
+
 // The views, numbered as the keys that choose them.
 enum class TargetViewId { Final = 1, Position, Normal, Colour, Specular, ShadowCube, Lit, Bright, Blur };
 
@@ -65,3 +67,5 @@ public:
 
     std::unique_ptr<Shader> program;
 };
+
+} // namespace vantor

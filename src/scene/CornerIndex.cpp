@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 namespace {
 
@@ -140,4 +142,6 @@ bool CornerIndex::find(const glm::vec3& vertex, const glm::vec2& uv, const glm::
     return found;
 }
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -16,7 +16,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 class CornerIndex {
 public:
@@ -61,4 +63,6 @@ private:
         next; // per corner: the next newer corner of its cell, the newest back to the oldest
 };
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -1,4 +1,6 @@
 #pragma once
+
+namespace vantor {
 // The hall's proportions that reach beyond the asset generator. The lighting pass finds the
 // building's outside (facade, roof, the glow round the windows) from a pixel's position alone,
 // so it must know where the generator put the outer wall, the roof and the windows: both read
@@ -38,3 +40,5 @@ constexpr float toWorldUnits(double levelUnits) {
 }
 
 } // namespace levelshape
+
+} // namespace vantor

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 namespace {
 
@@ -56,4 +58,6 @@ std::vector<glm::vec3> LightSet::colors(int count) const {
     return colors;
 }
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -10,7 +10,9 @@
 
 #include <vector>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 class LightSet {
 public:
@@ -42,4 +44,6 @@ private:
     std::vector<Object*> objects;
 };
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

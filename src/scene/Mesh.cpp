@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <utility>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 namespace {
 
@@ -184,4 +186,6 @@ Ball::Ball(const glm::mat4& modelMatrix, std::string name)
            "../" + std::string("Quarnvale/Textures/sphere_normal.jpg"),
            "../" + std::string("Quarnvale/Textures/sphere$_height.jpg")) {}
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 class Mesh : public SceneObject {
 public:
@@ -83,4 +85,6 @@ public:
     BodySphere(const glm::mat4& modelMatrix, std::string name);
 };
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 Object::Object() {
     startRadius = 3.0f;
@@ -39,4 +41,6 @@ void Object::update(float dt) {
     z = std::sin(angle) * radius;
 }
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -5,7 +5,9 @@
 
 #include <vector>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 class Object {
 public:
@@ -29,4 +31,6 @@ public:
     std::vector<float> color; // red, green, blue
 };
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 // One decoded picture, rows bottom-up like every texture here. Empty pixels: the image could not
 // be read (the importer has said so) and the material falls back to its neutral texture.
@@ -54,4 +56,6 @@ struct SceneData {
     double loadSeconds = 0.0;
 };
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace scenefit {
 
 glm::mat4 upAxisRotation(int upAxis, int upSign) {
@@ -48,3 +50,5 @@ glm::mat4 fitBounds(const glm::vec3& boundsMin, const glm::vec3& boundsMax) {
 }
 
 } // namespace scenefit
+
+} // namespace vantor

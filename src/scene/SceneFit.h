@@ -6,6 +6,8 @@
 
 #include <glm/glm.hpp>
 
+namespace vantor {
+
 namespace scenefit {
 
 // The volume a scene is fitted into, in world units: a cylinder about the vertical axis inside
@@ -25,3 +27,5 @@ glm::mat4 upAxisRotation(int upAxis, int upSign);
 glm::mat4 fitBounds(const glm::vec3& boundsMin, const glm::vec3& boundsMax);
 
 } // namespace scenefit
+
+} // namespace vantor

@@ -31,7 +31,9 @@
 #include <new>
 #include <utility>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 namespace {
 
@@ -629,4 +631,6 @@ std::string sceneFailureLine(const std::string& path, const std::string& why) {
     return "Scene not loaded: " + path + ": " + why;
 }
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

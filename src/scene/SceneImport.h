@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <string>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 namespace scenelimits {
 // The model file itself (buffers and images beside it are bounded by the importer's own checks).
@@ -33,4 +35,6 @@ std::string sceneFailureLine(const std::string& path, const std::string& why);
 // The line a load is announced with: "Scene loaded: <path>: M meshes, T triangles, I images in S s".
 std::string sceneSummaryLine(const std::string& path, const SceneData& scene);
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

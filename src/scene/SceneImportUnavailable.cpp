@@ -1,7 +1,9 @@
 // The importer of a build made without assimp: every model file is refused with the reason.
 #include "scene/SceneImport.h"
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 bool importScene(const std::string&, SceneData& scene, std::string& why) {
     scene = SceneData();
@@ -17,4 +19,6 @@ std::string sceneFailureLine(const std::string& path, const std::string& why) {
     return "Scene not loaded: " + path + ": " + why;
 }
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace scenematerials {
 
 namespace {
@@ -26,3 +28,5 @@ float specularFromColour(const glm::vec3& colour, float factor) {
 }
 
 } // namespace scenematerials
+
+} // namespace vantor

@@ -4,6 +4,8 @@
 
 #include <glm/glm.hpp>
 
+namespace vantor {
+
 namespace scenematerials {
 
 // The lighting pass decodes stored colours by squaring them (the bricks are stored display-
@@ -19,3 +21,5 @@ float specularFromMetallicRoughness(float metallic, float roughness);
 float specularFromColour(const glm::vec3& colour, float factor);
 
 } // namespace scenematerials
+
+} // namespace vantor

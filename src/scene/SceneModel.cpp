@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <numeric>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 namespace {
 
@@ -196,4 +198,6 @@ void SceneModel::drawSurfaces(Shader* shader, bool normalMaps, bool parallax) {
     glActiveTexture(GL_TEXTURE0);
 }
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 class SceneModel {
 public:
@@ -60,4 +62,6 @@ private:
     std::uint64_t indexTotal = 0;
 };
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

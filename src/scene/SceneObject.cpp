@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 namespace {
 
@@ -319,4 +321,6 @@ bool SceneObject::findSimilarVertex(const glm::vec3& vertex, const glm::vec2& uv
     return false;
 }
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

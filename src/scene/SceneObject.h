@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace vantor::scene {
+namespace vantor {
+
+namespace scene {
 
 class SceneObject {
 public:
@@ -68,4 +70,6 @@ public:
     glm::mat4 modelMatrix;
 };
 
-} // namespace vantor::scene
+} // namespace scene
+
+} // namespace vantor

@@ -2,6 +2,8 @@
 
 #include "gpu/Image.h"
 
+namespace vantor {
+
 namespace {
 
 constexpr float halfExtent = 50.0f;
@@ -89,3 +91,5 @@ std::vector<unsigned char> Skybox::loadFaceImage(std::string path, int& width, i
     height = static_cast<int>(h);
     return pixels;
 }
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 class Skybox {
 public:
     Skybox();
@@ -23,3 +25,5 @@ public:
     GLuint skyboxVAO = 0;
     GLuint skyboxVBO = 0;
 };
+
+} // namespace vantor

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace vantor {
+
 namespace triangleorder {
 
 std::vector<glm::vec3> centres(const std::vector<glm::vec3>& vertices,
@@ -66,3 +68,5 @@ void nearestFirst(const std::vector<glm::vec3>& centres, const glm::vec3& eye,
 }
 
 } // namespace triangleorder
+
+} // namespace vantor

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace vantor {
+
 namespace triangleorder {
 
 // The centre of each whole triangle of `indices` (three corners each, indexing `vertices`;
@@ -35,3 +37,5 @@ void reorder(const std::vector<unsigned int>& indices, const std::vector<std::ui
 }
 
 } // namespace triangleorder
+
+} // namespace vantor

@@ -63,8 +63,9 @@ shot closed-again
 xdotool key --window "$id" F2
 sleep 1
 start_angles="$(tap_m "panel open")"
-# A left drag across the panel's frame-time graph (the panel sits in the top-left corner).
-xdotool mousemove --window "$id" 120 500 mousedown 1 mousemove --window "$id" 160 520 mousemove --window "$id" 260 540 mouseup 1
+# A left drag beside the panel (a drag on the panel's empty space would move the panel, and the clicks
+# below aim at its widgets where it first sits).
+xdotool mousemove --window "$id" 420 500 mousedown 1 mousemove --window "$id" 460 520 mousemove --window "$id" 560 530 mouseup 1
 sleep 0.5
 xdotool mousemove --window "$id" 700 300
 sleep 0.5

@@ -9,6 +9,8 @@
 #include "gpu/Image.h"
 #include "platform/FuzzerCounters.h"
 
+using namespace vantor;
+
 using fuzz::require;
 
 namespace {

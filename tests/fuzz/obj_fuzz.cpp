@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace vantor;
+
 using fuzz::require;
 
 namespace {

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <string>
 
+using namespace vantor;
+
 using fuzz::require;
 
 namespace {

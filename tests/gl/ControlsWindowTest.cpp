@@ -9,6 +9,8 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+using namespace vantor;
+
 namespace {
 
 struct VisibleWindow {

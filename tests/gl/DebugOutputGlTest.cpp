@@ -4,6 +4,8 @@
 
 #include <string>
 
+using namespace vantor;
+
 namespace {
 
 TEST(DebugOutputGl, InstalledCallbackReportsErrorsSynchronously) {

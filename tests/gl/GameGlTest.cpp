@@ -1,9 +1,9 @@
 // The frame renderer against the real GL: set-up and teardown, and whole frames of the real
 // hall at fixed points of the camera flight, read back and judged by what they must show.
 
-#include "SteppedFlight.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
+#include "SteppedFlight.h"
 #include "render/FrameMath.h"
 #include "render/Game.h"
 #include "render/GameParts.h"
@@ -20,6 +20,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+using namespace vantor;
 
 namespace {
 

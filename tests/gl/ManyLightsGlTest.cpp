@@ -1,9 +1,9 @@
 // The light count as a knob: a thousand lights through the same passes, judged by what the
 // picture shows and by how many lights each pixel's list makes the lighting pass visit.
 
-#include "SteppedFlight.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
+#include "SteppedFlight.h"
 #include "render/Game.h"
 #include "render/GameParts.h"
 #include "render/LightCount.h"
@@ -19,6 +19,8 @@
 #include <limits>
 #include <memory>
 #include <vector>
+
+using namespace vantor;
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <memory>
 #include <sstream>
 
+using namespace vantor;
+
 using scenegl::AssetTree;
 using scenegl::OffscreenTarget;
 using scenegl::primitivesGenerated;

@@ -10,6 +10,8 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+using namespace vantor;
+
 namespace {
 
 // Texture names alive in the context (glIsTexture: made and bound at least once, not deleted).

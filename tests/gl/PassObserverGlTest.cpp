@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 const int width = 640;

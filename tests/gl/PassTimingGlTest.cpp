@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 double wallMs() {

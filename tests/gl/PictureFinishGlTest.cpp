@@ -5,8 +5,8 @@
 // resized between the sizes, so every picture shows the same scene. At their defaults neither
 // pass builds a program.
 
-#include "SteppedFlight.h"
 #include "GlTestContext.h"
+#include "SteppedFlight.h"
 #include "render/Game.h"
 #include "render/GameParts.h"
 
@@ -18,6 +18,8 @@
 #include <iostream>
 #include <memory>
 #include <vector>
+
+using namespace vantor;
 
 namespace {
 

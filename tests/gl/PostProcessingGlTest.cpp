@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 // One channel, rows bottom-up, values 0..1.

@@ -2,9 +2,9 @@
 // the untouched one to the bit, also after a trip to a smaller scale; at scale 0.5 the targets
 // have half the window's size and the picture and a target view still fill the whole window.
 
-#include "SteppedFlight.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
+#include "SteppedFlight.h"
 #include "render/Game.h"
 #include "render/GameParts.h"
 
@@ -14,6 +14,8 @@
 
 #include <cmath>
 #include <memory>
+
+using namespace vantor;
 
 namespace {
 

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 // A build without assimp (the Windows cross build, for now) refuses every model file: there is

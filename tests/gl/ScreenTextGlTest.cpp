@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 TEST(ScreenTextGl, TheLabelsAndTheOverlayDrawnInTheirBoxesAndNowhereElse) {
     GLFWwindow* window = glTestWindow();
     int width = 0, height = 0;

@@ -2,9 +2,9 @@
 // it must and nowhere else, switched-off passes do not run, and the light speed and a count of
 // none act on the lights the way the panel promises (counts up to a thousand: ManyLights).
 
-#include "SteppedFlight.h"
 #include "FrameReadback.h"
 #include "GlTestContext.h"
+#include "SteppedFlight.h"
 #include "render/Game.h"
 #include "render/GameParts.h"
 #include "render/PassObserver.h"
@@ -16,6 +16,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+using namespace vantor;
 
 namespace {
 

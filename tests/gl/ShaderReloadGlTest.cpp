@@ -1,8 +1,8 @@
 // Shaders rebuilt from their files while they are in use: in place, keeping what the rest of
 // the frame relies on (attribute locations, the picture), and leaving nothing behind.
 
-#include "SteppedFlight.h"
 #include "GlTestContext.h"
+#include "SteppedFlight.h"
 #include "app/ShaderWatcher.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderVariants.h"
@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+
+using namespace vantor;
 
 namespace {
 

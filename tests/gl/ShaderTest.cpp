@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+using namespace vantor;
+
 namespace {
 
 const char* const vertexSource = R"(#version 330 core

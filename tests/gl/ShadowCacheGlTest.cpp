@@ -5,8 +5,8 @@
 // number of spheres or their size changes. After the first kept frame only the texels the
 // previous frame's spheres can have covered are put back, so these frames test that too.
 
-#include "SteppedFlight.h"
 #include "GlTestContext.h"
+#include "SteppedFlight.h"
 #include "render/FrameMath.h"
 #include "render/Game.h"
 #include "render/GameParts.h"
@@ -21,6 +21,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+using namespace vantor;
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+using namespace vantor;
+
 using scenegl::AssetTree;
 
 namespace {

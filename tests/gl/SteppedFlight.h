@@ -13,6 +13,8 @@
 
 #include <memory>
 
+using namespace vantor;
+
 // While one lives, the flight reads the times the test steps to and nothing else: the GL timer
 // runs on between glfwSetTime and the update that reads it, a hair more under load, and moved
 // the orbit by that much from run to run.
@@ -52,7 +54,7 @@ inline void advanceFromTo(Game& game, double& now, double seconds, double step =
 
 // Made ready with its flight at 0 (`seconds` 0) or flown there in half-second steps.
 inline std::unique_ptr<Game> gameFlownTo(double seconds, int width, int height,
-                                       int lights = RenderSettings{}.lights) {
+                                         int lights = RenderSettings{}.lights) {
     // The lights' speeds and colours come from rand(), never seeded, so the demo always shows the
     // same ones; a test sees those too only from the start of the sequence, not from wherever
     // the tests before it (or the run before, repeated) left it.

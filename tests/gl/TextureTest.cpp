@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -9,6 +9,8 @@
 
 #include <filesystem>
 
+using namespace vantor;
+
 namespace {
 
 using scenetest::ScratchDir;

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 const std::string kAssets = std::string(SOURCE_DIR) + "/Quarnvale/";

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 CommandLine parse(std::vector<const char*> args) {

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <utility>
 
+using namespace vantor;
+
 using vantor::Controls;
 using vantor::ControlsInput;
 namespace camera = vantor::camera;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 
+using namespace vantor;
+
 // Windows' file times are 100 ns ticks since 1601: today's are about 1.3e17, which times 100 is
 // past what a signed 64-bit count holds.
 TEST(FileTimes, WindowsTicksBecomeNanosecondsSince1970WithoutOverflow) {

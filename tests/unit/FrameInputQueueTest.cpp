@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 using vantor::input::FrameInputQueue;
 using vantor::input::InputEvent;
 

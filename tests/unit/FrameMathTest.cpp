@@ -11,6 +11,8 @@
 #include <random>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 void expectMatrixNear(const glm::mat4& actual, const float (&rows)[4][4], float tolerance) {

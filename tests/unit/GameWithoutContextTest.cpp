@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace vantor;
+
 TEST(GameWithoutContext, DeletingAGameThatNeverRanInitCallsNoGl) {
     auto* game = new Game(nullptr, 640, 384);
     game->destroy();

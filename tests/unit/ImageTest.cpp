@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+using namespace vantor;
+
 namespace {
 
 const std::string data = TESTDATA_DIR;

@@ -16,6 +16,8 @@
 #include <sstream>
 #include <stdexcept>
 
+using namespace vantor;
+
 using vantor::input::KeyRecord;
 
 TEST(InspectKeys, EachPressActsOnceWhateverTheFrameRate) {

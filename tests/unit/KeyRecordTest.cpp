@@ -10,6 +10,8 @@
 #include <iostream>
 #include <sstream>
 
+using namespace vantor;
+
 using vantor::Controls;
 using vantor::ControlsInput;
 using vantor::input::KeyRecord;

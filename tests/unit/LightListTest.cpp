@@ -12,6 +12,8 @@
 #include <random>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 // Inside the ellipsoid of radii `reach` (x across, y up and down) around `light`.

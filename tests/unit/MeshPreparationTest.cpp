@@ -8,6 +8,8 @@
 #include <limits>
 #include <random>
 
+using namespace vantor;
+
 using scenetest::PlainObject;
 using scenetest::testdata;
 using vantor::scene::CornerIndex;

@@ -1,5 +1,7 @@
 #include "SceneTestSupport.h"
 
+using namespace vantor;
+
 using scenetest::PlainObject;
 using scenetest::ScratchDir;
 using scenetest::testdata;

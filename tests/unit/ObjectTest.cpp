@@ -8,6 +8,8 @@
 #include <iterator>
 #include <vector>
 
+using namespace vantor;
+
 using vantor::scene::Object;
 
 namespace {

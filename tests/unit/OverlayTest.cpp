@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+using namespace vantor;
+
 TEST(Overlay, AveragesFramesAndPassesOverHalfSecondWindows) {
     Overlay overlay;
     // 25 frames of 20 ms fill the first window only with the last of them.

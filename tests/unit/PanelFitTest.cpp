@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+using namespace vantor;
+
 using panelfit::Scale;
 using panelfit::scaleFor;
 

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 // A frame at scale s costs fixedMs + pixelMs * s^2, times a wobble of +-noise repeating every 7

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace vantor;
+
 namespace {
 
 glm::vec3 place(const glm::mat4& m, const glm::vec3& p) {

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <string>
 
+using namespace vantor;
+
 namespace {
 
 // A build without assimp (the Windows cross build, for now) refuses every model file: there is

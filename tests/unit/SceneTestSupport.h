@@ -11,6 +11,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace vantor;
+
 namespace scenetest {
 
 class PlainObject : public vantor::scene::SceneObject {

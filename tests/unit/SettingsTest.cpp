@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 bool bench(std::vector<const char*> args, BenchOptions& options, std::string& error) {

@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+using namespace vantor;
+
 namespace {
 
 using scenetest::ScratchDir;

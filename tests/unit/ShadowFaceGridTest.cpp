@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+using namespace vantor;
+
 TEST(ShadowFaceGrid, TheGridWithTheLargestFacesForTheWindowsShapeCentredRowByRowFromTheTop) {
     struct Case {
         int width, height, columns, cell;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 // The library's font at a text scale, as ScreenText measures it.

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 // Three small triangles centred at x = 20, 0 and 10 (y = 1), listed out of order.

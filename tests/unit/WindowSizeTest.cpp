@@ -4,6 +4,8 @@
 
 #include <climits>
 
+using namespace vantor;
+
 namespace {
 
 constexpr std::uint64_t gigabyte = 1ull << 30;

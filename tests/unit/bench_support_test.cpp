@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 bool parse(std::vector<const char*> args, BenchOptions& options, std::string& error) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 namespace assetgen {
 
 // ---- Random numbers and noise (Noise.cpp) ---------------------------------------------
@@ -110,3 +112,5 @@ void makeSphereMaps(Image& diffuse, Image& normal, Image& height);
 Image makeSkyFace(int face, int size);
 
 } // namespace assetgen
+
+} // namespace vantor

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace assetgen {
 
 namespace {
@@ -148,3 +150,5 @@ void makeBrickMaps(int size, Image& diffuse, Image& normal, Image& height) {
 }
 
 } // namespace assetgen
+
+} // namespace vantor

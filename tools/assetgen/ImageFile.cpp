@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace assetgen {
 
 uint8_t toByte(double value) {
@@ -71,3 +73,5 @@ bool saveJpeg(const Image& image, const std::string& path) {
 }
 
 } // namespace assetgen
+
+} // namespace vantor

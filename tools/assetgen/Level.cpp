@@ -27,6 +27,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace assetgen {
 
 namespace {
@@ -360,3 +362,5 @@ void buildLevel(MeshBuilder& mesh) {
 }
 
 } // namespace assetgen
+
+} // namespace vantor

@@ -8,6 +8,8 @@
 #include <map>
 #include <utility>
 
+namespace vantor {
+
 namespace assetgen {
 
 namespace {
@@ -123,3 +125,5 @@ std::string MeshBuilder::toObj(const std::string& headerComment) const {
 }
 
 } // namespace assetgen
+
+} // namespace vantor

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace vantor {
+
 namespace assetgen {
 
 uint64_t Rng::next() {
@@ -81,3 +83,5 @@ double periodicFbm(double u, double v, int baseCells, int octaves, uint32_t seed
 }
 
 } // namespace assetgen
+
+} // namespace vantor

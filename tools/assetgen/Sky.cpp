@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 namespace assetgen {
 
 namespace {
@@ -108,3 +110,5 @@ void makeSphereMaps(Image& diffuse, Image& normal, Image& height) {
 }
 
 } // namespace assetgen
+
+} // namespace vantor

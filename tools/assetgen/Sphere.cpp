@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+namespace vantor {
+
 namespace assetgen {
 
 void buildSphere(MeshBuilder& mesh, int segments, int rings, double radius) {
@@ -33,3 +35,5 @@ void buildSphere(MeshBuilder& mesh, int segments, int rings, double radius) {
 }
 
 } // namespace assetgen
+
+} // namespace vantor

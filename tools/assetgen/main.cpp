@@ -15,6 +15,8 @@
 #include <fstream>
 #include <string>
 
+using namespace vantor;
+
 using namespace assetgen;
 
 namespace {

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <vector>
 
+namespace vantor {
+
 namespace {
 
 unsigned char toByte(float v) {
@@ -109,3 +111,5 @@ size_t countNonFiniteGBufferValues(const Game& game) {
     glBindTexture(GL_TEXTURE_2D, 0);
     return count;
 }
+
+} // namespace vantor

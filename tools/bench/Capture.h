@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace vantor {
+
 class Game;
 
 // Writes the G-buffer (position, normal, colour), the six shadow faces, the lit image, the bright
@@ -14,3 +16,5 @@ bool writeIntermediates(const Game& game, const std::string& prefix);
 
 // Non-finite values in the float G-buffer targets (position and normal).
 size_t countNonFiniteGBufferValues(const Game& game);
+
+} // namespace vantor

@@ -1,5 +1,7 @@
 #include "FrameReader.h"
 
+namespace vantor {
+
 FrameReader::FrameReader(int width, int height) : width(width), height(height) {
     glGenBuffers(buffers, names);
     for (GLuint name : names) {
@@ -40,3 +42,5 @@ bool FrameReader::takeOldest(const std::function<void(const unsigned char* rgba)
     --count;
     return data != nullptr;
 }
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace vantor {
+
 class FrameReader {
 public:
     FrameReader(int width, int height);
@@ -30,3 +32,5 @@ private:
     int oldest = 0;
     int count = 0;
 };
+
+} // namespace vantor

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace vantor {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -78,3 +80,5 @@ void FrameTimer::runFrame(Game& game, Timeline& timeline, GLFWwindow* window, bo
     scaleChanges += next != renderScale;
     game.settings.renderScale = next;
 }
+
+} // namespace vantor

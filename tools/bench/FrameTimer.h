@@ -14,9 +14,11 @@
 
 #include <chrono>
 #include <vector>
+struct GLFWwindow;
+
+namespace vantor {
 
 class Game;
-struct GLFWwindow;
 class Timeline;
 
 class FrameTimer : public PassObserver {
@@ -47,3 +49,5 @@ private:
     FinishingStopwatch stopwatch;
     bool recording = false;
 };
+
+} // namespace vantor

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <sstream>
 
+namespace vantor {
+
 namespace {
 
 bool parseDouble(const std::string& text, double& out) {
@@ -208,3 +210,5 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& o, std::
     }
     return true;
 }
+
+} // namespace vantor

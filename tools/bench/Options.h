@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 struct BenchOptions {
     int width = 1280;
     int height = 768;
@@ -37,3 +39,5 @@ bool parseBenchOptions(int argc, const char* const* argv, BenchOptions& options,
 const char* benchUsage();
 // One line per setting --set takes, with its range.
 std::string benchSettingsUsage();
+
+} // namespace vantor

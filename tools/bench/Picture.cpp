@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace vantor {
+
 PictureStats measurePicture(const Picture& picture) {
     PictureStats stats;
     const size_t pixels = static_cast<size_t>(picture.width) * picture.height;
@@ -65,3 +67,5 @@ PictureDiff comparePictures(const Picture& a, const Picture& b, int badPixelDiff
     diff.badShare = static_cast<double>(bad) / pixels;
     return diff;
 }
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 struct PictureStats {
     double meanLuma = 0;       // 0-255
     double lumaSpread = 0;     // standard deviation of luma
@@ -25,3 +27,5 @@ struct PictureDiff {
 };
 // Pictures of different sizes compare as maximally different.
 PictureDiff comparePictures(const Picture& a, const Picture& b, int badPixelDiff);
+
+} // namespace vantor

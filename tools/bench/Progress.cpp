@@ -3,6 +3,8 @@
 #include <cmath>
 #include <sstream>
 
+namespace vantor {
+
 Progress::Progress(std::ostream& out, int total, bool terminal, double startSeconds)
     : out(out), total(total), terminal(terminal), startSeconds(startSeconds), lastWrite(startSeconds) {}
 
@@ -50,3 +52,5 @@ std::string byteSize(unsigned long long bytes) {
         text << bytes << " B";
     return text.str();
 }
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+namespace vantor {
+
 class Progress {
 public:
     Progress(std::ostream& out, int total, bool terminal, double startSeconds);
@@ -33,3 +35,5 @@ private:
 
 // "1.4 MB", "820 kB", "312 B"
 std::string byteSize(unsigned long long bytes);
+
+} // namespace vantor

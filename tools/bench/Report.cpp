@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+namespace vantor {
+
 namespace {
 
 // Switches as strings, numbers as numbers.
@@ -91,3 +93,5 @@ bool writeJson(const std::string& path, const FrameTimer& timer, const BenchOpti
         << ",\n  \"gl_errors\": " << timer.glErrors << "\n}\n";
     return static_cast<bool>(out);
 }
+
+} // namespace vantor

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+namespace vantor {
+
 struct RunInfo {
     std::string renderer; // GL_RENDERER
     unsigned cores = 0;
@@ -19,3 +21,5 @@ struct RunInfo {
 void printTable(std::ostream& out, const FrameTimer& timer, const BenchOptions& options, const RunInfo& info);
 bool writeJson(const std::string& path, const FrameTimer& timer, const BenchOptions& options,
                const RunInfo& info);
+
+} // namespace vantor

@@ -15,6 +15,8 @@
 #include <iostream>
 #include <vector>
 
+namespace vantor {
+
 namespace {
 
 struct DebugMessages {
@@ -114,3 +116,5 @@ bool runSoak(Game& game, Timeline& timeline, GLFWwindow* window, const BenchOpti
     std::cout << (ok ? "soak: ok" : "soak: FAIL") << std::endl;
     return ok;
 }
+
+} // namespace vantor

@@ -3,10 +3,12 @@
 // in the G-buffer, resident memory that keeps growing.
 
 #include "Options.h"
+struct GLFWwindow;
+
+namespace vantor {
 
 class Game;
 class Timeline;
-struct GLFWwindow;
 
 // Renders options.soakFrames frames from flight time options.start (after options.warmup
 // frames that are not judged) and prints what it checked. Every frame: glGetError and the GL
@@ -18,3 +20,5 @@ struct GLFWwindow;
 bool runSoak(Game& game, Timeline& timeline, GLFWwindow* window, const BenchOptions& options);
 
 constexpr int nanCheckInterval = 10;
+
+} // namespace vantor

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace vantor {
+
 double percentile(std::vector<double> values, double p) {
     if (values.empty())
         return 0.0;
@@ -29,3 +31,5 @@ TenthPeaks firstAndLastTenthPeaks(const std::vector<double>& samples) {
     return {*std::max_element(samples.begin(), samples.begin() + tenth),
             *std::max_element(samples.end() - tenth, samples.end())};
 }
+
+} // namespace vantor

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 struct PassTimes {
     std::string name;
     std::vector<double> ms; // one entry per measured frame
@@ -20,3 +22,5 @@ struct TenthPeaks {
     double growth() const { return first > 0 ? last / first : 1.0; }
 };
 TenthPeaks firstAndLastTenthPeaks(const std::vector<double>& samples);
+
+} // namespace vantor

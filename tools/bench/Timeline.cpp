@@ -3,6 +3,8 @@
 #include "input/Controls.h"
 #include "render/Game.h"
 
+namespace vantor {
+
 namespace {
 
 // Function pointers carry no state, so the one timeline's time lives here.
@@ -40,3 +42,5 @@ void Timeline::advanceTo(double t) {
     if (t - timelineTime > slack)
         advance(t - timelineTime);
 }
+
+} // namespace vantor

@@ -1,4 +1,6 @@
 #pragma once
+
+namespace vantor {
 // Drives a Game on a fixed time step. The camera's flight reads its time from this timeline
 // instead of the real timer, so every run puts the flight and the lights at exactly the chosen
 // time, bit for bit, however long each frame took.
@@ -25,3 +27,5 @@ private:
     Game& game;
     double step;
 };
+
+} // namespace vantor

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <sstream>
 
+namespace vantor {
+
 namespace {
 
 // H.264 and VP9 as every browser plays them (4:2:0, BT.709 tagged so players convert the colours
@@ -109,3 +111,5 @@ std::string encoderFailure(int exitStatus, int signal, const std::string& errorO
     const auto colon = last.rfind(": ");
     return (colon == std::string::npos ? last : last.substr(colon + 2)) + " (from ffmpeg, " + how + ")";
 }
+
+} // namespace vantor

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 struct VideoFormat {
     const char* extension;   // ".mp4", lower case
     const char* muxer;       // ffmpeg's -f
@@ -39,3 +41,5 @@ void packFrame(const unsigned char* rgbaBottomUp, int width, int height, const V
 // the file could not be written (a full disk). The reason is the one the encoder gave last, "No
 // space left on device" from "Error writing trailer of x.mp4: No space left on device".
 std::string encoderFailure(int exitStatus, int signal, const std::string& errorOutput);
+
+} // namespace vantor

@@ -16,6 +16,8 @@
 #include <iostream>
 #include <sstream>
 
+namespace vantor {
+
 namespace {
 
 double secondsNow() {
@@ -86,3 +88,5 @@ int recordVideo(Game& game, Timeline& timeline, GLFWwindow* window, const BenchO
     std::cerr << "bench: cannot write " << o.videoPath << ": " << reason << std::endl;
     return 1;
 }
+
+} // namespace vantor

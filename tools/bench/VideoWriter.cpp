@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
+namespace vantor {
+
 namespace {
 
 volatile std::sig_atomic_t interruptRequested = 0;
@@ -139,3 +141,5 @@ void VideoWriter::abandon() {
     std::remove(temporaryPath.c_str());
     active = false;
 }
+
+} // namespace vantor

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+
 class VideoWriter {
 public:
     VideoWriter() = default;
@@ -50,3 +52,5 @@ std::string temporaryVideoName(const std::string& path, long pid);
 // Removes the temporary files of videos at `path` whose writing process is no longer running (a
 // run killed before it could clean up); returns how many.
 int removeAbandonedVideos(const std::string& path);
+
+} // namespace vantor

@@ -41,6 +41,8 @@
 #include <utility>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 // As early as the bench can read the clock: start-up is measured from here.

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 using vantor::scene::SceneObject;
