@@ -104,8 +104,8 @@ private:
     void stopLooking();
 
     GLFWwindow* window;
-    std::unique_ptr<PanelInput> input;
     UiContext& ui;
+    std::unique_ptr<PanelInput> input;
     bool open = false;
     bool hooked = false;
     panelfit::Scale scale;                   // the text scale the panel was last drawn at
