@@ -5,6 +5,7 @@
 #include <GLFW/glfw3.h>
 
 #include "app/Inspect.h"
+#include "gpu/GlProfile.h"
 #include "input/KeyEvents.h"
 #include "render/Game.h"
 #include "render/Overlay.h"
@@ -152,7 +153,7 @@ void Desktop::present() {
     // part in that time, at the cost of the overlap between this frame's drawing and the swap,
     // and only while a target is set.
     if (game.settings.targetFps > 0)
-        glFinish();
+        glprofile::waitForGpu();
     frameWork.handedToSwap(glfwGetTime());
     glfwSwapBuffers(window);
     screenshots.printReports(std::cout, std::cerr);

@@ -12,11 +12,13 @@
 #include "gpu/WindowSize.h"
 #include "input/KeyEvents.h"
 #include "platform/FrameLoop.h"
+#include "platform/PageSettings.h"
 #include "render/Game.h"
 #include "scene/SceneImport.h"
 
 #include <iostream>
 #include <memory>
+#include <string>
 
 int screenWidth = 1280;
 int screenHeight = 768;
@@ -94,6 +96,9 @@ int run(int argc, char* argv[]) {
     game = new Game(window, screenWidth, screenHeight);
     game->sceneData = std::move(scene);
     game->init();
+    std::string badSetting;
+    if (!applyPageSettings(game->settings, badSetting))
+        throw StartupFailure(badSetting, 1);
     installDebugOutput();
 
     // On the heap: in a web page the loop outlives this function's stack (runFrameLoop).

@@ -1,5 +1,6 @@
 #include "render/Game.h"
 
+#include "gpu/GlProfile.h"
 #include "render/FrameMath.h"
 #include "render/LevelShapeUniforms.h"
 #include "scene/SceneFit.h"
@@ -42,14 +43,12 @@ void Game::init() {
     sizeLimits = queryGlSizeLimits();
 
     createShadowMap();
-#ifdef __EMSCRIPTEN__
-    // WebGL2 has no geometry stage: the vertex stage projects to one face per pass (shadowPass).
-    depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.frag",
-                             ShaderDefines{"#define ONE_FACE_PER_PASS"});
-#else
-    depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
-                             shaderDir + "pointlightdepth1.frag");
-#endif
+    if (glprofile::geometryStage)
+        depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
+                                 shaderDir + "pointlightdepth1.frag");
+    else // the vertex stage projects to one face per pass (shadowPass)
+        depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.frag",
+                                 ShaderDefines{"#define ONE_FACE_PER_PASS"});
     cacheShadowMatrixLocations();
 
     skybox = new Skybox();
@@ -180,9 +179,7 @@ void Game::render() {
     GLuint picture = 0;
     observedPass(passObserver, "composite", [&] {
         glEnable(GL_BLEND);
-#ifndef __EMSCRIPTEN__ // WebGL2 fills polygons only
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-#endif
+        glprofile::fillPolygons();
         textureShader->use();
         glUniform1f(glGetUniformLocation(textureShader->program, "bloomStrength"),
                     settings.bloom ? settings.bloomStrength : 0.0f);
@@ -283,24 +280,24 @@ void Game::setShadowUniforms() {
 
 void Game::shadowPass(const glm::mat4& transPosition) {
     setShadowUniforms();
-#ifdef __EMSCRIPTEN__
-    // One face per pass, with the faces' own matrices; the rasteriser keeps the sides facing the
-    // light (counter-clockwise seen from it, whatever the placement mirrors), as the desktop's
-    // geometry stage does. Nothing is cached: WebGL2 copies no texture into another.
-    const GLint faceLocation = glGetUniformLocation(depthShader->program, "face");
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glFrontFace(GL_CCW);
-    for (int face = 0; face < 6; ++face) {
-        glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
-        attachDepthCubeFace(depthCubemap, face);
-        glUniform1i(faceLocation, face);
-        drawShadowLevel(depthMapFBO, transPosition);
-        drawShadowSpheres(false);
+    if (!glprofile::geometryStage) {
+        // One face per pass, with the faces' own matrices; the rasteriser keeps the sides facing
+        // the light (counter-clockwise seen from it, whatever the placement mirrors), as the
+        // geometry stage does. Nothing is cached: WebGL2 copies no texture into another.
+        const GLint faceLocation = glGetUniformLocation(depthShader->program, "face");
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        glFrontFace(GL_CCW);
+        for (int face = 0; face < 6; ++face) {
+            glBindFramebuffer(GL_FRAMEBUFFER, depthMapFBO);
+            attachDepthCubeFace(depthCubemap, face);
+            glUniform1i(faceLocation, face);
+            drawShadowLevel(depthMapFBO, transPosition);
+            drawShadowSpheres(false);
+        }
+        glDisable(GL_CULL_FACE);
+        return;
     }
-    glDisable(GL_CULL_FACE);
-    return;
-#endif
     const ShadowLevelCache::Key key =
         ShadowLevelCache::Key::of(lightPos,
                                   scene ? std::vector<glm::mat4>{scene->modelMatrix}
