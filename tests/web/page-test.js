@@ -352,18 +352,24 @@ async function badData(browser) {
 
 (async () => {
   fs.mkdirSync(outDir, {recursive: true});
+  // Each part's time, for keeping CI's share in view.
+  const timed = async (part, run) => {
+    const start = Date.now();
+    await run();
+    console.log(`      (${part}: ${((Date.now() - start) / 1000).toFixed(0)} s)`);
+  };
   const browser = await launch();
   try {
-    await captures(browser);
-    await interactive(browser);
-    await renderScale(browser);
-    await hiddenTab(browser);
-    await contentScale(browser);
-    await badData(browser);
+    await timed('captures', () => captures(browser));
+    await timed('keys, resize, 300 frames', () => interactive(browser));
+    await timed('render scale', () => renderScale(browser));
+    await timed('hidden tab', () => hiddenTab(browser));
+    await timed('content scale', () => contentScale(browser));
+    await timed('data file', () => badData(browser));
   } finally {
     await browser.close();
   }
-  await withoutWebGl2();
+  await timed('without WebGL2', withoutWebGl2);
   console.log(failures ? `${failures} check(s) failed` : 'all checks passed');
   process.exit(failures ? 1 : 0);
 })().catch((e) => {
