@@ -82,10 +82,23 @@ mergeInto(LibraryManager.library, {
   },
 });
 
-// GLFW 3.3's content scale: the canvas's pixels are the page's CSS pixels here, so 1.
+// GLFW 3.3's content scale: the device pixels to a CSS pixel. The page sizes the canvas's
+// drawing buffer in device pixels, so text and the panel drawn this many times larger keep their
+// size on the page and stay sharp.
 mergeInto(LibraryManager.library, {
   glfwGetWindowContentScale: function(winid, x, y) {
-    if (x) setValue(x, 1, 'float');
-    if (y) setValue(y, 1, 'float');
+    var scale = window.devicePixelRatio || 1;
+    if (x) setValue(x, scale, 'float');
+    if (y) setValue(y, scale, 'float');
+  },
+});
+
+// The renderer's settings from the page's address (?set=...), as a malloc'd string the program
+// frees, or null (src/platform/PageSettings.cpp).
+mergeInto(LibraryManager.library, {
+  demoPageSettings__deps: ['$stringToNewUTF8'],
+  demoPageSettings: function() {
+    var list = Module['demoSettings'];
+    return list ? stringToNewUTF8(list) : 0;
   },
 });

@@ -3,7 +3,7 @@
 //   width, height   a fixed picture size instead of the page's (both or neither)
 //   capture=T       render only the frame of the flight at T seconds, as the benchmark's
 //                   --capture does, and keep it on the canvas (window.demoCapture reports it)
-//   set=NAME=VALUE[,NAME=VALUE...]  the renderer's settings for a capture, in the --set form
+//   set=NAME=VALUE[,NAME=VALUE...]  the renderer's settings, in the benchmark's --set form
 //   frames=N        after a capture, its frame rendered N more times: window.demoCapture.frameMs
 (function () {
   'use strict';
@@ -73,9 +73,12 @@
   const fixedWidth = parseInt(params.get('width'), 10);
   const fixedHeight = parseInt(params.get('height'), 10);
   const fixedSize = fixedWidth > 0 && fixedHeight > 0;
+  // The picture's size in device pixels: the area it is shown in, at the screen's own pixels
+  // (devicePixelRatio, which the program reads as GLFW's content scale), or the fixed size.
   function pageSize() {
     if (fixedSize) return [fixedWidth, fixedHeight];
-    return [Math.max(1, Math.floor(stage.clientWidth)), Math.max(1, Math.floor(stage.clientHeight))];
+    const scale = window.devicePixelRatio || 1;
+    return [Math.max(1, Math.round(stage.clientWidth * scale)), Math.max(1, Math.round(stage.clientHeight * scale))];
   }
   // The canvas's pixels follow the area it is shown in; the program polls its size each frame.
   function fitCanvas() {
@@ -83,8 +86,9 @@
     if (canvas.width !== width) canvas.width = width;
     if (canvas.height !== height) canvas.height = height;
     if (fixedSize) {
-      canvas.style.width = width + 'px';
-      canvas.style.height = height + 'px';
+      const scale = window.devicePixelRatio || 1;
+      canvas.style.width = width / scale + 'px';
+      canvas.style.height = height / scale + 'px';
     }
   }
   window.addEventListener('resize', fitCanvas);
@@ -128,6 +132,7 @@
   window.Module = {
     canvas: canvas,
     thisProgram: 'demo',
+    demoSettings: params.getAll('set').join(','),
     print: (line) => log(line, false),
     printErr: (line) => log(line, true),
     setStatus: (text) => { if (text) console.log(text); },

@@ -7,6 +7,7 @@
 #include "app/Inspect.h"
 #include "app/ScreenText.h"
 #include "app/TextLayout.h"
+#include "gpu/GlProfile.h"
 #include "input/KeyEvents.h"
 #include "render/Game.h"
 #include "render/Overlay.h"
@@ -173,7 +174,7 @@ void WindowSession::present() {
     // part in that time, at the cost of the overlap between this frame's drawing and the swap,
     // and only while a target is set.
     if (game.settings.targetFps > 0)
-        glFinish();
+        glprofile::waitForGpu();
     frameWork.handedToSwap(glfwGetTime());
     glfwSwapBuffers(window);
     screenshots.printReports(std::cout, std::cerr);

@@ -12,12 +12,14 @@
 #include "gpu/WindowSize.h"
 #include "input/KeyEvents.h"
 #include "platform/FrameLoop.h"
+#include "platform/PageSettings.h"
 #include "render/Game.h"
 #include "render/SceneContent.h"
 #include "scene/SceneImport.h"
 
 #include <iostream>
 #include <memory>
+#include <string>
 
 using namespace vantor;
 
@@ -97,6 +99,9 @@ int run(int argc, char* argv[]) {
     game = new Game(window, screenWidth, screenHeight);
     game->content->sceneData = std::move(scene);
     game->init();
+    std::string badSetting;
+    if (!applyPageSettings(game->settings, badSetting))
+        throw StartupFailure(badSetting, 1);
     installDebugOutput();
 
     // On the heap: in a web page the loop outlives this function's stack (runFrameLoop).

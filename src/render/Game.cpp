@@ -1,12 +1,12 @@
 #include "render/Game.h"
 
+#include "gpu/GlProfile.h"
 #include "render/GameParts.h"
 #include "render/PassObserver.h"
-
 #include "render/FrameMath.h"
 #include "render/LevelShapeUniforms.h"
-#include "scene/SceneFit.h"
-#include "scene/TriangleOrder.h"
+#include "content->scene/SceneFit.h"
+#include "content->scene/TriangleOrder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,16 +44,12 @@ void Game::init() {
     sizeLimits = queryGlSizeLimits();
 
     shadow->create();
-#ifdef __EMSCRIPTEN__
-    // WebGL2 has no geometry stage: the vertex stage projects to one face per pass (shadowPass).
-    programs->depthShader =
-        new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.frag",
-                   ShaderDefines{"#define ONE_FACE_PER_PASS"});
-#else
-    programs->depthShader =
-        new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
-                   shaderDir + "pointlightdepth1.frag");
-#endif
+    if (glprofile::geometryStage)
+        programs->depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
+                                 shaderDir + "pointlightdepth1.frag");
+    else // the vertex stage projects to one face per pass (shadowPass)
+        programs->depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.frag",
+                                 ShaderDefines{"#define ONE_FACE_PER_PASS"});
     shadow->cacheMatrixLocations(*programs->depthShader);
 
     content->skybox = new Skybox();
@@ -82,7 +78,7 @@ void Game::init() {
             *content->sceneData,
             scenefit::fitBounds(content->sceneData->boundsMin, content->sceneData->boundsMax));
         content->sceneData.reset();
-        programs->sceneShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "sceneGBuffer.frag");
+        programs->sceneShader = new Shader(shaderDir + "gbuffer->gBuffer.vert", shaderDir + "sceneGBuffer.frag");
     } else {
         content->world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
     }
@@ -187,9 +183,7 @@ void Game::render() {
     GLuint picture = 0;
     observedPass(passObserver, "composite", [&] {
         glEnable(GL_BLEND);
-#ifndef __EMSCRIPTEN__ // WebGL2 fills polygons only
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-#endif
+        glprofile::fillPolygons();
         programs->textureShader->use();
         glUniform1f(glGetUniformLocation(programs->textureShader->program, "bloomStrength"),
                     settings.bloom ? settings.bloomStrength : 0.0f);
@@ -209,7 +203,7 @@ void Game::finishPicture(GLuint picture) {
     const bool scaled = passes->postProcessing->scaled();
     if (settings.aa == AaFxaa) {
         bool drawn = false;
-        observedPass(passObserver, "fxaa", [&] {
+        observedPass(passObserver, "passes->fxaa", [&] {
             drawn = passes->fxaa->draw(*passes->postProcessing, picture, frameWidth, frameHeight, !scaled,
                                        gbuffer->gPosition, controls->position);
         });
@@ -294,31 +288,30 @@ void Game::setShadowUniforms() {
 
 void Game::shadowPass(const glm::mat4& transPosition) {
     setShadowUniforms();
-#ifdef __EMSCRIPTEN__
-    // One face per pass, with the faces' own matrices; the rasteriser keeps the sides facing the
-    // light (counter-clockwise seen from it, whatever the placement mirrors), as the desktop's
-    // geometry stage does. Nothing is cached: WebGL2 copies no texture into another.
-    const GLint faceLocation = glGetUniformLocation(programs->depthShader->program, "face");
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glFrontFace(GL_CCW);
-    for (int face = 0; face < 6; ++face) {
-        glBindFramebuffer(GL_FRAMEBUFFER, shadow->depthMapFBO);
-        attachDepthCubeFace(shadow->depthCubemap, face);
-        glUniform1i(faceLocation, face);
-        drawShadowLevel(shadow->depthMapFBO, transPosition);
-        drawShadowSpheres(false);
+    if (!glprofile::geometryStage) {
+        // One face per pass, with the faces' own matrices; the rasteriser keeps the sides facing
+        // the light (counter-clockwise seen from it, whatever the placement mirrors), as the
+        // geometry stage does. Nothing is cached: WebGL2 copies no texture into another.
+        const GLint faceLocation = glGetUniformLocation(programs->depthShader->program, "face");
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        glFrontFace(GL_CCW);
+        for (int face = 0; face < 6; ++face) {
+            glBindFramebuffer(GL_FRAMEBUFFER, shadow->depthMapFBO);
+            attachDepthCubeFace(shadow->depthCubemap, face);
+            glUniform1i(faceLocation, face);
+            drawShadowLevel(shadow->depthMapFBO, transPosition);
+            drawShadowSpheres(false);
+        }
+        glDisable(GL_CULL_FACE);
+        return;
     }
-    glDisable(GL_CULL_FACE);
-    return;
-#endif
-    const ShadowLevelCache::Key key = ShadowLevelCache::Key::of(
-        shadow->lightPos,
-        content->scene ? std::vector<glm::mat4>{content->scene->modelMatrix}
-                       : std::vector<glm::mat4>{content->world->modelMatrix, transPosition},
-        shadow->shadowTransforms, programs->depthShader->generation);
-    switch (shadow->shadowCache.plan(key, shadow->shadowCacheEnabled && GLEW_ARB_copy_image,
-                                     shadow->depthCubemap)) {
+    const ShadowLevelCache::Key key =
+        ShadowLevelCache::Key::of(shadow->lightPos,
+                                  content->scene ? std::vector<glm::mat4>{content->scene->modelMatrix}
+                                        : std::vector<glm::mat4>{content->world->modelMatrix, transPosition},
+                                  shadow->shadowTransforms, programs->depthShader->generation);
+    switch (shadow->shadowCache.plan(key, shadow->shadowCacheEnabled && GLEW_ARB_copy_image, shadow->depthCubemap)) {
     case ShadowLevelCache::Step::DrawFromScratch:
         drawShadowLevel(shadow->depthMapFBO, transPosition);
         drawShadowSpheres(false);
@@ -478,7 +471,7 @@ void Game::lightingPass() {
     Shader* const shader = lightingProgram();
     shader->use();
     const GLuint textures[3] = {gbuffer->gPosition, gbuffer->gNormal, gbuffer->gColorSpec};
-    const char* samplers[3] = {"gPosition", "gNormal", "gColorSpec"};
+    const char* samplers[3] = {"gbuffer->gPosition", "gbuffer->gNormal", "gbuffer->gColorSpec"};
     for (int unit = 0; unit < 3; ++unit) {
         glActiveTexture(GL_TEXTURE0 + unit);
         glUniform1i(glGetUniformLocation(shader->program, samplers[unit]), unit);
@@ -490,7 +483,7 @@ void Game::lightingPass() {
         glActiveTexture(GL_TEXTURE6);
         glBindTexture(GL_TEXTURE_2D, passes->occlusionTexture);
         glBindSampler(6, passes->postProcessing->linearSampler);
-        glUniform1i(glGetUniformLocation(shader->program, "ambientOcclusion"), 6);
+        glUniform1i(glGetUniformLocation(shader->program, "passes->ambientOcclusion"), 6);
     }
 
     glBindVertexArray(quadVAO);

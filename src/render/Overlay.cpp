@@ -69,7 +69,7 @@ std::vector<std::string> Overlay::lines(const OverlayState& state) const {
         out.push_back("-- fps  -- ms/frame");
 
     if (!sums.empty()) {
-        out.push_back("pass ms (glFinish-timed)");
+        out.push_back("pass ms (" + passTiming + ")");
         size_t nameWidth = 0;
         for (const PassSum& pass : sums)
             nameWidth = std::max(nameWidth, pass.name.size());

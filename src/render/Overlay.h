@@ -4,6 +4,7 @@
 // Pure arithmetic and text, no GL: the user interface draws the lines, PassClock measures the passes.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantor {
@@ -35,6 +36,10 @@ public:
     // times are ignored.
     void addFrame(double frameMs);
 
+    // How the pass times are taken, shown in the passes' heading ("glFinish-timed" until set).
+    void setPassTiming(std::string how) { passTiming = std::move(how); }
+    const std::string& passTimingName() const { return passTiming; }
+
     // Drops the frames and passes of the window still filling: after a stretch no frame saw
     // (a minimised window), the averages start afresh instead of taking it for one long frame.
     // The numbers shown stay until the next window is full.
@@ -42,7 +47,7 @@ public:
 
     // The overlay's text, one string per line:
     //   "<fps> fps  <ms> ms/frame"
-    //   "pass ms (glFinish-timed)" and one line per pass, in the order first seen
+    //   "pass ms (<pass timing>)" and one line per pass, in the order first seen
     //   "<width> x <height>  view <name>"
     //   "render scale <scale>  <frameWidth> x <frameHeight>" (when frameWidth is set)
     //   "flight on|off  t <seconds> s"
@@ -67,6 +72,7 @@ private:
         int count = 0;
     };
     double windowMs;
+    std::string passTiming = "glFinish-timed";
     double sumFrameMs = 0;
     int frames = 0;
     std::vector<PassSum> sums; // every pass ever seen, in first-seen order

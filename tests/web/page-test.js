@@ -31,6 +31,22 @@ function psnr(a, b) {
   const value = parseFloat(out);
   return out.startsWith('inf') ? Infinity : value;
 }
+// How much of a picture's detail is finer than `percent` % of its size: its PSNR against itself
+// shrunk to that size and stretched back. A picture drawn that much smaller and stretched loses
+// almost nothing on the way (a high figure); one drawn at full size loses its fine detail.
+function roundTripPsnr(file, percent) {
+  const back = file.replace(/\.png$/, `-round-trip-${percent}.png`);
+  execFileSync('convert', [file, '-filter', 'box', '-resize', `${percent}%`, '-filter', 'triangle',
+                           '-resize', `${Math.round(10000 / percent)}%`, back]);
+  return psnr(file, back);
+}
+// The bounding box ({w, h}) of what differs between two pictures of the same size.
+function changedBox(a, b) {
+  const box = execFileSync('convert', [a, b, '-compose', 'difference', '-composite', '-colorspace', 'gray',
+                                       '-threshold', '8%', '-format', '%@', 'info:']).toString();
+  const [w, h] = box.split('+')[0].split('x').map(Number);
+  return {w, h};
+}
 function regionMean(file, geometry) {
   return parseFloat(execFileSync('convert', [file, '-crop', geometry, '+repage', '-format', '%[fx:mean]', 'info:'])
                         .toString());
@@ -63,7 +79,10 @@ async function waitFrames(page, count, timeoutMs = 120000) {
 }
 async function shot(page, name) {
   const file = path.join(outDir, name + '.png');
-  await page.locator('#canvas').screenshot({path: file});
+  // The page's picture clipped to the canvas: an element's screenshot first waits for it to
+  // stand still over animation frames, which costs seconds at this frame rate and checks nothing.
+  const box = await page.locator('#canvas').boundingBox();
+  await page.screenshot({path: file, clip: box});
   return file;
 }
 async function tap(page, key) {
@@ -116,12 +135,17 @@ async function interactive(browser) {
   await tap(page, 'F1');
   const overlay = await shot(page, 'overlay');
   check(!same(paused, overlay), 'F1: the overlay shows');
+  check(log.lines.some((l) => /^Pass times: the GPU timer/.test(l)),
+        'F1: the pass times are the GPU timer\'s (this browser offers EXT_disjoint_timer_query_webgl2)');
   await tap(page, 'F1');
   await tap(page, 'F2');
   const panel = await shot(page, 'panel');
   check(!same(paused, panel), 'F2: the panel shows');
   await tap(page, 'F2');
   check(same(paused, await shot(page, 'panel-closed')), 'F2 again: the panel is gone');
+  panelAtScale1 = changedBox(paused, panel);
+  const detail = roundTripPsnr(paused, 50);
+  check(detail < 38, `render scale 1: the picture keeps its fine detail (${detail.toFixed(2)} dB kept at half size)`);
 
   // F12 and the page's button each hand the picture over as a PNG download.
   for (const [how, act] of [['F12', () => page.keyboard.press('F12')],
@@ -164,14 +188,136 @@ async function interactive(browser) {
   const middle = regionMean(resized, `${fitted.w}x${fitted.h}+0+0`);
   check(corner > 0.005 && middle > 0.02, `resize: the picture fills the canvas (corner ${corner}, whole ${middle})`);
 
-  // 300 frames with no WebGL error and no uncaught exception.
+  // 300 frames with no WebGL error and no uncaught exception: every pass runs whatever the size,
+  // so a small canvas (about 360 x 130) keeps their time down.
+  await page.setViewportSize({width: 360, height: 300});
+  const start300 = Date.now();
   await waitFrames(page, 300, 600000);
+  console.log(`      (300 frames: ${((Date.now() - start300) / 1000).toFixed(0)} s)`);
   check(log.problems.length === 0, `300 frames: no WebGL error or exception ${log.problems.slice(0, 5).join(' | ')}`);
 
   // Escape ends the program, as on the desktop; the page says so instead of freezing.
   await page.keyboard.press('Escape');
   const ended = await page.locator('#message').waitFor({state: 'visible', timeout: 30000}).then(() => true, () => false);
   check(ended && /ended \(Escape\)/.test(await page.locator('#message').textContent()), 'Escape: the page says the demo ended');
+  await page.close();
+}
+
+let panelAtScale1 = null; // the panel's size in pixels at 640 x 384, content scale 1
+
+// ?set gives the running page the renderer's settings, as the benchmark's --set does; a bad
+// one is named on the page. A frame-rate target far beyond the page's few frames a second
+// brings the render scale down.
+async function renderScale(browser) {
+  const cases = [['render-scale=0.5', 5], ['target-fps=60', 40]];
+  for (const [set, count] of cases) {
+    const {page, log} = await open(browser, `?width=640&height=384&set=${set}`, {width: 800, height: 600});
+    await waitFrames(page, count);
+    const size = await page.evaluate(() => {
+      const c = document.getElementById('canvas');
+      return [c.width, c.height, c.clientWidth, c.clientHeight];
+    });
+    const file = await shot(page, 'set-' + set.replace('=', '-'));
+    const detail = roundTripPsnr(file, 50);
+    check(size.join() === '640,384,640,384' && detail >= 40,
+          `?set=${set}: a picture drawn at half the size or less, stretched over the canvas ` +
+              `(${size.join(' ')}; ${detail.toFixed(2)} dB kept at half size)`);
+    check(log.problems.length === 0, `?set=${set}: no WebGL error or exception ${log.problems.join(' | ')}`);
+    await page.close();
+  }
+  const {page} = await open(browser, '?set=render-scale=7', {width: 640, height: 480});
+  await page.locator('#message').waitFor({state: 'visible', timeout: 60000}).catch(() => {});
+  const message = (await page.locator('#message').textContent()) || '';
+  check(/bad value '7' for render-scale \(0\.25-1\)/.test(message), `?set=render-scale=7: the page says so ("${message}")`);
+  await page.close();
+}
+
+// A hidden tab gets no frames and, back, goes on from where it was, as after a minimised window:
+// the first picture back is the next frame's, not the one of the time spent hidden. The tab's
+// visibility is the browser's as a page sees it (document.hidden, visibilitychange, no animation
+// frames while hidden). The same page has no GPU timer, so the overlay says it reads the CPU's.
+function hideableTabWithoutTimer() {
+  const timer = 'EXT_disjoint_timer_query_webgl2';
+  const gl = WebGL2RenderingContext.prototype;
+  const getExtension = gl.getExtension, supported = gl.getSupportedExtensions;
+  gl.getExtension = function(name) { return name === timer ? null : getExtension.call(this, name); };
+  gl.getSupportedExtensions = function() { return (supported.call(this) || []).filter((n) => n !== timer); };
+  let hidden = false, hideAfter = 0;
+  const held = [];
+  const frame = window.requestAnimationFrame.bind(window);
+  window.requestAnimationFrame = (callback) => {
+    if (hidden) return held.push(callback);
+    return frame((time) => {
+      callback(time);
+      if (hideAfter > 0 && --hideAfter === 0) window.testSetHidden(true);
+    });
+  };
+  Object.defineProperty(Document.prototype, 'hidden', {get: () => hidden, configurable: true});
+  Object.defineProperty(Document.prototype, 'visibilityState', {get: () => (hidden ? 'hidden' : 'visible'), configurable: true});
+  // Hidden again after `frames` frames back, so a picture can be taken of exactly those.
+  window.testSetHidden = (hide, frames = 0) => {
+    hidden = hide;
+    hideAfter = frames;
+    document.dispatchEvent(new Event('visibilitychange'));
+    if (!hide) held.splice(0).forEach((callback) => window.requestAnimationFrame(callback));
+  };
+}
+
+async function hiddenTab(browser) {
+  const context = await browser.newContext({viewport: {width: 800, height: 600}});
+  await context.addInitScript(hideableTabWithoutTimer);
+  const {page, log} = await open(context, '?width=640&height=384');
+  await waitFrames(page, 5);
+  await page.locator('#canvas').click();
+  await tap(page, 'F1');
+  check(log.lines.some((l) => /^Pass times: the CPU clock, waiting for the GPU at every pass \(this browser offers no EXT_disjoint_timer_query_webgl2\)$/.test(l)),
+        'no GPU timer: the page says the pass times are the CPU clock\'s');
+  await tap(page, 'F1');
+
+  const hiddenFor = (ms) => page.waitForFunction((until) => Date.now() >= until, Date.now() + ms, {polling: 100});
+  await page.evaluate(() => window.testSetHidden(true));
+  const before = await shot(page, 'hidden-before'); // the last frame shown
+  const framesBefore = await frames(page);
+  await hiddenFor(8000);
+  const framesHidden = (await frames(page)) - framesBefore;
+  // Back for two frames (the first reads as the end of a minimised stretch and draws nothing).
+  await page.evaluate(() => window.testSetHidden(false, 2));
+  await page.waitForFunction(() => document.hidden, null, {timeout: 60000, polling: 20});
+  const back = await shot(page, 'hidden-back');
+  // What a jump would have shown: the same time spent visible.
+  await page.evaluate(() => window.testSetHidden(false));
+  await hiddenFor(8000);
+  await page.evaluate(() => window.testSetHidden(true));
+  const later = await shot(page, 'hidden-later');
+  const backDb = psnr(before, back), laterDb = psnr(before, later);
+  check(framesHidden === 0 && backDb >= laterDb + 4,
+        `hidden tab: no frames while hidden (${framesHidden}), and back, the flight and the lights go on from ` +
+            `where they were (${backDb.toFixed(2)} dB to the last picture; ${laterDb.toFixed(2)} dB after as long visible)`);
+  check(log.problems.length === 0, `hidden tab: no WebGL error or exception ${log.problems.join(' | ')}`);
+  await context.close();
+}
+
+// At two device pixels to a CSS pixel the canvas draws in device pixels, and the panel's text is
+// drawn twice as large in them: as large on the page as at one, and sharp.
+async function contentScale(browser) {
+  const page = await browser.newPage({viewport: {width: 400, height: 420}, deviceScaleFactor: 2});
+  await page.goto(base + '/index.html');
+  await waitFrames(page, 3);
+  const size = await page.evaluate(() => {
+    const c = document.getElementById('canvas');
+    return {w: c.width, h: c.height, cssW: c.clientWidth, cssH: c.clientHeight};
+  });
+  check(size.w === 2 * size.cssW && size.h === 2 * size.cssH,
+        `content scale 2: the canvas draws in device pixels ${JSON.stringify(size)}`);
+  await page.locator('#canvas').click();
+  await tap(page, 'p');
+  const closed = await shot(page, 'scale2-closed');
+  await tap(page, 'F2');
+  const panel = changedBox(closed, await shot(page, 'scale2-panel'));
+  // Its width (its height follows the window's).
+  check(panelAtScale1 && panel.w === 2 * panelAtScale1.w,
+        `content scale 2: the panel is drawn in twice the pixels, as wide on the page ` +
+            `(${panel.w} pixels against ${panelAtScale1 && panelAtScale1.w} at content scale 1)`);
   await page.close();
 }
 
@@ -213,15 +359,24 @@ async function badData(browser) {
 
 (async () => {
   fs.mkdirSync(outDir, {recursive: true});
+  // Each part's time, for keeping CI's share in view.
+  const timed = async (part, run) => {
+    const start = Date.now();
+    await run();
+    console.log(`      (${part}: ${((Date.now() - start) / 1000).toFixed(0)} s)`);
+  };
   const browser = await launch();
   try {
-    await captures(browser);
-    await interactive(browser);
-    await badData(browser);
+    await timed('captures', () => captures(browser));
+    await timed('keys, resize, 300 frames', () => interactive(browser));
+    await timed('render scale', () => renderScale(browser));
+    await timed('hidden tab', () => hiddenTab(browser));
+    await timed('content scale', () => contentScale(browser));
+    await timed('data file', () => badData(browser));
   } finally {
     await browser.close();
   }
-  await withoutWebGl2();
+  await timed('without WebGL2', withoutWebGl2);
   console.log(failures ? `${failures} check(s) failed` : 'all checks passed');
   process.exit(failures ? 1 : 0);
 })().catch((e) => {

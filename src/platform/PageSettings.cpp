@@ -1,0 +1,25 @@
+#include "platform/PageSettings.h"
+
+#ifdef __EMSCRIPTEN__
+
+#include <cstdlib>
+
+// web/library_demo.js: the page's list as a malloc'd string, or null when it gives none.
+extern "C" char* demoPageSettings();
+
+bool applyPageSettings(RenderSettings& settings, std::string& failure) {
+    char* list = demoPageSettings();
+    if (!list)
+        return true;
+    const std::string text = list;
+    std::free(list);
+    return applySettingList(settings, text, failure);
+}
+
+#else
+
+bool applyPageSettings(RenderSettings&, std::string&) {
+    return true;
+}
+
+#endif

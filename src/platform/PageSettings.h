@@ -1,0 +1,11 @@
+#pragma once
+// The renderer's settings a web page's address gives the demo (?set=NAME=VALUE,...), in the
+// benchmark's --set form. A desktop run has none: its settings come from the panel alone.
+
+#include "render/RenderSettings.h"
+
+#include <string>
+
+// Applies the page's settings to `settings`; false with `failure` naming the bad one. True and
+// nothing changed where there are none.
+bool applyPageSettings(RenderSettings& settings, std::string& failure);
