@@ -203,8 +203,8 @@ void Game::finishPicture(GLuint picture) {
     if (settings.aa == AaFxaa) {
         bool drawn = false;
         observedPass(passObserver, "fxaa", [&] {
-            drawn = fxaa->draw(*postProcessing, picture, frameWidth, frameHeight, !scaled, gPosition,
-                               controls->position);
+            drawn = fxaa->draw(*postProcessing, picture, postProcessing->scaledPicture.framebuffer,
+                               frameWidth, frameHeight, !scaled, gPosition, controls->position);
         });
         // Without its program the picture goes on as it was.
         if (drawn && !scaled)
