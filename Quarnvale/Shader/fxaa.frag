@@ -10,6 +10,9 @@
 // (drawn next to empty) or bends or steps (the positions' second difference, across or along,
 // is large for the distance). The brick's mortar and the maps' relief are contrast that a
 // supersampled picture keeps; smoothing them would only blur the texture.
+// The target already holds the picture (copied before this pass), so a pixel left as it is is
+// discarded: a software rasteriser runs both sides of every branch, but stops shading a block
+// whose pixels are all discarded, and most blocks hold no geometric edge.
 // In: "picture" (the composited picture, read bilinearly), "texelSize" (1 / its size in pixels),
 // "gPosition" (world position, w = 1 where a surface was drawn; the same size), "viewPos" (the
 // eye); gl_FragCoord addresses the same pixel of both.
@@ -59,10 +62,8 @@ bool geometricEdge(ivec2 p) {
 void main() {
     vec2 uv = gl_FragCoord.xy * texelSize;
     vec3 centre = textureLod(picture, uv, 0.0).rgb;
-    if (!geometricEdge(ivec2(gl_FragCoord.xy))) {
-        fragColor = vec4(centre, 1.0);
-        return;
-    }
+    if (!geometricEdge(ivec2(gl_FragCoord.xy)))
+        discard;
     float lC = luma(centre);
     float lN = luma(textureLodOffset(picture, uv, 0.0, ivec2(0, 1)).rgb);
     float lS = luma(textureLodOffset(picture, uv, 0.0, ivec2(0, -1)).rgb);
@@ -71,10 +72,8 @@ void main() {
     float lowest = min(lC, min(min(lN, lS), min(lE, lW)));
     float highest = max(lC, max(max(lN, lS), max(lE, lW)));
     float contrast = highest - lowest;
-    if (contrast < max(edgeThresholdMin, highest * edgeThreshold)) {
-        fragColor = vec4(centre, 1.0);
-        return;
-    }
+    if (contrast < max(edgeThresholdMin, highest * edgeThreshold))
+        discard;
     float lNE = luma(textureLodOffset(picture, uv, 0.0, ivec2(1, 1)).rgb);
     float lNW = luma(textureLodOffset(picture, uv, 0.0, ivec2(-1, 1)).rgb);
     float lSE = luma(textureLodOffset(picture, uv, 0.0, ivec2(1, -1)).rgb);

@@ -102,6 +102,8 @@ GLuint AmbientOcclusion::draw(const Inputs& in, PassObserver* observer) {
         blur->use();
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, raw.texture);
+        // The blur reads by the target's own bilinear filter.
+        glBindSampler(0, 0);
         glUniform1i(glGetUniformLocation(blur->program, "occlusion"), 0);
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     });

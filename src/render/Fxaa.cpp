@@ -2,10 +2,8 @@
 
 #include <vector>
 
-namespace vantor {
-
-bool Fxaa::draw(PostProcessing& post, GLuint picture, int width, int height, bool toWindow, GLuint position,
-                const glm::vec3& eye) {
+bool Fxaa::draw(PostProcessing& post, GLuint picture, GLuint pictureFramebuffer, int width, int height,
+                bool toWindow, GLuint position, const glm::vec3& eye) {
     if (!shader)
         shader = std::make_unique<Shader>(
             Shader::BuiltLater{},
@@ -13,9 +11,14 @@ bool Fxaa::draw(PostProcessing& post, GLuint picture, int width, int height, boo
     if (!shader->linked())
         return false;
     const OpaqueQuadState opaque;
-    glBindFramebuffer(GL_FRAMEBUFFER, toWindow ? 0 : output.fit(width, height));
+    const GLuint target = toWindow ? 0 : output.fit(width, height);
     if (toWindow)
         output.release();
+    // The program writes only the pixels it smooths; the rest are the picture's, copied first.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, pictureFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, target);
     glViewport(0, 0, width, height);
     shader->use();
     glActiveTexture(GL_TEXTURE0);

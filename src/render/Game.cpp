@@ -5,8 +5,8 @@
 #include "render/PassObserver.h"
 #include "render/FrameMath.h"
 #include "render/LevelShapeUniforms.h"
-#include "content->scene/SceneFit.h"
-#include "content->scene/TriangleOrder.h"
+#include "scene/SceneFit.h"
+#include "scene/TriangleOrder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,7 +78,7 @@ void Game::init() {
             *content->sceneData,
             scenefit::fitBounds(content->sceneData->boundsMin, content->sceneData->boundsMax));
         content->sceneData.reset();
-        programs->sceneShader = new Shader(shaderDir + "gbuffer->gBuffer.vert", shaderDir + "sceneGBuffer.frag");
+        programs->sceneShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "sceneGBuffer.frag");
     } else {
         content->world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
     }
@@ -203,9 +203,9 @@ void Game::finishPicture(GLuint picture) {
     const bool scaled = passes->postProcessing->scaled();
     if (settings.aa == AaFxaa) {
         bool drawn = false;
-        observedPass(passObserver, "passes->fxaa", [&] {
-            drawn = passes->fxaa->draw(*passes->postProcessing, picture, frameWidth, frameHeight, !scaled,
-                                       gbuffer->gPosition, controls->position);
+        observedPass(passObserver, "fxaa", [&] {
+            drawn = passes->fxaa->draw(*passes->postProcessing, picture, passes->postProcessing->scaledPicture.framebuffer,
+                               frameWidth, frameHeight, !scaled, gbuffer->gPosition, controls->position);
         });
         // Without its program the picture goes on as it was.
         if (drawn && !scaled)
@@ -471,7 +471,7 @@ void Game::lightingPass() {
     Shader* const shader = lightingProgram();
     shader->use();
     const GLuint textures[3] = {gbuffer->gPosition, gbuffer->gNormal, gbuffer->gColorSpec};
-    const char* samplers[3] = {"gbuffer->gPosition", "gbuffer->gNormal", "gbuffer->gColorSpec"};
+    const char* samplers[3] = {"gPosition", "gNormal", "gColorSpec"};
     for (int unit = 0; unit < 3; ++unit) {
         glActiveTexture(GL_TEXTURE0 + unit);
         glUniform1i(glGetUniformLocation(shader->program, samplers[unit]), unit);
@@ -483,7 +483,7 @@ void Game::lightingPass() {
         glActiveTexture(GL_TEXTURE6);
         glBindTexture(GL_TEXTURE_2D, passes->occlusionTexture);
         glBindSampler(6, passes->postProcessing->linearSampler);
-        glUniform1i(glGetUniformLocation(shader->program, "passes->ambientOcclusion"), 6);
+        glUniform1i(glGetUniformLocation(shader->program, "ambientOcclusion"), 6);
     }
 
     glBindVertexArray(quadVAO);

@@ -109,9 +109,8 @@ void PostProcessing::releaseTargets() {
     glDeleteTextures(2, pingpongColorbuffers);
     glDeleteRenderbuffers(1, &rboId);
     glDeleteRenderbuffers(2, pingpongRboId);
-    glDeleteFramebuffers(1, &scaledFBO);
-    glDeleteTextures(1, &scaledTexture);
-    sceneFBO = renderedTexture = brightTexture = rboId = scaledFBO = scaledTexture = 0;
+    scaledPicture.release();
+    sceneFBO = renderedTexture = brightTexture = rboId = 0;
     pingpongFBO[0] = pingpongFBO[1] = pingpongColorbuffers[0] = pingpongColorbuffers[1] = 0;
     pingpongRboId[0] = pingpongRboId[1] = 0;
 }
@@ -126,18 +125,6 @@ bool PostProcessing::resize(int newWidth, int newHeight) {
 void PostProcessing::setWindowSize(int newWindowWidth, int newWindowHeight) {
     windowWidth = newWindowWidth;
     windowHeight = newWindowHeight;
-}
-
-void PostProcessing::createScaledTarget() {
-    glGenTextures(1, &scaledTexture);
-    glBindTexture(GL_TEXTURE_2D, scaledTexture);
-    allocateRGBA8(width, height);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glGenFramebuffers(1, &scaledFBO);
-    glBindFramebuffer(GL_FRAMEBUFFER, scaledFBO);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, scaledTexture, 0);
 }
 
 void PostProcessing::drawQuad() {
@@ -203,19 +190,15 @@ void storeBlitDepth(int width, int height) {
 void PostProcessing::composite(Shader* shader, Shader* stretch) {
     const OpaqueQuadState opaque;
     const bool stretched = scaled();
-    if (stretched && !scaledFBO)
-        createScaledTarget();
-    compositeInto(shader, stretched ? scaledFBO : 0);
+    compositeInto(shader, stretched ? scaledPicture.fit(width, height) : 0);
     if (stretched)
-        stretchToWindow(stretch, scaledTexture);
+        stretchToWindow(stretch, scaledPicture.texture);
 }
 
 GLuint PostProcessing::compositeToPicture(Shader* shader) {
     const OpaqueQuadState opaque;
-    if (!scaledFBO)
-        createScaledTarget();
-    compositeInto(shader, scaledFBO);
-    return scaledTexture;
+    compositeInto(shader, scaledPicture.fit(width, height));
+    return scaledPicture.texture;
 }
 
 void PostProcessing::compositeInto(Shader* shader, GLuint framebuffer) {

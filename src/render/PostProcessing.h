@@ -15,6 +15,7 @@
 // At the window's own size that target does not exist and the composite draws straight in.
 
 #include "gpu/Shader.h"
+#include "render/ColorTarget.h"
 #include "render/PassObserver.h"
 
 #include <GL/glew.h>
@@ -89,7 +90,7 @@ public:
     // are smaller, into the scaled target first, which `stretch` (a pass-through program
     // reading "screenTexture") then draws over the whole window.
     void composite(Shader* shader, Shader* stretch);
-    // The same composite into a picture of the targets' size (`scaledTexture`, made here at any
+    // The same composite into a picture of the targets' size (`scaledPicture`, made here at any
     // scale), for passes that work on the finished picture before it reaches the window; returns
     // that texture.
     GLuint compositeToPicture(Shader* shader);
@@ -122,11 +123,9 @@ public:
     GLuint linearSampler = 0;
     // The composite at the targets' size, made on the first scaled frame after the targets (or the
     // first frame that works on the finished picture).
-    GLuint scaledFBO = 0;
-    GLuint scaledTexture = 0;
+    ColorTarget scaledPicture;
 
 private:
-    void createScaledTarget();
     void compositeInto(Shader* shader, GLuint framebuffer);
 };
 

@@ -69,15 +69,42 @@ void RenderScaleController::restart(int targetFps, float scaleDrawn) {
     failedWait = tuning.upFrames;
     changeCount = 0;
     judged.clear();
+    fixedMs = 0.0;
+    measuredLevel = -1;
 }
 
 void RenderScaleController::moveTo(int newLevel) {
+    if (level < renderscale::topLevel() && int(judged.size()) >= tuning.downFrames) {
+        measuredLevel = level;
+        measuredMs = medianOf(judged);
+    }
     level = std::clamp(newLevel, 0, renderscale::topLevel());
     lastReturned = scale();
     settle = tuning.settleFrames;
     overInARow = 0;
     ++changeCount;
     judged.clear();
+}
+
+void RenderScaleController::estimateFixedPart() {
+    if (measuredLevel < 0 || level == measuredLevel || level == renderscale::topLevel() ||
+        int(judged.size()) < tuning.downFrames)
+        return;
+    const double a = double(renderscale::levelScale(measuredLevel)), b = double(scale());
+    const double a2 = a * a, b2 = b * b;
+    // Neighbouring levels differ by a few per cent in pixels, less than the frames' noise.
+    if (std::abs(a2 - b2) < 0.25 * std::max(a2, b2))
+        return;
+    const double here = medianOf(judged);
+    // Through both (scale^2, ms) points; a noisy pair could claim nearly the whole frame fixed,
+    // which would make every step up look free.
+    const double fixed = (measuredMs * b2 - here * a2) / (b2 - a2);
+    fixedMs = std::clamp(fixed, 0.0, 0.75 * std::min(measuredMs, here));
+}
+
+double RenderScaleController::predictedMs(double ms, float scaleAt) const {
+    const double fixed = std::min(fixedMs, ms);
+    return fixed + (ms - fixed) * double(scaleAt) * scaleAt / (double(scale()) * scale());
 }
 
 float RenderScaleController::frameDone(double frameMs, int targetFps, float scaleDrawn) {
@@ -96,13 +123,18 @@ float RenderScaleController::frameDone(double frameMs, int targetFps, float scal
 
     const double budget = 1000.0 / target;
     judged.push_back(frameMs);
+    estimateFixedPart();
     overInARow = frameMs > budget * tuning.overBudget ? overInARow + 1 : 0;
 
     if (overInARow >= tuning.downFrames && level > 0) {
         // Aimed from the least of the frames over budget, so one slow frame among them (a
         // shader compiled, the targets remade) does not send the scale to the floor.
         const double least = *std::min_element(judged.end() - tuning.downFrames, judged.end());
-        const float aim = scale() * float(std::sqrt(budget * tuning.downAim / least));
+        const double fixed = std::min(fixedMs, least);
+        const double pixelsMay = budget * tuning.downAim - fixed;
+        const float aim = pixelsMay <= 0.0 || least <= fixed
+                              ? renderscale::minScale
+                              : scale() * float(std::sqrt(pixelsMay / (least - fixed)));
         int down = std::min(renderscale::levelBelow(aim), level - 1);
         // A step up that did not hold goes back to the level below, which did; climbing to
         // this level again waits twice as long as the last try.
@@ -128,10 +160,9 @@ float RenderScaleController::frameDone(double frameMs, int targetFps, float scal
     if (int(judged.size()) > trialWait)
         judged.erase(judged.begin(), judged.end() - trialWait);
     const float up = renderscale::levelScale(level + 1);
-    const double grow = double(up) * up / (double(scale()) * scale());
-    const bool fits =
-        int(judged.size()) >= wait &&
-        medianOf(std::vector<double>(judged.end() - wait, judged.end())) * grow <= budget * tuning.upRoom;
+    const bool fits = int(judged.size()) >= wait &&
+                      predictedMs(medianOf(std::vector<double>(judged.end() - wait, judged.end())), up) <=
+                          budget * tuning.upRoom;
     const bool trial = int(judged.size()) == trialWait && medianOf(judged) <= budget * tuning.trialRoom;
     if (fits || trial) {
         moveTo(level + 1);

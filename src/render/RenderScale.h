@@ -58,13 +58,18 @@ private:
 
 // Holds a frame-time budget by moving the scale. Fed once per frame with the frame's work
 // (`FrameWork`); steps down after a few frames over budget (as far as the frames say at once),
-// up one step at a time after many frames whose time leaves room for the larger size. A frame cost is
-// taken as proportional to the pixels drawn: that overstates what a step up adds, so such a step
-// up never lands over the budget on a steady scene. Where a fixed part of the frame makes that
-// estimate refuse every step although the frames leave a tenth of the budget free, a step up
-// is tried after a longer wait. Should a step up be undone all the same (a
-// noisy scene, a cost that grows faster than the pixels), the scale goes back to the level
-// below and the wait before climbing to the failed level again doubles with each try.
+// up one step at a time after many frames whose time leaves room for the larger size. A frame's
+// cost is taken as a fixed part plus a part proportional to the pixels drawn. The fixed part (the
+// shadow pass, the update, a pass at the window's size such as the sharp upscale) is not known
+// beforehand: it is worked out from the median frames of two levels below full scale far enough
+// apart (full scale is left out: there the passes that stretch the picture to the window are not
+// drawn at all), and taken as none until then, which overstates what a step up adds, so such a
+// step up never lands over the budget on a steady scene, and understates what a step down
+// saves, so a step down may fall short and be followed by another. Where the fixed part makes
+// the estimate refuse every step although the frames leave a tenth of the budget free, a step up
+// is tried after a longer wait. Should a step up be undone all the same (a noisy scene, a cost
+// that grows faster than the pixels), the scale goes back to the level below and the wait
+// before climbing to the failed level again doubles with each try.
 class RenderScaleController {
 public:
     struct Tuning {
@@ -93,10 +98,15 @@ public:
     int failedLevelWait() const { return failedWait; }
     // Scale changes made since the target was set.
     int changes() const { return changeCount; }
+    // The frame's fixed part as last worked out, in ms; 0 until two levels have been measured.
+    double fixedPartMs() const { return fixedMs; }
 
 private:
     void restart(int targetFps, float scaleDrawn);
     void moveTo(int newLevel);
+    void estimateFixedPart();
+    // The frame time at `scaleAt` predicted from a median `ms` at the current scale.
+    double predictedMs(double ms, float scaleAt) const;
 
     Tuning tuning;
     int target = 0;
@@ -109,6 +119,9 @@ private:
     int failedWait = 0;
     int changeCount = 0;
     std::vector<double> judged; // frame times since the last change, settle frames excluded
+    double fixedMs = 0.0;
+    int measuredLevel = -1; // the last level left below full scale, and its median frame
+    double measuredMs = 0.0;
 };
 
 } // namespace vantor

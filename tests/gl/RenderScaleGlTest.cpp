@@ -60,7 +60,7 @@ TEST(RenderScaleGl, ScaleOneIsTheUntouchedFrameAndHalfFillsTheWindow) {
     const std::unique_ptr<Game> game = orbitingGame();
     const Bytes untouched = renderWith(*game, 1.0f);
     const Bytes untouchedLit = renderWith(*game, 1.0f, 7);
-    EXPECT_EQ(game->passes->postProcessing->scaledFBO, 0u) << "scale 1 makes no target of its own";
+    EXPECT_EQ(game->passes->postProcessing->scaledPicture.framebuffer, 0u) << "scale 1 makes no target of its own";
 
     const Bytes half = renderWith(*game, 0.5f);
     EXPECT_EQ(game->frameWidth, width / 2);
@@ -75,7 +75,7 @@ TEST(RenderScaleGl, ScaleOneIsTheUntouchedFrameAndHalfFillsTheWindow) {
     // Back at 1: the window-sized targets again and the same bits as before.
     EXPECT_EQ(renderWith(*game, 1.0f), untouched);
     EXPECT_EQ(renderWith(*game, 1.0f, 7), untouchedLit);
-    EXPECT_EQ(game->passes->postProcessing->scaledFBO, 0u);
+    EXPECT_EQ(game->passes->postProcessing->scaledPicture.framebuffer, 0u);
     // A window resized at half scale keeps the scale.
     game->settings.renderScale = 0.5f;
     ASSERT_TRUE(game->resize(320, 200));

@@ -175,3 +175,40 @@ TEST(RenderScaleController, UnderVsyncTheWaitForTheDisplayMovesNothing) {
     expectNearBudget(fast, above.back(), 240);
     EXPECT_LE(changes(above), 8);
 }
+
+TEST(RenderScaleController, ACostAtTheWindowsSizeBelowFullScaleIsNeitherOvershotNorCycled) {
+    // The sharp upscale: below scale 1 a pass at the window's size that no scale cuts (12 ms) on
+    // top of the frame's own fixed part; at scale 1 it is not drawn. 83 ms at full scale against
+    // 50; later six frames 60 ms longer (another program busy). Taken as all pixels, the frames
+    // say a step down saves more than it does: the scale settled over the budget.
+    const Scene scene{18.0, 65.0, 0.04};
+    const auto cost = [&](float s, int i) {
+        return scene.cost(s, i) + (s < 1.0f ? 12.0 : 0.0) + (i >= 1500 && i < 1506 ? 60.0 : 0.0);
+    };
+    const auto steady = [&](float s) { return cost(s, 0); };
+    RenderScaleController controller;
+    std::vector<float> scales;
+    float s = 1.0f;
+    for (int i = 0; i < 4000; ++i) {
+        scales.push_back(s);
+        s = controller.frameDone(cost(s, i), 20, s);
+    }
+    const auto lastChange = [&](int from, int to) {
+        int last = from;
+        for (int i = from + 1; i < to; ++i)
+            last = scales[i] != scales[i - 1] ? i : last;
+        return last;
+    };
+    const std::vector<float> descent(scales.begin(), scales.begin() + 1500);
+    EXPECT_LE(changes(descent), 4);
+    EXPECT_LT(lastChange(0, 1500), 100);
+    EXPECT_LE(steady(descent.back()), 50.0) << "settled at " << descent.back();
+    EXPECT_GE(steady(descent.back()), 0.85 * 50.0) << "settled at " << descent.back();
+    EXPECT_GT(controller.fixedPartMs(), 20.0);
+    EXPECT_LT(controller.fixedPartMs(), 40.0);
+
+    // Back within the budget, near it, and still there.
+    EXPECT_LT(lastChange(1500, 4000), 1500 + 400);
+    EXPECT_LE(steady(scales.back()), 50.0) << "settled at " << scales.back();
+    EXPECT_GE(steady(scales.back()), 0.85 * 50.0) << "settled at " << scales.back();
+}
