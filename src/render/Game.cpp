@@ -76,8 +76,16 @@ void Game::init() {
     if (sceneData) {
         scene = new vantor::scene::SceneModel(
             *sceneData, scenefit::fitBounds(sceneData->boundsMin, sceneData->boundsMax));
+        const scenefit::Bounds placed =
+            scenefit::placedBounds(sceneData->boundsMin, sceneData->boundsMax, scene->modelMatrix);
+        controls->fitFlight(vantor::camera::fitFlight(placed.min, placed.max));
         sceneData.reset();
         sceneShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "sceneGBuffer.frag");
+#ifndef __EMSCRIPTEN__
+        if (scene->hasMaskedMaterials())
+            sceneDepthShader = new Shader(shaderDir + "sceneDepthMask.vert", shaderDir + "sceneDepthMask.geo",
+                                          shaderDir + "sceneDepthMask.frag");
+#endif
     } else {
         world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
     }
@@ -111,6 +119,8 @@ void Game::destroy() {
     scene = nullptr;
     delete sceneShader;
     sceneShader = nullptr;
+    delete sceneDepthShader;
+    sceneDepthShader = nullptr;
     delete controls;
     controls = pause.controls = nullptr;
     delete skybox;
@@ -301,11 +311,13 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     glDisable(GL_CULL_FACE);
     return;
 #endif
+    // A reload of either shadow program draws the level again.
+    const unsigned programs = depthShader->generation + (sceneDepthShader ? sceneDepthShader->generation : 0);
     const ShadowLevelCache::Key key =
         ShadowLevelCache::Key::of(lightPos,
                                   scene ? std::vector<glm::mat4>{scene->modelMatrix}
                                         : std::vector<glm::mat4>{world->modelMatrix, transPosition},
-                                  shadowTransforms, depthShader->generation);
+                                  shadowTransforms, programs);
     switch (shadowCache.plan(key, shadowCacheEnabled && GLEW_ARB_copy_image, depthCubemap)) {
     case ShadowLevelCache::Step::DrawFromScratch:
         drawShadowLevel(depthMapFBO, transPosition);
@@ -338,6 +350,17 @@ void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
     if (scene) {
         setMatrix(depthShader, "M", scene->modelMatrix);
         scene->drawDepth();
+        if (sceneDepthShader) {
+            sceneDepthShader->use();
+            scene->setupVertexArray(sceneDepthShader);
+            setMatrix(sceneDepthShader, "M", scene->modelMatrix);
+            for (int i = 0; i < 6; ++i) {
+                const std::string name = "cm_mat[" + std::to_string(i) + "]";
+                setMatrix(sceneDepthShader, name.c_str(), shadowTransforms[i]);
+            }
+            scene->drawDepthMasked(sceneDepthShader);
+            depthShader->use();
+        }
         return;
     }
     setMatrix(depthShader, "M", world->modelMatrix);

@@ -117,6 +117,8 @@ public:
     std::unique_ptr<vantor::scene::SceneData> sceneData;
     vantor::scene::SceneModel* scene = nullptr;
     Shader* sceneShader = nullptr;
+    // The shadow program for the model's cut-out materials (only a model with some has one).
+    Shader* sceneDepthShader = nullptr;
     vantor::scene::Ball* ball = nullptr;
     // The bodies of lights past the first fifty: a coarse sphere, a few pixels across.
     vantor::scene::BodySphere* smallBall = nullptr;

@@ -3,6 +3,7 @@
 // its reason and nothing half-read.
 
 #include "scene/SceneImport.h"
+#include "../support/SceneSamples.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,8 @@
 
 namespace {
 
-// A build without assimp (the Windows cross build, for now) refuses every model file: there is
-// nothing here to check.
-#ifndef DEMO_HAVE_ASSIMP
-#define SKIP_WITHOUT_ASSIMP() GTEST_SKIP() << "built without assimp"
-#else
-#define SKIP_WITHOUT_ASSIMP() (void)0
-#endif
-
-const std::string scenes = std::string(TESTDATA_DIR) + "/scenes/";
-
-vantor::scene::SceneData load(const std::string& file) {
-    vantor::scene::SceneData scene;
-    std::string why;
-    EXPECT_TRUE(vantor::scene::importScene(scenes + file, scene, why)) << file << ": " << why;
-    return scene;
-}
+const std::string& scenes = scenesamples::directory;
+using scenesamples::load;
 
 std::string refusal(const std::string& path) {
     vantor::scene::SceneData scene;
