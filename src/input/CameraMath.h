@@ -106,12 +106,14 @@ FlightPlace flightPlaceAt(double t, float speed);
 
 // The flight about a model of the user's instead of the hall: a glide in from the starting
 // place towards the model, then an orbit about the centre of its bounds, always looking at that
-// centre, from far enough that the bounds' sphere stays inside the picture (and so the camera
-// outside the bounds). The hall's path is laid out for being inside the hall; a model seen from
+// centre, from just far enough that the whole of the bounds stays inside the picture (and the
+// camera outside them). The hall's path is laid out for being inside the hall; a model seen from
 // inside shows only its nearest walls.
 struct FittedFlight {
     glm::vec3 centre{0.0f};
-    float radius = 0.0f; // of the sphere about the bounds
+    float radius = 0.0f;     // of the sphere about the bounds
+    float across = 0.0f;     // half the bounds' floor plan diagonal: the cylinder they turn in
+    float halfHeight = 0.0f; // of the bounds
 };
 constexpr float kFittedFieldOfView = 60.0f;
 // The orbit's height above the centre, as an angle: it rises from the first to the second over
@@ -123,13 +125,14 @@ constexpr float kFittedOrbitSpeed = 0.2f; // radians a second: a turn in about h
 constexpr float kFarReach = 9.5f;
 
 // From world-space bounds (after the scene's fit); bounds that are not finite or inverted give a
-// small sphere about the origin.
+// small model at the origin.
 FittedFlight fitFlight(glm::vec3 boundsMin, glm::vec3 boundsMax);
-// The orbit's distance from the centre for a picture of shape `aspect`: the sphere fills the
-// narrower of the two fields of view with a tenth to spare, at least half a unit off, and its
-// far side stays within kFarReach (a very tall window crops it rather than losing it to the far
-// plane).
-float fittedDistance(const FittedFlight& flight, float aspect);
+// The orbit's distance from the centre, seen from `elevation` (radians) in a picture of shape
+// `aspect`: the least at which every point of the cylinder the bounds turn in lies within both
+// fields of view with a tenth to spare, whatever the bearing. At least outside the bounds' sphere
+// and half a unit off; at most what keeps the sphere's far side within kFarReach (a very tall
+// window crops the model rather than losing it to the far plane).
+float fittedDistance(const FittedFlight& flight, float aspect, double elevation);
 // Where the fitted flight stands `t` seconds after its start, in closed form, so an update, a jump
 // and a pause all see the same path: the glide moves distance and elevation from the starting
 // place's to the orbit's (an exponential approach that lands exactly on the orbit at 15 s), on
