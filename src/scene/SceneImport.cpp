@@ -427,7 +427,13 @@ std::string glbClaimsTooMuch(const std::string& path) {
 
 // assimp 5.2 reads an accessor's elements without checking they lie within its bufferView and the
 // view within its buffer: a damaged offset reads past the buffer. The glTF JSON is checked first.
-std::string gltfAccessorOutsideItsView(const std::string& json) {
+std::string gltfAccessorOutsideItsView(std::string json) {
+    // assimp's JSON reader takes any bytes inside strings, this one only UTF-8: a name with a stray
+    // byte would leave the whole document unchecked. Outside strings JSON is ASCII, so every other
+    // byte can stand in for them without changing a number.
+    for (char& c : json)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            c = '?';
     const nlohmann::json document = nlohmann::json::parse(json, nullptr, false);
     if (document.is_discarded() || !document.is_object())
         return std::string(); // assimp says what is wrong with it

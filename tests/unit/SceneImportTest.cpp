@@ -188,6 +188,12 @@ TEST(SceneImport, EmptyNonsenseAndAbsurdCountsAreRefused) {
     std::string pastView = absurdText;
     pastView.replace(pastView.find("\"count\":4000000000"), 18, "\"byteOffset\":4,\"count\":3");
     EXPECT_EQ(refusal(write("past.gltf", pastView)), "an accessor reaches past its bufferView");
+    // The same with a byte that is not UTF-8 in a name (found by the fuzzer: the check could not
+    // read such JSON and let it through to assimp, which reads it and read past the buffer).
+    std::string strayByte = pastView;
+    strayByte.replace(strayByte.find("\"version\":\"2.0\""), 15,
+                      "\"version\":\"2.0\",\"generator\":\"A\x87\xdf\"");
+    EXPECT_EQ(refusal(write("stray.gltf", strayByte)), "an accessor reaches past its bufferView");
     // An image whose mimeType has no '/' (found by the fuzzer: assimp 5.2 crashed on it).
     EXPECT_EQ(
         refusal(write("mime.gltf", R"({"asset":{"version":"2.0"},"images":[{"mimeType" : "imagepng"}]})")),
