@@ -29,6 +29,7 @@
 #include <iterator>
 #include <map>
 #include <new>
+#include <set>
 #include <utility>
 
 namespace vantor::scene {
@@ -434,9 +435,24 @@ std::string gltfAccessorOutsideItsView(std::string json) {
     for (char& c : json)
         if (static_cast<unsigned char>(c) >= 0x80)
             c = '?';
-    const nlohmann::json document = nlohmann::json::parse(json, nullptr, false);
+    // assimp's reader takes the first of two values under one name in an object, this one the last:
+    // the check would read other offsets than assimp does.
+    bool nameTwice = false;
+    std::vector<std::set<std::string>> names;
+    const auto track = [&](int, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
+        if (event == nlohmann::json::parse_event_t::object_start)
+            names.emplace_back();
+        else if (event == nlohmann::json::parse_event_t::object_end && !names.empty())
+            names.pop_back();
+        else if (event == nlohmann::json::parse_event_t::key && !names.empty())
+            nameTwice = !names.back().insert(parsed.get<std::string>()).second || nameTwice;
+        return true;
+    };
+    const nlohmann::json document = nlohmann::json::parse(json, track, false);
     if (document.is_discarded() || !document.is_object())
         return std::string(); // assimp says what is wrong with it
+    if (nameTwice)
+        return "a JSON object gives one name twice";
     const auto array = [&](const char* name) {
         const auto it = document.find(name);
         return it != document.end() && it->is_array() ? *it : nlohmann::json::array();

@@ -194,6 +194,10 @@ TEST(SceneImport, EmptyNonsenseAndAbsurdCountsAreRefused) {
     strayByte.replace(strayByte.find("\"version\":\"2.0\""), 15,
                       "\"version\":\"2.0\",\"generator\":\"A\x87\xdf\"");
     EXPECT_EQ(refusal(write("stray.gltf", strayByte)), "an accessor reaches past its bufferView");
+    // An offset given twice: assimp takes the first, a check taking the last would pass it.
+    std::string twice = pastView;
+    twice.replace(twice.find("\"byteOffset\":4"), 14, "\"byteOffset\":4,\"byteOffset\":0");
+    EXPECT_EQ(refusal(write("twice.gltf", twice)), "a JSON object gives one name twice");
     // An image whose mimeType has no '/' (found by the fuzzer: assimp 5.2 crashed on it).
     EXPECT_EQ(
         refusal(write("mime.gltf", R"({"asset":{"version":"2.0"},"images":[{"mimeType" : "imagepng"}]})")),
