@@ -36,6 +36,28 @@ build_dep() {
   echo "  $name: $((SECONDS - start)) s"
 }
 
+# assimp for the model importer, with only the importers the demo documents and nothing else
+# (no exporters, tools, tests or samples). Debian's source package has its bundled utf8cpp and
+# minizip taken out in favour of Debian's own packages, and links Debian's draco: the header-only
+# utf8cpp comes from the build machine's libutfcpp-dev, minizip's reading half (assimp compiles
+# it in) from minizip's source package, and the draco link is undone (glTF's Draco compression
+# stays unsupported, as in assimp's own default build).
+assimp_source() {
+  local source minizip
+  source="$(fetch assimp)"
+  minizip="$(fetch minizip)"
+  if [ ! -f "$source/.demo-prepared" ]; then
+    patch -R -p1 -s -d "$source" <"$source/debian/patches/use-system-libdraco.patch" || return 1
+    mkdir -p "$source/contrib/unzip"
+    cp "$minizip"/{unzip.c,unzip.h,ioapi.c,ioapi.h,crypt.h} "$source/contrib/unzip/"
+    : >"$source/contrib/unzip/crypt.c" # assimp lists it; minizip keeps its code in crypt.h
+    touch "$source/.demo-prepared"
+  fi
+  echo "$source"
+}
+assimp_importers=()
+for format in GLTF OBJ FBX COLLADA PLY STL; do assimp_importers+=("-DASSIMP_BUILD_${format}_IMPORTER=ON"); done
+
 recipe="$(cat "$0" "$toolchain" "$root"/cmake/windows-deps/* | sha256sum | cut -d' ' -f1)"
 if [ "$(cat "$prefix/.recipe" 2>/dev/null)" != "$recipe" ]; then
   echo "Building the Windows dependencies into $deps"
@@ -51,6 +73,12 @@ if [ "$(cat "$prefix/.recipe" 2>/dev/null)" != "$recipe" ]; then
     -DPNG_PNG_INCLUDE_DIR="$prefix/include" -DPNG_LIBRARY="$prefix/lib/libpng16.a" \
     -DGLM_SOURCE="$(fetch glm)" -DGLEW_SOURCE="$(fetch glew)" -DIMGUI_SOURCE="$(fetch imgui)" \
     -DFREEIMAGE_SOURCE="$(fetch freeimage)"
+  build_dep assimp "$(assimp_source)" "${zlib[@]}" -DBUILD_SHARED_LIBS=OFF -DASSIMP_BUILD_ZLIB=OFF \
+    -DASSIMP_NO_EXPORT=ON -DASSIMP_BUILD_ALL_EXPORTERS_BY_DEFAULT=OFF -DASSIMP_BUILD_ALL_IMPORTERS_BY_DEFAULT=OFF \
+    "${assimp_importers[@]}" -DASSIMP_BUILD_TESTS=OFF -DASSIMP_BUILD_ASSIMP_TOOLS=OFF \
+    -DASSIMP_BUILD_SAMPLES=OFF -DASSIMP_BUILD_DRACO=OFF -DASSIMP_WARNINGS_AS_ERRORS=OFF \
+    -DASSIMP_INJECT_DEBUG_POSTFIX=OFF -DASSIMP_IGNORE_GIT_HASH=ON -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON \
+    -DCMAKE_CXX_FLAGS="-isystem /usr/include/utf8cpp"
   echo "$recipe" >"$prefix/.recipe"
 fi
 

@@ -8,7 +8,7 @@ packages=(
   cmake dpkg-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
   wine wine64
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev libutfcpp-dev
   xvfb xauth xdotool imagemagick
 )
 

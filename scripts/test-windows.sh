@@ -7,6 +7,8 @@
 # - demo.exe 640 384 opens its window, F12 saves a screenshot, Escape ends with status 0;
 #   demo.exe abc 48 ends with status 1, and a demo started where ../Quarnvale is missing with
 #   255, each with its line and, with standard input not a console, no pause;
+# - bench.exe --scene on a glTF model: a capture with the model in it (like the Linux build's, when
+#   build/ holds one), and a broken file's line and status 1;
 # - bench.exe --video through a stand-in encoder (see that step): a file ffprobe reads, and the
 #   failures' lines with nothing left behind.
 set -euo pipefail
@@ -62,6 +64,42 @@ for t in 3 20; do
   echo "t = $t s: $differing pixels differ from the Linux build's picture"
   [ "$differing" = 0 ] || fail "t = $t: $differing pixels differ from tests/reference/final-t$t.png"
 done
+
+step "bench.exe --scene"
+# A binary glTF with its embedded texture, through the cross-built assimp: the bench's capture
+# shows the model (its colour target covers part of the picture) and, when the Linux build is
+# beside this one, equals that build's picture at 40 dB or better (the two C runtimes' maths
+# differ in the last bits). A broken file is refused with its line and status 1.
+scene_file="../tests/data/scenes/box-glb/BoxTextured.glb"
+wine bench.exe --scene "$scene_file" --size 320x192 --frames 0 --capture 12 --view 4 --capture-dir "$scratch/scene" \
+  </dev/null >"$scratch/scene.raw" 2>&1 || fail "bench.exe --scene: status $?"
+wine bench.exe --scene "$scene_file" --size 320x192 --frames 0 --capture 12 --capture-dir "$scratch/scene" \
+  </dev/null >>"$scratch/scene.raw" 2>&1 || fail "bench.exe --scene: status $?"
+tr -d '\r' <"$scratch/scene.raw" >"$scratch/scene.log"
+grep -q "^Scene loaded: $scene_file: 1 meshes, 12 triangles, 1 images in " "$scratch/scene.log" ||
+  fail "bench.exe --scene: no load line [$(cat "$scratch/scene.log")]"
+if [ -s "$scratch/scene/view4-t12.png" ] && [ -s "$scratch/scene/final-t12.png" ]; then
+  # Share of the picture whose colour target is brighter than 8 of 255.
+  cover="$(convert "$scratch/scene/view4-t12.png" -colorspace Gray -threshold 3.2% -format '%[fx:mean]' info:)"
+  echo "the model covers $cover of the picture"
+  awk -v c="$cover" 'BEGIN { exit !(c >= 0.05) }' || fail "bench.exe --scene: the model covers $cover of the picture"
+  if [ -x "$root/build/bench" ]; then
+    (cd "$root/build" && ./bench --scene "$scene_file" --size 320x192 --frames 0 --capture 12 \
+      --capture-dir "$scratch/scene-linux" </dev/null >/dev/null 2>&1) || fail "the Linux bench --scene failed"
+    psnr="$(compare -metric PSNR "$scratch/scene/final-t12.png" "$scratch/scene-linux/final-t12.png" null: 2>&1 || true)"
+    echo "against the Linux build's capture: $psnr dB"
+    awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p + 0 >= 40) }' || fail "bench.exe --scene: $psnr dB from Linux's picture"
+  fi
+else
+  fail "bench.exe --scene made no captures"
+fi
+status=0
+wine demo.exe --scene ../tests/data/scenes/broken/missing-bin/BoxTextured.gltf </dev/null >"$scratch/broken.raw" 2>&1 ||
+  status=$?
+tr -d '\r' <"$scratch/broken.raw" >"$scratch/broken.log"
+[ "$status" -eq 1 ] || fail "demo.exe --scene on a broken file: status $status, expected 1"
+[ "$(cat "$scratch/broken.log")" = 'Scene not loaded: ../tests/data/scenes/broken/missing-bin/BoxTextured.gltf: GLTF: could not open referenced file "BoxTextured0.bin"' ] ||
+  fail "demo.exe --scene on a broken file printed [$(cat "$scratch/broken.log")]"
 
 step "bench.exe --video"
 # Debian has no Windows ffmpeg, so a stand-in built here plays it: it takes the bench's command

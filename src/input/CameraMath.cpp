@@ -1,5 +1,6 @@
 #include "input/CameraMath.h"
 
+#include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
@@ -113,6 +114,92 @@ FlightPlace flightPlaceAt(double t, float speed) {
     const double extra = late * late / 100.0;
     const double radius = std::max(std::sin(angle) / 4 + 0.5 - 1.5 * extra, 0.0);
     return {glm::vec3(float(std::cos(angle) * radius), 0.2f, float(std::sin(angle) * radius)), float(angle)};
+}
+
+FittedFlight fitFlight(glm::vec3 boundsMin, glm::vec3 boundsMax) {
+    FittedFlight flight;
+    const glm::vec3 size = boundsMax - boundsMin;
+    const bool usable =
+        std::isfinite(boundsMin.x + boundsMin.y + boundsMin.z + boundsMax.x + boundsMax.y + boundsMax.z) &&
+        size.x >= 0.0f && size.y >= 0.0f && size.z >= 0.0f;
+    if (usable) {
+        flight.centre = 0.5f * (boundsMin + boundsMax);
+        flight.radius = 0.5f * glm::length(size);
+        flight.across = 0.5f * std::sqrt(size.x * size.x + size.z * size.z);
+        flight.halfHeight = 0.5f * size.y;
+    }
+    // A single point still gets a picture with something around it.
+    flight.radius = std::max(flight.radius, 0.05f);
+    return flight;
+}
+
+float fittedDistance(const FittedFlight& flight, float aspect, double elevation) {
+    const double halfHeight = glm::radians(double(kFittedFieldOfView)) / 2;
+    const double upward = std::tan(halfHeight) / 1.1;
+    const double sideways = std::tan(halfHeight) * std::max(double(aspect), 1e-3) / 1.1;
+    // Looking along -b from distance d, a point p (relative to the centre) lies at depth d - p.b,
+    // off the axis by p.r sideways and p.u upwards; it is in the picture from
+    // d >= p.b + |p.r| / sideways and d >= p.b + |p.u| / upwards. The cylinder is the same from every
+    // bearing, so its rim is sampled from one.
+    const double c = std::cos(elevation), s = std::sin(elevation);
+    double distance = 1.05 * flight.radius;
+    constexpr int samples = 256;
+    for (int i = 0; i < samples; ++i) {
+        const double angle = 2.0 * glm::pi<double>() * i / samples;
+        const double x = flight.across * std::cos(angle), z = flight.across * std::sin(angle);
+        for (const double y : {-double(flight.halfHeight), double(flight.halfHeight)}) {
+            const double along = x * c + y * s;
+            const double up = -x * s + y * c;
+            distance = std::max({distance, along + std::abs(z) / sideways, along + std::abs(up) / upward});
+        }
+    }
+    return float(std::clamp(std::min(distance, double(kFarReach - flight.radius)), 0.5, double(kFarReach)));
+}
+
+namespace {
+
+glm::vec3 onSphere(const FittedFlight& flight, double distance, double bearing, double elevation) {
+    return flight.centre + glm::vec3(float(distance * std::cos(elevation) * std::cos(bearing)),
+                                     float(distance * std::sin(elevation)),
+                                     float(distance * std::cos(elevation) * std::sin(bearing)));
+}
+
+} // namespace
+
+FlightPlace fittedPlaceAt(const FittedFlight& flight, double t, float speed, float aspect) {
+    const glm::dvec3 start = glm::dvec3(kStartPosition) - glm::dvec3(flight.centre);
+    // The starting place is far enough from the hall's centre that a wide model's far side would
+    // lie past the far plane: the glide starts on its bearing, but no farther off than kFarReach
+    // keeps the whole model.
+    const double startDistance = std::min(glm::length(start), double(kFarReach - flight.radius));
+    const double bearing = std::atan2(start.z, start.x);
+    const double startElevation = glm::length(start) > 0.0 ? std::asin(start.y / glm::length(start)) : 0.0;
+    t = std::max(t, 0.0);
+    if (t < kGlideSeconds) {
+        // The hall's approach, less a straight line that takes up what it leaves at 15 s.
+        const double rate = speed / 6.0;
+        const double left = std::exp(-t * rate) - std::exp(-kGlideSeconds * rate) * t / kGlideSeconds;
+        const double distance = fittedDistance(flight, aspect, kFittedElevationFrom);
+        return {onSphere(flight, distance + (startDistance - distance) * left, bearing,
+                         kFittedElevationFrom + (startElevation - kFittedElevationFrom) * left),
+                float(bearing)};
+    }
+    const double orbiting = t - kGlideSeconds;
+    const double angle = bearing + kFittedOrbitSpeed * orbiting;
+    const double rise = std::min(orbiting / 45.0, 1.0);
+    const double elevation = kFittedElevationFrom + (kFittedElevationTo - kFittedElevationFrom) * rise;
+    return {onSphere(flight, fittedDistance(flight, aspect, elevation), angle, elevation), float(angle)};
+}
+
+FlightView flyFitted(const FittedFlight& flight, glm::vec3& position, float& orbitAngle,
+                     float& lastFlightTime, float startTime, double now, float speed, float aspect) {
+    const double elapsed = now - double(startTime);
+    const FlightPlace place = fittedPlaceAt(flight, elapsed, speed, aspect);
+    position = place.position;
+    orbitAngle = place.orbitAngle;
+    lastFlightTime = float(now);
+    return {flight.centre - position, glm::vec3(0.0f, 1.0f, 0.0f), kFittedFieldOfView,
+            elapsed >= kGlideSeconds, false};
 }
 
 float aspectRatio(int width, int height, float fallback) {

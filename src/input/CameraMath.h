@@ -106,6 +106,45 @@ struct FlightPlace {
 };
 FlightPlace flightPlaceAt(double t, float speed);
 
+// The flight about a model of the user's instead of the hall: a glide in from the starting
+// place towards the model, then an orbit about the centre of its bounds, always looking at that
+// centre, from just far enough that the whole of the bounds stays inside the picture (and the
+// camera outside them). The hall's path is laid out for being inside the hall; a model seen from
+// inside shows only its nearest walls.
+struct FittedFlight {
+    glm::vec3 centre{0.0f};
+    float radius = 0.0f;     // of the sphere about the bounds
+    float across = 0.0f;     // half the bounds' floor plan diagonal: the cylinder they turn in
+    float halfHeight = 0.0f; // of the bounds
+};
+constexpr float kFittedFieldOfView = 60.0f;
+// The orbit's height above the centre, as an angle: it rises from the first to the second over
+// the orbit's first 45 s, showing the model from the side and then from above.
+constexpr float kFittedElevationFrom = 0.35f;
+constexpr float kFittedElevationTo = 0.7f;
+constexpr float kFittedOrbitSpeed = 0.2f; // radians a second: a turn in about half a minute
+// Within this the whole sphere stays in front of the projection's far plane.
+constexpr float kFarReach = 9.5f;
+
+// From world-space bounds (after the scene's fit); bounds that are not finite or inverted give a
+// small model at the origin.
+FittedFlight fitFlight(glm::vec3 boundsMin, glm::vec3 boundsMax);
+// The orbit's distance from the centre, seen from `elevation` (radians) in a picture of shape
+// `aspect`: the least at which every point of the cylinder the bounds turn in lies within both
+// fields of view with a tenth to spare, whatever the bearing. At least outside the bounds' sphere
+// and half a unit off; at most what keeps the sphere's far side within kFarReach (a very tall
+// window crops the model rather than losing it to the far plane).
+float fittedDistance(const FittedFlight& flight, float aspect, double elevation);
+// Where the fitted flight stands `t` seconds after its start, in closed form, so an update, a jump
+// and a pause all see the same path: the glide moves distance and elevation from the starting
+// place's to the orbit's (an exponential approach that lands exactly on the orbit at 15 s), on
+// the starting place's bearing, from no farther off than keeps the model's far side in front of
+// the far plane; the orbit then turns at kFittedOrbitSpeed.
+FlightPlace fittedPlaceAt(const FittedFlight& flight, double t, float speed, float aspect);
+// One update of the fitted flight: moves `position` to fittedPlaceAt, looks at the centre.
+FlightView flyFitted(const FittedFlight& flight, glm::vec3& position, float& orbitAngle,
+                     float& lastFlightTime, float startTime, double now, float speed, float aspect);
+
 // Width over height of a framebuffer; `fallback` while either side is not positive (a minimised
 // window), so the projection never divides by zero.
 float aspectRatio(int width, int height, float fallback);

@@ -77,7 +77,10 @@ void Controls::step(const ControlsInput& input, float deltaTime, int framebuffer
         // Paused with no view held yet (paused before any update), the flight is placed where its
         // clock stopped, without a step of motion, and that view is held from then on.
         const camera::FlightView flight =
-            paused
+            fittedFlight ? camera::flyFitted(*fittedFlight, position, orbitAngle, lastFlightTime, startTime,
+                                             paused ? pausedAt : input.time, speed,
+                                             camera::aspectRatio(framebufferWidth, framebufferHeight, aspect))
+            : paused
                 ? camera::fly(position, orbitAngle, lastFlightTime, startTime, pausedAt, 0.0f, speed)
                 : camera::fly(position, orbitAngle, lastFlightTime, startTime, input.time, deltaTime, speed);
         flew = true;
@@ -135,7 +138,7 @@ void Controls::setPaused(bool pause, double now) {
 void Controls::jumpFlightTo(double t, double now) {
     t = std::clamp(t, 0.0, double(camera::kFlightSeconds));
     const double at = paused ? pausedAt : now;
-    const camera::FlightPlace place = camera::flightPlaceAt(t, speed);
+    const camera::FlightPlace place = flightPlace(t);
     if (cameraFlight)
         position = place.position;
     jumpedWhileFree = !cameraFlight;
@@ -149,9 +152,7 @@ void Controls::jumpFlightTo(double t, double now) {
 
 void Controls::setFlight(bool on, double now) {
     if (on && !cameraFlight && jumpedWhileFree) {
-        position =
-            camera::flightPlaceAt(std::clamp(flightTime(now), 0.0, double(camera::kFlightSeconds)), speed)
-                .position;
+        position = flightPlace(std::clamp(flightTime(now), 0.0, double(camera::kFlightSeconds))).position;
         heldFlight.reset();
     }
     jumpedWhileFree = false;
@@ -167,6 +168,16 @@ void Controls::skipTime(double seconds) {
     lastFlightTime = float(double(lastFlightTime) + seconds);
     if (paused)
         pausedAt += seconds;
+}
+
+void Controls::fitFlight(const camera::FittedFlight& flight) {
+    fittedFlight = flight;
+    position = flightPlace(0.0).position;
+}
+
+camera::FlightPlace Controls::flightPlace(double t) const {
+    return fittedFlight ? camera::fittedPlaceAt(*fittedFlight, t, speed, aspect)
+                        : camera::flightPlaceAt(t, speed);
 }
 
 double Controls::flightTime(double now) const {

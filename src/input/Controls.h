@@ -99,6 +99,15 @@ public:
     std::optional<glm::dvec2> cursorPlacedAt;
     // The heading the flight's view took when it turned straight up, held while it stays so.
     std::optional<glm::vec3> axisHeading;
+    // Set (by fitFlight) when a model of the user's stands in place of the hall: the flight glides
+    // in towards it and orbits it (camera::fittedPlaceAt) instead of taking the hall's path.
+    std::optional<camera::FittedFlight> fittedFlight;
+    // Takes up the fitted flight, the camera at its first place.
+    void fitFlight(const camera::FittedFlight& flight);
+
+private:
+    // Where the flight, hall's or fitted, stands `t` seconds after its start.
+    camera::FlightPlace flightPlace(double t) const;
 };
 
 } // namespace vantor

@@ -75,10 +75,16 @@ void Game::init() {
     spawnPoint[3][3] = 1.0f;
     if (content->sceneData) {
         content->scene = new vantor::scene::SceneModel(
-            *content->sceneData,
-            scenefit::fitBounds(content->sceneData->boundsMin, content->sceneData->boundsMax));
+            *content->sceneData, scenefit::fitBounds(content->sceneData->boundsMin, content->sceneData->boundsMax));
+        const scenefit::Bounds placed =
+            scenefit::placedBounds(content->sceneData->boundsMin, content->sceneData->boundsMax, content->scene->modelMatrix);
+        controls->fitFlight(vantor::camera::fitFlight(placed.min, placed.max));
         content->sceneData.reset();
         programs->sceneShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "sceneGBuffer.frag");
+        // The cut-out program draws all six faces at once: a GL with no geometry stage draws full shadows.
+        if (glprofile::geometryStage && content->scene->hasMaskedMaterials())
+            programs->sceneDepthShader = new Shader(shaderDir + "sceneDepthMask.vert", shaderDir + "sceneDepthMask.geo",
+                                          shaderDir + "sceneDepthMask.frag");
     } else {
         content->world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
     }
@@ -114,6 +120,8 @@ void Game::destroy() {
     content->scene = nullptr;
     delete programs->sceneShader;
     programs->sceneShader = nullptr;
+    delete programs->sceneDepthShader;
+    programs->sceneDepthShader = nullptr;
     delete controls;
     controls = sceneClock.controls = nullptr;
     delete content->skybox;
@@ -306,11 +314,14 @@ void Game::shadowPass(const glm::mat4& transPosition) {
         glDisable(GL_CULL_FACE);
         return;
     }
+    // A reload of either shadow program draws the level again.
+    const unsigned generations = programs->depthShader->generation +
+                                 (programs->sceneDepthShader ? programs->sceneDepthShader->generation : 0);
     const ShadowLevelCache::Key key =
         ShadowLevelCache::Key::of(shadow->lightPos,
                                   content->scene ? std::vector<glm::mat4>{content->scene->modelMatrix}
-                                        : std::vector<glm::mat4>{content->world->modelMatrix, transPosition},
-                                  shadow->shadowTransforms, programs->depthShader->generation);
+                                                 : std::vector<glm::mat4>{content->world->modelMatrix, transPosition},
+                                  shadow->shadowTransforms, generations);
     switch (shadow->shadowCache.plan(key, shadow->shadowCacheEnabled && GLEW_ARB_copy_image, shadow->depthCubemap)) {
     case ShadowLevelCache::Step::DrawFromScratch:
         drawShadowLevel(shadow->depthMapFBO, transPosition);
@@ -344,6 +355,17 @@ void Game::drawShadowLevel(GLuint framebuffer, const glm::mat4& transPosition) {
     if (content->scene) {
         setMatrix(programs->depthShader, "M", content->scene->modelMatrix);
         content->scene->drawDepth();
+        if (programs->sceneDepthShader) {
+            programs->sceneDepthShader->use();
+            content->scene->setupVertexArray(programs->sceneDepthShader);
+            setMatrix(programs->sceneDepthShader, "M", content->scene->modelMatrix);
+            for (int i = 0; i < 6; ++i) {
+                const std::string name = "cm_mat[" + std::to_string(i) + "]";
+                setMatrix(programs->sceneDepthShader, name.c_str(), shadow->shadowTransforms[i]);
+            }
+            content->scene->drawDepthMasked(programs->sceneDepthShader);
+            programs->depthShader->use();
+        }
         return;
     }
     setMatrix(programs->depthShader, "M", content->world->modelMatrix);

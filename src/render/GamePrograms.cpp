@@ -10,13 +10,13 @@ GamePrograms::GamePrograms(const std::string& shaderDir)
 
 GamePrograms::~GamePrograms() {
     for (Shader* program : {depthShader, skyboxShader, finalShader, defaultShader, nightSkyShader,
-                            textureShader, gaussShader, sceneShader})
+                            textureShader, gaussShader, sceneShader, sceneDepthShader})
         delete program;
 }
 
 void GamePrograms::collect(std::vector<Shader*>& out) const {
     for (Shader* program : {depthShader, skyboxShader, finalShader, defaultShader, nightSkyShader,
-                            textureShader, gaussShader, sceneShader})
+                            textureShader, gaussShader, sceneShader, sceneDepthShader})
         if (program)
             out.push_back(program);
     geometryVariants.collect(out);

@@ -29,6 +29,8 @@ struct GamePrograms {
     Shader* textureShader = nullptr; // the composite
     Shader* gaussShader = nullptr;   // the bloom's blur
     Shader* sceneShader = nullptr;   // a user's model's geometry pass
+    // The shadow program for the model's cut-out materials (only a model with some has one).
+    Shader* sceneDepthShader = nullptr;
     // The geometry pass's program for the map switches (NO_NORMAL_MAPS, NO_PARALLAX), and the
     // lighting program for the shadow and occlusion switches (NO_SHADOWS, AMBIENT_OCCLUSION): the
     // described programs at the defaults, variants built from the same files on first use

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vantor {
 
@@ -47,6 +48,19 @@ glm::mat4 fitBounds(const glm::vec3& boundsMin, const glm::vec3& boundsMax) {
     glm::mat4 m(scale);
     m[3] = glm::vec4(-centre.x * scale, floorHeight - boundsMin.y * scale, -centre.z * scale, 1.0f);
     return m;
+}
+
+Bounds placedBounds(const glm::vec3& boundsMin, const glm::vec3& boundsMax, const glm::mat4& model) {
+    const float far = std::numeric_limits<float>::infinity();
+    Bounds placed{glm::vec3(far), glm::vec3(-far)};
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 p((corner & 1) ? boundsMax.x : boundsMin.x, (corner & 2) ? boundsMax.y : boundsMin.y,
+                          (corner & 4) ? boundsMax.z : boundsMin.z);
+        const glm::vec3 world(model * glm::vec4(p, 1.0f));
+        placed.min = glm::min(placed.min, world);
+        placed.max = glm::max(placed.max, world);
+    }
+    return placed;
 }
 
 } // namespace scenefit

@@ -1,8 +1,9 @@
 #pragma once
 // Where a loaded scene stands. The lights' spiral, their reach and bodies, the shadow light's
-// path and cube, the camera's flight and the free camera's speed are all laid out for the hall's
-// volume; rather than re-deriving each of them, the scene is scaled and moved into that volume,
-// so all of them fit it as they fit the hall. Pure maths, no GL.
+// path and cube and the free camera's speed are all laid out for the hall's volume; rather than
+// re-deriving each of them, the scene is scaled and moved into that volume, so all of them fit it
+// as they fit the hall. (The camera's flight, made to be flown inside the hall, is fitted to the
+// placed bounds instead: camera::FittedFlight.) Pure maths, no GL.
 
 #include <glm/glm.hpp>
 
@@ -25,6 +26,14 @@ glm::mat4 upAxisRotation(int upAxis, int upSign);
 // centred on the vertical axis, its lowest point on the floor. Flat or point-like bounds keep a
 // finite scale; bounds that are not finite give the identity.
 glm::mat4 fitBounds(const glm::vec3& boundsMin, const glm::vec3& boundsMax);
+
+// The box about the bounds' eight corners once `model` has placed them: where the fitted model
+// stands in the world, for the camera's flight about it.
+struct Bounds {
+    glm::vec3 min;
+    glm::vec3 max;
+};
+Bounds placedBounds(const glm::vec3& boundsMin, const glm::vec3& boundsMax, const glm::mat4& model);
 
 } // namespace scenefit
 

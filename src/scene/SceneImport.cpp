@@ -29,6 +29,7 @@
 #include <iterator>
 #include <map>
 #include <new>
+#include <set>
 #include <utility>
 
 namespace vantor {
@@ -429,10 +430,31 @@ std::string glbClaimsTooMuch(const std::string& path) {
 
 // assimp 5.2 reads an accessor's elements without checking they lie within its bufferView and the
 // view within its buffer: a damaged offset reads past the buffer. The glTF JSON is checked first.
-std::string gltfAccessorOutsideItsView(const std::string& json) {
-    const nlohmann::json document = nlohmann::json::parse(json, nullptr, false);
+std::string gltfAccessorOutsideItsView(std::string json) {
+    // assimp's JSON reader takes any bytes inside strings, this one only UTF-8: a name with a stray
+    // byte would leave the whole document unchecked. Outside strings JSON is ASCII, so every other
+    // byte can stand in for them without changing a number.
+    for (char& c : json)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            c = '?';
+    // assimp's reader takes the first of two values under one name in an object, this one the last:
+    // the check would read other offsets than assimp does.
+    bool nameTwice = false;
+    std::vector<std::set<std::string>> names;
+    const auto track = [&](int, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
+        if (event == nlohmann::json::parse_event_t::object_start)
+            names.emplace_back();
+        else if (event == nlohmann::json::parse_event_t::object_end && !names.empty())
+            names.pop_back();
+        else if (event == nlohmann::json::parse_event_t::key && !names.empty())
+            nameTwice = !names.back().insert(parsed.get<std::string>()).second || nameTwice;
+        return true;
+    };
+    const nlohmann::json document = nlohmann::json::parse(json, track, false);
     if (document.is_discarded() || !document.is_object())
         return std::string(); // assimp says what is wrong with it
+    if (nameTwice)
+        return "a JSON object gives one name twice";
     const auto array = [&](const char* name) {
         const auto it = document.find(name);
         return it != document.end() && it->is_array() ? *it : nlohmann::json::array();

@@ -120,6 +120,7 @@ SceneModel::SceneModel(const SceneData& data, const glm::mat4& modelMatrix)
         const int material =
             mesh.material >= 0 && std::size_t(mesh.material) < materials.size() ? mesh.material : 0;
         draws.push_back({material, indexBase, static_cast<std::uint32_t>(indices.size())});
+        maskedDraws += masked(draws.back()) ? 1 : 0;
         vertexBase += mesh.positions.size();
         indexBase += indices.size();
     }
@@ -155,7 +156,57 @@ void SceneModel::drawDepth() {
     if (indexTotal == 0)
         return;
     glBindVertexArray(vao);
-    glDrawElements(GL_TRIANGLES, GLsizei(indexTotal), GL_UNSIGNED_INT, nullptr);
+    if (maskedDraws == 0) {
+        glDrawElements(GL_TRIANGLES, GLsizei(indexTotal), GL_UNSIGNED_INT, nullptr);
+        glBindVertexArray(0);
+        return;
+    }
+    // Draws lie in index order, so each run of solid ones between cut-outs is one call.
+    std::size_t i = 0;
+    while (i < draws.size()) {
+        if (masked(draws[i])) {
+            ++i;
+            continue;
+        }
+        const std::uint64_t first = draws[i].firstIndex;
+        std::uint64_t count = 0;
+        for (; i < draws.size() && !masked(draws[i]); ++i)
+            count += draws[i].indexCount;
+        glDrawElements(GL_TRIANGLES, GLsizei(count), GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(std::uintptr_t(first * sizeof(std::uint32_t))));
+    }
+    glBindVertexArray(0);
+}
+
+GLuint SceneModel::baseColourTexture(const SceneMaterial& m) const {
+    const int image = m.baseColourImage;
+    return image >= 0 && std::size_t(image) < textures.size() && textures[std::size_t(image)]
+               ? textures[std::size_t(image)]
+               : white;
+}
+
+void SceneModel::drawDepthMasked(Shader* shader) {
+    const GLuint program = shader->program;
+    glUniform1i(glGetUniformLocation(program, "DiffuseTextureSampler"), 0);
+    const GLint colourLocation = glGetUniformLocation(program, "baseColour");
+    const GLint cutoffLocation = glGetUniformLocation(program, "alphaCutoff");
+    glActiveTexture(GL_TEXTURE0);
+    glBindVertexArray(vao);
+    int current = -1;
+    for (const Draw& draw : draws) {
+        if (!masked(draw))
+            continue;
+        if (draw.material != current) {
+            current = draw.material;
+            const SceneMaterial& m = materials[std::size_t(current)];
+            glUniform4f(colourLocation, m.baseColour.r, m.baseColour.g, m.baseColour.b, m.baseColour.a);
+            glUniform1f(cutoffLocation, m.alphaCutoff);
+            glBindTexture(GL_TEXTURE_2D, baseColourTexture(m));
+        }
+        glDrawElements(
+            GL_TRIANGLES, GLsizei(draw.indexCount), GL_UNSIGNED_INT,
+            reinterpret_cast<const void*>(std::uintptr_t(draw.firstIndex * sizeof(std::uint32_t))));
+    }
     glBindVertexArray(0);
 }
 

@@ -28,8 +28,14 @@ public:
     // Points the attributes `shader` reads ("position", "normal", "uv", "tangent", "bitangent")
     // at the streams; the program must be in use.
     void setupVertexArray(Shader* shader);
-    // Every triangle, for the depth of the shadow cube.
+    // Every triangle, for the depth of the shadow cube; when some materials are cut out, every
+    // triangle of the others (drawDepthMasked draws the rest).
     void drawDepth();
+    // Whether any material cuts fragments away ("alphaCutoff" above 0).
+    bool hasMaskedMaterials() const { return maskedDraws > 0; }
+    // The cut-out materials' triangles with "baseColour", "alphaCutoff" and the base colour map on
+    // unit 0, for a shadow program that discards where the geometry pass does.
+    void drawDepthMasked(Shader* shader);
     // Every draw with its material: "baseColour", "specular", "alphaCutoff", "useNormalMap",
     // "useParallax", the maps on units 0-2.
     void drawSurfaces(Shader* shader, bool normalMaps, bool parallax);
@@ -60,6 +66,9 @@ private:
     GLuint vertexBuffer = 0;
     GLuint elementBuffer = 0;
     std::uint64_t indexTotal = 0;
+    std::size_t maskedDraws = 0;
+    bool masked(const Draw& draw) const { return materials[std::size_t(draw.material)].alphaCutoff > 0.0f; }
+    GLuint baseColourTexture(const SceneMaterial& m) const;
 };
 
 } // namespace scene

@@ -39,8 +39,10 @@ for model in box-glb/BoxTextured.glb clearcoat-gltf/ClearCoatTest.gltf spider/sp
   [ -f "$dir/view4-t12.png" ] && [ -f "$dir/final-t12.png" ] || { fail "$model: no captures"; continue; }
   read -r cover lit spread hue <<<"$(measure "$dir/view4-t12.png" "$dir/final-t12.png")"
   echo "$model: covers $cover of the picture, lit $lit (spread $spread), colour $hue"
-  awk -v c="$cover" -v l="$lit" -v s="$spread" -v h="$hue" 'BEGIN { exit !(c >= 0.05 && l >= 10 && s >= 5 && h >= 15) }' ||
-    fail "$model: want a cover of 0.05, lit 10, spread 5 and colour 15 at least"
+  # The flight shows the whole model from outside, with room for every bearing of the orbit: a
+  # spindly or thin one (the spider's legs, the coat test's panel) covers a few hundredths.
+  awk -v c="$cover" -v l="$lit" -v s="$spread" -v h="$hue" 'BEGIN { exit !(c >= 0.02 && l >= 10 && s >= 5 && h >= 15) }' ||
+    fail "$model: want a cover of 0.02, lit 10, spread 5 and colour 15 at least"
 done
 
 # A missing image: one line naming it on standard error, and the model is drawn all the same.

@@ -160,7 +160,7 @@ TEST(PictureFinishGl, AmbientOcclusionDarkensCornersAndLeavesOpenSurfaces) {
     // each axis, clamped at the border), whichever way the pass reads it: within the rounding of
     // 8-bit bilinear reads, far below what a read a pixel off gives (about 17 here).
     std::vector<unsigned char> raw(size_t(w) * h * 4);
-    glBindTexture(GL_TEXTURE_2D, game->ambientOcclusion->raw.texture);
+    glBindTexture(GL_TEXTURE_2D, game->passes->ambientOcclusion->raw.texture);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
     int worst = 0;
     for (int y = 0; y < h; ++y)
