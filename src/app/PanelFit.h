@@ -1,8 +1,8 @@
 #pragma once
-
-namespace vantor {
 // How large the user interface's text is (the settings panel's and the screen text's) and where
 // the panel may lie, from the window's sizes alone. Pure: no window, no library.
+
+namespace vantor {
 
 namespace panelfit {
 

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace vantor {
+
 namespace glprofile {
 
 void fillPolygons() {
@@ -32,3 +34,5 @@ bool gpuTimerOffered() {
 }
 
 } // namespace glprofile
+
+} // namespace vantor

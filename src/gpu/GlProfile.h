@@ -3,6 +3,8 @@
 // differ, asked by the passes instead of naming a platform. The answers are constants of the
 // build, except the GPU timer, which each browser offers or not.
 
+namespace vantor {
+
 namespace glprofile {
 
 #ifdef __EMSCRIPTEN__
@@ -28,3 +30,5 @@ void waitForGpu();
 bool gpuTimerOffered();
 
 } // namespace glprofile
+
+} // namespace vantor

@@ -1,7 +1,7 @@
 #pragma once
+// The console's wait for a key, so a message stays readable before the window closes.
 
 namespace vantor {
-// The console's wait for a key, so a message stays readable before the window closes.
 
 // Waits for the user: on Windows the console's own PAUSE ("Press any key to continue . . .");
 // elsewhere a prompt on standard error and a wait for Enter (or the end of input). Callers check

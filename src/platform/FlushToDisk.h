@@ -1,7 +1,7 @@
 #pragma once
+// Making written bytes durable.
 
 namespace vantor {
-// Making written bytes durable.
 
 // Asks the system to put every byte written to `fd` on the disk before returning. Returns 0, or
 // the errno value of the failure (a full disk or an exhausted quota can show only here). A file

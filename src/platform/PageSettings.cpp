@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+namespace vantor {
+
 // web/library_demo.js: the page's list as a malloc'd string, or null when it gives none.
 extern "C" char* demoPageSettings();
 
@@ -16,10 +18,16 @@ bool applyPageSettings(RenderSettings& settings, std::string& failure) {
     return applySettingList(settings, text, failure);
 }
 
+} // namespace vantor
+
 #else
+
+namespace vantor {
 
 bool applyPageSettings(RenderSettings&, std::string&) {
     return true;
 }
+
+} // namespace vantor
 
 #endif

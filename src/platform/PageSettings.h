@@ -6,6 +6,10 @@
 
 #include <string>
 
+namespace vantor {
+
 // Applies the page's settings to `settings`; false with `failure` naming the bad one. True and
 // nothing changed where there are none.
 bool applyPageSettings(RenderSettings& settings, std::string& failure);
+
+} // namespace vantor

@@ -1,7 +1,7 @@
 #pragma once
+// Whether a person may be reading and typing.
 
 namespace vantor {
-// Whether a person may be reading and typing.
 
 // True when standard input is a terminal (a console window on Windows); false when it is a
 // file, a pipe or the null device, as in scripted runs and tests.

@@ -1,7 +1,7 @@
 #pragma once
+// Background work that must not stretch the frame.
 
 namespace vantor {
-// Background work that must not stretch the frame.
 
 // Lowers the calling thread's scheduling priority (this thread alone), so the work it does gets
 // the time the frame's own threads leave.

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace vantor {
+
 bool Fxaa::draw(PostProcessing& post, GLuint picture, GLuint pictureFramebuffer, int width, int height,
                 bool toWindow, GLuint position, const glm::vec3& eye) {
     if (!shader)

@@ -1,10 +1,10 @@
 #include "render/Game.h"
 
 #include "gpu/GlProfile.h"
-#include "render/GameParts.h"
-#include "render/PassObserver.h"
 #include "render/FrameMath.h"
+#include "render/GameParts.h"
 #include "render/LevelShapeUniforms.h"
+#include "render/PassObserver.h"
 #include "scene/SceneFit.h"
 #include "scene/TriangleOrder.h"
 
@@ -45,11 +45,13 @@ void Game::init() {
 
     shadow->create();
     if (glprofile::geometryStage)
-        programs->depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
-                                 shaderDir + "pointlightdepth1.frag");
+        programs->depthShader =
+            new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.geo",
+                       shaderDir + "pointlightdepth1.frag");
     else // the vertex stage projects to one face per pass (shadowPass)
-        programs->depthShader = new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.frag",
-                                 ShaderDefines{"#define ONE_FACE_PER_PASS"});
+        programs->depthShader =
+            new Shader(shaderDir + "pointlightdepth1.vert", shaderDir + "pointlightdepth1.frag",
+                       ShaderDefines{"#define ONE_FACE_PER_PASS"});
     shadow->cacheMatrixLocations(*programs->depthShader);
 
     content->skybox = new Skybox();
@@ -75,16 +77,18 @@ void Game::init() {
     spawnPoint[3][3] = 1.0f;
     if (content->sceneData) {
         content->scene = new vantor::scene::SceneModel(
-            *content->sceneData, scenefit::fitBounds(content->sceneData->boundsMin, content->sceneData->boundsMax));
-        const scenefit::Bounds placed =
-            scenefit::placedBounds(content->sceneData->boundsMin, content->sceneData->boundsMax, content->scene->modelMatrix);
+            *content->sceneData,
+            scenefit::fitBounds(content->sceneData->boundsMin, content->sceneData->boundsMax));
+        const scenefit::Bounds placed = scenefit::placedBounds(
+            content->sceneData->boundsMin, content->sceneData->boundsMax, content->scene->modelMatrix);
         controls->fitFlight(vantor::camera::fitFlight(placed.min, placed.max));
         content->sceneData.reset();
         programs->sceneShader = new Shader(shaderDir + "gBuffer.vert", shaderDir + "sceneGBuffer.frag");
         // The cut-out program draws all six faces at once: a GL with no geometry stage draws full shadows.
         if (glprofile::geometryStage && content->scene->hasMaskedMaterials())
-            programs->sceneDepthShader = new Shader(shaderDir + "sceneDepthMask.vert", shaderDir + "sceneDepthMask.geo",
-                                          shaderDir + "sceneDepthMask.frag");
+            programs->sceneDepthShader =
+                new Shader(shaderDir + "sceneDepthMask.vert", shaderDir + "sceneDepthMask.geo",
+                           shaderDir + "sceneDepthMask.frag");
     } else {
         content->world = new vantor::scene::World(spawnPoint, assetRoot + "Quarnvale/Objects/scene2");
     }
@@ -212,8 +216,9 @@ void Game::finishPicture(GLuint picture) {
     if (settings.aa == AaFxaa) {
         bool drawn = false;
         observedPass(passObserver, "fxaa", [&] {
-            drawn = passes->fxaa->draw(*passes->postProcessing, picture, passes->postProcessing->scaledPicture.framebuffer,
-                               frameWidth, frameHeight, !scaled, gbuffer->gPosition, controls->position);
+            drawn = passes->fxaa->draw(*passes->postProcessing, picture,
+                                       passes->postProcessing->scaledPicture.framebuffer, frameWidth,
+                                       frameHeight, !scaled, gbuffer->gPosition, controls->position);
         });
         // Without its program the picture goes on as it was.
         if (drawn && !scaled)
@@ -317,12 +322,13 @@ void Game::shadowPass(const glm::mat4& transPosition) {
     // A reload of either shadow program draws the level again.
     const unsigned generations = programs->depthShader->generation +
                                  (programs->sceneDepthShader ? programs->sceneDepthShader->generation : 0);
-    const ShadowLevelCache::Key key =
-        ShadowLevelCache::Key::of(shadow->lightPos,
-                                  content->scene ? std::vector<glm::mat4>{content->scene->modelMatrix}
-                                                 : std::vector<glm::mat4>{content->world->modelMatrix, transPosition},
-                                  shadow->shadowTransforms, generations);
-    switch (shadow->shadowCache.plan(key, shadow->shadowCacheEnabled && GLEW_ARB_copy_image, shadow->depthCubemap)) {
+    const ShadowLevelCache::Key key = ShadowLevelCache::Key::of(
+        shadow->lightPos,
+        content->scene ? std::vector<glm::mat4>{content->scene->modelMatrix}
+                       : std::vector<glm::mat4>{content->world->modelMatrix, transPosition},
+        shadow->shadowTransforms, generations);
+    switch (shadow->shadowCache.plan(key, shadow->shadowCacheEnabled && GLEW_ARB_copy_image,
+                                     shadow->depthCubemap)) {
     case ShadowLevelCache::Step::DrawFromScratch:
         drawShadowLevel(shadow->depthMapFBO, transPosition);
         drawShadowSpheres(false);

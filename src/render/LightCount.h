@@ -1,11 +1,11 @@
 #pragma once
-
-namespace vantor {
 // How many coloured lights the scene can have, and how each looks at a given count. The first
 // fifty are the scene as it was designed (reach 0.5, beads of radius 0.025); with more, every
 // light's reach and body shrink across the floor plan, so the hall keeps about as many lights
 // on each lit point as with fifty, instead of filling up with white. No GL: the tests and the
 // bench read this too.
+
+namespace vantor {
 
 namespace lightcount {
 

@@ -1,11 +1,11 @@
 #pragma once
-
-namespace vantor {
 // A watcher of the frame's passes. `Game::render` (and the blur inside `PostProcessing`) hand
 // each pass to `observedPass`, which tells the observer, if there is one, where the pass
 // begins and ends. The benchmark's observer finishes the GL queue and reads the clock at both
 // ends, so it times the very sequence the demo runs. With no observer the wrapper is one null
 // check per pass.
+
+namespace vantor {
 
 class PassObserver {
 public:

@@ -1,6 +1,4 @@
 #pragma once
-
-namespace vantor {
 // The hall's proportions that reach beyond the asset generator. The lighting pass finds the
 // building's outside (facade, roof, the glow round the windows) from a pixel's position alone,
 // so it must know where the generator put the outer wall, the roof and the windows: both read
@@ -9,6 +7,8 @@ namespace vantor {
 //
 // Lengths are in level units, as the generator builds the mesh; the renderer draws the level
 // and its upside-down copy at one tenth of that size.
+
+namespace vantor {
 
 namespace levelshape {
 

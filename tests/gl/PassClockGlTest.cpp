@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+using namespace vantor;
+
 namespace {
 
 std::vector<std::string> measuredNames(const Overlay& overlay) {

@@ -71,7 +71,7 @@ TEST(PassObserver, SeesEveryPassOfRenderInOrderEachAtItsOwnTarget) {
 
     const PostProcessing& post = *game.passes->postProcessing;
     const std::vector<std::pair<std::string, GLuint>> expected = {
-        {"shadow", game.depthMapFBO}, {"geometry", game.gbuffer->gBuffer},
+        {"shadow", game.shadow->depthMapFBO}, {"geometry", game.gbuffer->gBuffer},
         {"lighting", post.sceneFBO},          {"forward", post.sceneFBO},
         {"blur 1 (h)", post.pingpongFBO[1]},  {"blur 2 (v)", post.pingpongFBO[0]},
         {"blur 3 (h)", post.pingpongFBO[1]},  {"composite", 0},

@@ -60,7 +60,8 @@ TEST(RenderScaleGl, ScaleOneIsTheUntouchedFrameAndHalfFillsTheWindow) {
     const std::unique_ptr<Game> game = orbitingGame();
     const Bytes untouched = renderWith(*game, 1.0f);
     const Bytes untouchedLit = renderWith(*game, 1.0f, 7);
-    EXPECT_EQ(game->passes->postProcessing->scaledPicture.framebuffer, 0u) << "scale 1 makes no target of its own";
+    EXPECT_EQ(game->passes->postProcessing->scaledPicture.framebuffer, 0u)
+        << "scale 1 makes no target of its own";
 
     const Bytes half = renderWith(*game, 0.5f);
     EXPECT_EQ(game->frameWidth, width / 2);

@@ -9,6 +9,8 @@
 
 #include <string>
 
+using namespace vantor;
+
 // A build made without assimp refuses every model file: there is nothing to check.
 #ifndef DEMO_HAVE_ASSIMP
 #define SKIP_WITHOUT_ASSIMP() GTEST_SKIP() << "built without assimp"

@@ -1,9 +1,9 @@
 #pragma once
-
-namespace vantor {
 // Drives a Game on a fixed time step. The camera's flight reads its time from this timeline
 // instead of the real timer, so every run puts the flight and the lights at exactly the chosen
 // time, bit for bit, however long each frame took.
+
+namespace vantor {
 
 class Game;
 
