@@ -3,6 +3,7 @@
 
 #include "render/Game.h"
 
+#include "render/FrameMemory.h"
 #include "render/GameParts.h"
 #include "render/PassObserver.h"
 #include "render/RenderScale.h"

@@ -1,4 +1,4 @@
-#include "gpu/WindowSize.h"
+#include "render/FrameMemory.h"
 
 #include <gtest/gtest.h>
 
