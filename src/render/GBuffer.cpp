@@ -1,5 +1,7 @@
 #include "render/GBuffer.h"
 
+#include "gpu/GlProfile.h"
+
 #include "render/PostProcessing.h"
 
 #include <iostream>
@@ -20,14 +22,9 @@ void GBuffer::createGBufferTargets(int width, int height) {
         GLenum format;
         GLenum type;
     };
-#ifdef __EMSCRIPTEN__
-    // WebGL2 renders into no three-channel float format: four channels, the fourth unused.
-    const GLint vectors = GL_RGBA16F;
-    const GLenum vectorLayout = GL_RGBA;
-#else
-    const GLint vectors = GL_RGB16F;
-    const GLenum vectorLayout = GL_RGB;
-#endif
+    // WebGL2 renders into no three-channel float format: four channels there, the fourth unused.
+    const GLint vectors = glprofile::webGl ? GL_RGBA16F : GL_RGB16F;
+    const GLenum vectorLayout = glprofile::webGl ? GL_RGBA : GL_RGB;
     const Attachment layout[3] = {
         {&gPosition, vectors, vectorLayout, GL_FLOAT},
         {&gNormal, vectors, vectorLayout, GL_FLOAT},

@@ -9,14 +9,17 @@ GamePrograms::GamePrograms(const std::string& shaderDir)
                        {"NO_SHADOWS", "AMBIENT_OCCLUSION"}) {}
 
 GamePrograms::~GamePrograms() {
-    for (Shader* program : {depthShader, skyboxShader, finalShader, defaultShader, nightSkyShader,
-                            textureShader, gaussShader, sceneShader, sceneDepthShader})
+    for (Shader* program : single())
         delete program;
 }
 
+std::array<Shader*, 9> GamePrograms::single() const {
+    return {depthShader,   skyboxShader, finalShader, defaultShader,   nightSkyShader,
+            textureShader, gaussShader,  sceneShader, sceneDepthShader};
+}
+
 void GamePrograms::collect(std::vector<Shader*>& out) const {
-    for (Shader* program : {depthShader, skyboxShader, finalShader, defaultShader, nightSkyShader,
-                            textureShader, gaussShader, sceneShader, sceneDepthShader})
+    for (Shader* program : single())
         if (program)
             out.push_back(program);
     geometryVariants.collect(out);

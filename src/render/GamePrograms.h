@@ -5,6 +5,7 @@
 #include "gpu/Shader.h"
 #include "gpu/ShaderVariants.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,10 @@ struct GamePrograms {
     // otherwise (the described program while a variant cannot be built).
     ShaderVariants geometryVariants;
     ShaderVariants lightingVariants;
+
+private:
+    // The programs above that are not variants, made or not.
+    std::array<Shader*, 9> single() const;
 };
 
 } // namespace vantor

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -164,13 +165,18 @@ TEST(GameSetUp, InitBuildsTheSceneAndDestroyReleasesItsFourObjects) {
               framemath::shadowFaceMatrices(game.shadow->shadowProj, game.shadow->lightPos)[3]);
     game.shadow->lightPos.y = 1.0f;
 
-    Shader* const kept[] = {game.programs->depthShader,
-                            game.programs->finalShader,
-                            game.programs->defaultShader,
-                            game.programs->gaussShader,
-                            game.programs->textureShader,
-                            game.programs->geometryVariants.plain(),
-                            game.programs->lightingVariants.plain()};
+    // The programs made at start-up that outlive `destroy`.
+    const auto lasting = [&game] {
+        const GamePrograms& p = *game.programs;
+        return std::array<const Shader*, 7>{p.depthShader,
+                                            p.finalShader,
+                                            p.defaultShader,
+                                            p.gaussShader,
+                                            p.textureShader,
+                                            p.geometryVariants.plain(),
+                                            p.lightingVariants.plain()};
+    };
+    const std::array<const Shader*, 7> kept = lasting();
     vantor::scene::Ball* const ball = game.content->ball;
     PostProcessing* const postProcessing = game.passes->postProcessing.get();
     const GLuint gBuffer = game.gbuffer->gBuffer;
@@ -179,13 +185,7 @@ TEST(GameSetUp, InitBuildsTheSceneAndDestroyReleasesItsFourObjects) {
     EXPECT_EQ(game.controls, nullptr);
     EXPECT_EQ(game.content->skybox, nullptr);
     EXPECT_EQ(game.programs->skyboxShader, nullptr);
-    const Shader* const after[] = {game.programs->depthShader,
-                                   game.programs->finalShader,
-                                   game.programs->defaultShader,
-                                   game.programs->gaussShader,
-                                   game.programs->textureShader,
-                                   game.programs->geometryVariants.plain(),
-                                   game.programs->lightingVariants.plain()};
+    const std::array<const Shader*, 7> after = lasting();
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(after[i], kept[i]);
     EXPECT_EQ(game.content->ball, ball);
